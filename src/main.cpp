@@ -1,0 +1,6 @@
+#include "startup/StartUp.h"
+
+int main(int argc, char *argv[])
+{
+    return StartUp::Main(argc, argv);
+}

@@ -1,0 +1,8 @@
+#include "startup/StartUp.h"
+
+namespace StartUp {
+int Main(int, char *[])
+{
+    return 0;
+}
+}
