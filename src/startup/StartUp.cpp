@@ -1,8 +1,84 @@
 #include "startup/StartUp.h"
 
-namespace StartUp {
-int Main(int, char *[])
+#include "data/DataEnvironment1.h"
+#include "data/CatalogueFields.h"
+#include "forms/record/Form1.h"
+#include "platform/AppPaths.h"
+#include "platform/MsgBox.h"
+#include "platform/Settings.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+// True when the file can be opened for reading: not empty, present, no folder.
+bool FileExists(const QString &path)
 {
-    return 0;
+    if (path.isEmpty() || QFileInfo(path).isDir())
+        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
 }
+
+QString settingsValue()
+{
+    return GetSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection),
+                      QString::fromLatin1(DbsLocationKey));
+}
+}
+
+bool StartUp::EntryRoutine()
+{
+    QString path = settingsValue();
+    if (!FileExists(path)) {
+        path = AppPaths::companion(QString::fromLatin1(CatalogueFileName));
+        if (FileExists(path))
+            SaveSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection),
+                        QString::fromLatin1(DbsLocationKey), path);
+        else
+            MsgBox(QStringLiteral("Database File not found"));
+    }
+
+    DataEnvironment1 &environment = DataEnvironment1::instance();
+    environment.Connection1.ConnectionString = path;
+    if (!environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
+        MsgBox(QStringLiteral("Error finding Database\r\n") + environment.rsConJobnr.lastError());
+        QFile::remove(AppPaths::companion(QString::fromLatin1(StaleDataFileName)));
+        return false;
+    }
+    Forms::Get<Form1>()->show();
+    return true;
+}
+
+void StartUp::ActivateRecordWindow()
+{
+    Form1 *window = Forms::Loaded<Form1>();
+    if (!window)
+        return;
+    window->show();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
+int StartUp::Main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(AppTitle));
+    // Hidden windows (the tray form) keep the program alive; the window
+    // registry ends it when the last window is unloaded.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(QString::fromLatin1(AppTitle));
+    if (!instance.claim()) {
+        instance.activateRunning();
+        return 0;
+    }
+    QObject::connect(&instance, &SingleInstance::activationRequested, &ActivateRecordWindow);
+
+    if (!EntryRoutine())
+        return 1;
+    return app.exec();
 }

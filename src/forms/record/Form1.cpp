@@ -1,0 +1,110 @@
+#include "forms/record/Form1.h"
+
+#include "data/CatalogueFields.h"
+#include "data/DataEnvironment1.h"
+#include "forms/record/Form1Layout.h"
+#include "platform/MsgBox.h"
+#include "platform/TextBinder.h"
+
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+Form1::Form1()
+{
+    setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
+    setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
+    move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
+    buildControls();
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+Recordset &Form1::rs() const
+{
+    return DataEnvironment1::instance().rsConJobnr;
+}
+
+void Form1::buildControls()
+{
+    createControls(this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
+    createControls(this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25));
+    createControls(this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25));
+    applyTabOrder(this, {Form1Layout::Boxes, Form1Layout::RecordButtons});
+
+    TxtNumber = findChild<QLineEdit *>(QStringLiteral("TxtNumber"));
+    TxtClient = findChild<QLineEdit *>(QStringLiteral("TxtClient"));
+    txtDate = findChild<QLineEdit *>(QStringLiteral("txtDate"));
+    TxtName = findChild<QLineEdit *>(QStringLiteral("TxtName"));
+    TxtDesc = findChild<QPlainTextEdit *>(QStringLiteral("TxtDesc"));
+    TxtCounty = findChild<QLineEdit *>(QStringLiteral("TxtCounty"));
+    TxtFileNum = findChild<QLineEdit *>(QStringLiteral("TxtFileNum"));
+    txtFileLoc = findChild<QLineEdit *>(QStringLiteral("txtFileLoc"));
+    CmdAdd = findChild<QPushButton *>(QStringLiteral("CmdAdd"));
+    CmdDelete = findChild<QPushButton *>(QStringLiteral("CmdDelete"));
+    CmdUpdate = findChild<QPushButton *>(QStringLiteral("CmdUpdate"));
+
+    binder_ = new TextBinder(rs(), this);
+    for (const CatalogueField &field : CatalogueFields) {
+        QWidget *box = findChild<QWidget *>(QString::fromLatin1(field.box));
+        if (auto *line = qobject_cast<QLineEdit *>(box))
+            binder_->bind(line, QString::fromUtf8(field.field));
+        else
+            binder_->bind(qobject_cast<QPlainTextEdit *>(box), QString::fromUtf8(field.field));
+        box->installEventFilter(this);
+    }
+}
+
+void Form1::connectHandlers()
+{
+    const std::pair<const char *, void (Form1::*)()> clicks[] = {
+        {"Command4", &Form1::Command4_Click},
+        {"Command5", &Form1::Command5_Click}, {"Command6", &Form1::Command6_Click},
+        {"Command7", &Form1::Command7_Click}, {"CmdAdd", &Form1::CmdAdd_Click},
+        {"CmdDelete", &Form1::CmdDelete_Click}, {"CmdUpdate", &Form1::CmdUpdate_Click},
+    };
+    for (const auto &[name, handler] : clicks)
+        connect(findChild<QPushButton *>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Focus leaving the whole window (another program, a menu) is no focus loss of the box.
+    const auto reason = event->type() == QEvent::FocusOut ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
+    if (event->type() == QEvent::FocusOut && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        const std::pair<QObject *, void (Form1::*)()> lostFocus[] = {
+            {TxtNumber, &Form1::TxtNumber_LostFocus}, {TxtClient, &Form1::TxtClient_LostFocus},
+            {txtDate, &Form1::txtDate_LostFocus}, {TxtName, &Form1::TxtName_LostFocus},
+            {TxtDesc, &Form1::TxtDesc_LostFocus}, {TxtCounty, &Form1::TxtCounty_LostFocus},
+            {TxtFileNum, &Form1::TxtFileNum_LostFocus}, {txtFileLoc, &Form1::txtFileLoc_LostFocus},
+        };
+        for (const auto &[box, handler] : lostFocus) {
+            if (box == watched)
+                (this->*handler)();
+        }
+    }
+    return Form::eventFilter(watched, event);
+}
+
+bool Form1::reported(bool ok)
+{
+    if (!ok)
+        MsgBox(rs().lastError(), MsgIcon::Exclamation);
+    return ok;
+}
+
+void Form1::Form_Load()
+{
+    // An empty catalogue has no last record; the window opens with empty boxes.
+    rs().MoveLast();
+}
+
+void Form1::Form_Unload()
+{
+    // Nothing typed is lost: a pending edit is stored, or the user hears why not.
+    if (rs().editPending() && !rs().Update())
+        MsgBox(QStringLiteral("The changes to the current record could not be stored.\r\n") + rs().lastError(),
+               MsgIcon::Exclamation);
+}

@@ -1,0 +1,90 @@
+// The record commands of the record window.
+#include "forms/record/Form1.h"
+
+#include "data/DataEnvironment1.h"
+#include "platform/LeadingNumber.h"
+#include "platform/MsgBox.h"
+
+#include <QDate>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+
+void Form1::Command4_Click()
+{
+    reported(rs().MoveFirst());
+}
+
+void Form1::Command7_Click()
+{
+    reported(rs().MoveLast());
+}
+
+void Form1::Command5_Click()
+{
+    if (rs().BOF() || rs().AbsolutePosition() == 1)
+        return;
+    reported(rs().MovePrevious());
+}
+
+void Form1::Command6_Click()
+{
+    if (rs().AbsolutePosition() == rs().RecordCount() || rs().EOF_())
+        return;
+    reported(rs().MoveNext());
+}
+
+void Form1::CmdAdd_Click()
+{
+    if (!reported(rs().MoveLast()))
+        return;
+    const QString lastJobNumber = TxtNumber->text();
+    if (!reported(rs().AddNew()))
+        return;
+    TxtNumber->setText(LeadingNumber::nextAfter(lastJobNumber));
+    txtDate->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+}
+
+void Form1::CmdDelete_Click()
+{
+    if (rs().RecordCount() == 1) {
+        MsgBox(QStringLiteral("Cannot delete last record\r\nPlease modify record and update."),
+               MsgIcon::Information, QStringLiteral("MorvoII"));
+        return;
+    }
+    qint64 position = rs().AbsolutePosition();
+    if (position < 1)
+        return; // no current record: nothing to delete
+    if (!reported(rs().Delete()))
+        return;
+    if (position > 1)
+        --position;
+    reported(rs().setAbsolutePosition(position));
+}
+
+void Form1::CmdUpdate_Click()
+{
+    reported(rs().Update());
+}
+
+namespace {
+void blankIfEmpty(QLineEdit *box)
+{
+    if (box->text().isEmpty())
+        box->setText(QStringLiteral(" "));
+}
+}
+
+void Form1::TxtNumber_LostFocus() { blankIfEmpty(TxtNumber); }
+void Form1::TxtClient_LostFocus() { blankIfEmpty(TxtClient); }
+void Form1::txtDate_LostFocus() { blankIfEmpty(txtDate); }
+void Form1::TxtName_LostFocus() { blankIfEmpty(TxtName); }
+void Form1::TxtCounty_LostFocus() { blankIfEmpty(TxtCounty); }
+void Form1::TxtFileNum_LostFocus() { blankIfEmpty(TxtFileNum); }
+void Form1::txtFileLoc_LostFocus() { blankIfEmpty(txtFileLoc); }
+
+void Form1::TxtDesc_LostFocus()
+{
+    if (TxtDesc->toPlainText().isEmpty())
+        TxtDesc->setPlainText(QStringLiteral(" "));
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Opens (or prints) a file, folder or link with the desktop's program.
+// Result: greater than 32 on success, a small error code otherwise.
+namespace LaunchApp {
+inline constexpr qint32 LaunchOk = 42;
+inline constexpr qint32 ErrFileNotFound = 2;
+inline constexpr qint32 ErrAccessDenied = 5;
+inline constexpr qint32 ErrNoAssociation = 31;
+
+// A show code of 0 becomes 1 (normal window), also in the caller's variable.
+qint32 LaunchFile(QString &target, bool &printFlag, qint16 &showCode);
+}

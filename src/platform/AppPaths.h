@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Companion files live in the program's folder and are named by joining the
+// folder text and the name.
+namespace AppPaths {
+QString programFolder();
+// Tests run the program's code against a folder of their own.
+void setProgramFolder(const QString &folder);
+QString companion(const QString &name); // programFolder() + "/" + name
+}
+
+inline constexpr char CatalogueFileName[] = "morvo.res";
+inline constexpr char RegionFileName[] = "Morvo.dat";
+inline constexpr char HelpFileName[] = "MorvoHelp.html";
+inline constexpr char StaleDataFileName[] = "data1.txt";

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+// The open-file dialog. A cancel is a failure: no file name comes back.
+struct FileDialogRequest
+{
+    QString title;    // "Morvo II"
+    QString fileName; // initial name, e.g. "*.dwg"
+    QString filter;   // single type, e.g. "AutoCAD Drawing (*.dwg)"
+};
+
+std::optional<QString> ShowOpenDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
+
+namespace FileDialogSeam {
+using Handler = std::function<std::optional<QString>(const FileDialogRequest &)>;
+void setHandler(Handler handler);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QStringView>
+
+// The numeric value of a text the way the record commands read a job number:
+// the longest leading decimal number (sign, digits, point, fraction), blanks
+// ignored anywhere, 0 when there is none.
+namespace LeadingNumber {
+double parse(QStringView text);
+// One more than the value, written plainly: no exponent, no group separators.
+QString nextAfter(QStringView text);
+}

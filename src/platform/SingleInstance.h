@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+// One running instance per user: the first claims a local socket; a later start
+// asks it to bring its window to the front and then ends.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SingleInstance(const QString &name, QObject *parent = nullptr);
+    ~SingleInstance() override;
+
+    // True when this process is now the running instance.
+    bool claim();
+    // Asks the running instance to activate its window; true when it answered.
+    bool activateRunning();
+
+    static QString serverNameFor(const QString &name);
+
+signals:
+    void activationRequested();
+
+private:
+    QString serverName_;
+    QLocalServer *server_ = nullptr;
+};
