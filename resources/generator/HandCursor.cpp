@@ -1,5 +1,7 @@
 #include "HandCursor.h"
 
+#include "shell/Artwork.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
@@ -81,14 +83,14 @@ QStringList handCursorProblems(const QImage &hand)
     QStringList problems;
     if (hand.size() != QSize(Side, Side))
         problems << QStringLiteral("hand cursor is not 32x32");
-    if (hand.pixel(HandHotSpot) != qRgb(0, 0, 0))
+    if (hand.pixel(Artwork::HandHotSpot) != qRgb(0, 0, 0))
         problems << QStringLiteral("the fingertip is not at the hot spot");
     for (int y = 0; y < Side; ++y)
         for (int x = 0; x < Side; ++x) {
             const QRgb pixel = hand.pixel(x, y);
             if (qAlpha(pixel) == 0)
                 continue;
-            if (y < HandHotSpot.y())
+            if (y < Artwork::HandHotSpot.y())
                 problems << QStringLiteral("pixel (%1,%2) lies above the fingertip").arg(x).arg(y);
             if (pixel != qRgb(0, 0, 0) && pixel != qRgb(255, 255, 255))
                 problems << QStringLiteral("pixel (%1,%2) is neither black nor white").arg(x).arg(y);

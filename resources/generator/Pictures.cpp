@@ -7,8 +7,16 @@
 #include "RoundButtons.h"
 #include "Skin.h"
 #include "SkinCheck.h"
+#include "shell/Artwork.h"
 
 namespace {
+
+// The file name of a picture is the last part of its resource path.
+QString fileOf(const char *resourcePath)
+{
+    const QString path = QString::fromLatin1(resourcePath);
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
 
 QStringList noProblems(const QImage &)
 {
@@ -28,7 +36,7 @@ QStringList colourProblems(const QImage &image)
 }
 
 struct RoundButtonPicture {
-    const char *fileName;
+    const char *resourcePath;
     RoundButton look;
     bool greyscale;
 };
@@ -39,15 +47,15 @@ QList<RoundButtonPicture> roundButtonPictures()
     const QColor dark(0x2b, 0x2b, 0x2b);
     const QColor resting(0xd2, 0xd2, 0xd2);
     return {
-        {"help.png", {24, resting, dark, Glyph::Question}, true},
-        {"plus.png", {24, resting, dark, Glyph::Plus}, true},
-        {"minimize.png", {24, resting, dark, Glyph::Minus}, true},
-        {"exit.png", {24, Palette::ExitRed, white, Glyph::Cross}, false},
-        {"help_col.png", {32, Palette::HelpBlue, white, Glyph::Question}, false},
-        {"plus_col.png", {32, Palette::MenuGreen, white, Glyph::Plus}, false},
-        {"minimize_col.png", {32, Palette::MinimizeAmber, white, Glyph::Minus}, false},
-        {"locked.png", {24, Palette::ButtonGrey, white, Glyph::ClosedPadlock}, true},
-        {"unlocked.png", {24, Palette::ButtonGrey, white, Glyph::OpenPadlock}, true},
+        {Artwork::Help, {24, resting, dark, Glyph::Question}, true},
+        {Artwork::Plus, {24, resting, dark, Glyph::Plus}, true},
+        {Artwork::Minimize, {24, resting, dark, Glyph::Minus}, true},
+        {Artwork::Exit, {24, Palette::ExitRed, white, Glyph::Cross}, false},
+        {Artwork::HelpColour, {32, Palette::HelpBlue, white, Glyph::Question}, false},
+        {Artwork::PlusColour, {32, Palette::MenuGreen, white, Glyph::Plus}, false},
+        {Artwork::MinimizeColour, {32, Palette::MinimizeAmber, white, Glyph::Minus}, false},
+        {Artwork::Locked, {24, Palette::ButtonGrey, white, Glyph::ClosedPadlock}, true},
+        {Artwork::Unlocked, {24, Palette::ButtonGrey, white, Glyph::OpenPadlock}, true},
     };
 }
 
@@ -56,15 +64,15 @@ QList<RoundButtonPicture> roundButtonPictures()
 QList<Picture> allPictures()
 {
     QList<Picture> pictures = {
-        {QStringLiteral("skin.png"), paintSkin, skinProblems},
-        {QStringLiteral("hand.png"), paintHandCursor, handCursorProblems},
-        {QStringLiteral("locate.png"), paintLocateIcon, noProblems},
-        {QStringLiteral("app.png"), [] { return appIcon(32); }, noProblems},
-        {QStringLiteral("app_64.png"), [] { return appIcon(64); }, noProblems},
-        {QStringLiteral("fakemin.png"), [] { return placeholderIcon(32); }, noProblems},
+        {fileOf(Artwork::Skin), paintSkin, skinProblems},
+        {fileOf(Artwork::Hand), paintHandCursor, handCursorProblems},
+        {fileOf(Artwork::Locate), paintLocateIcon, noProblems},
+        {fileOf(Artwork::App), [] { return appIcon(32); }, noProblems},
+        {fileOf(Artwork::App64), [] { return appIcon(64); }, noProblems},
+        {fileOf(Artwork::FakeMin), [] { return placeholderIcon(32); }, noProblems},
     };
     for (const RoundButtonPicture &button : roundButtonPictures())
-        pictures.append({QString::fromLatin1(button.fileName),
+        pictures.append({fileOf(button.resourcePath),
                          [look = button.look] { return paintRoundButton(look); },
                          button.greyscale ? colourProblems : noProblems});
     return pictures;

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "shell/Artwork.h"
+
 #include <QRect>
-#include <QRgb>
-#include <QSize>
 
 // Geometry of the record window's skin, in window pixels. The control
 // rectangles mirror where the record window places its widgets; the skin keeps
 // calm, opaque ground under every one of them.
 namespace SkinLayout {
 
-inline constexpr QSize Size{620, 409};
-inline constexpr QRgb Key = qRgb(255, 0, 255);
+inline constexpr QSize Size = Artwork::SkinSize;
+inline constexpr QRgb Key = Artwork::SkinKey;
 
 // The opaque outline: pixel columns 3..605 and rows 4..404.
 inline constexpr QRect Outline{3, 4, 603, 401};
