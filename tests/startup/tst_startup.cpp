@@ -1,0 +1,145 @@
+#include "TestSupport.h"
+
+#include "data/DataEnvironment1.h"
+#include "forms/record/Form1.h"
+#include "platform/Forms.h"
+#include "platform/SingleInstance.h"
+#include "startup/StartUp.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestStartUp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Sandbox> sandbox;
+    std::unique_ptr<MessageRecorder> messages;
+
+    QString ownCatalogue() const { return sandbox->programFolder() + "/morvo.res"; }
+    void touchStaleDataFile() const
+    {
+        QFile f(sandbox->programFolder() + "/data1.txt");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    bool staleDataFileExists() const { return QFile::exists(sandbox->programFolder() + "/data1.txt"); }
+
+private slots:
+    void init()
+    {
+        sandbox = std::make_unique<Sandbox>();
+        messages = std::make_unique<MessageRecorder>();
+    }
+    void cleanup()
+    {
+        messages.reset();
+        sandbox.reset();
+    }
+
+    void withoutASettingTheOwnCatalogueIsOpenedAndRemembered()
+    {
+        writeCatalogue(ownCatalogue(), {record("1040"), record("1041", "Last one"), record("7")});
+        QVERIFY(!sandbox->hasSetting());
+        QVERIFY(StartUp::EntryRoutine());
+        QCOMPARE(sandbox->setting(), ownCatalogue());
+        Form1 *window = Forms::Loaded<Form1>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->TxtNumber->text(), QString("1041"));
+        QCOMPARE(window->TxtName->text(), QString("Last one"));
+        QVERIFY(messages->messages.isEmpty());
+    }
+
+    void aStoredCatalogueElsewhereIsUsedAndKept()
+    {
+        writeCatalogue(ownCatalogue(), {record("1")});
+        const QString elsewhere = writeCatalogue(sandbox->path("office.res"), {record("500"), record("501")});
+        sandbox->setSetting(elsewhere);
+        QVERIFY(StartUp::EntryRoutine());
+        QCOMPARE(sandbox->setting(), elsewhere);
+        QCOMPARE(Forms::Loaded<Form1>()->TxtNumber->text(), QString("501"));
+    }
+
+    void aStoredPathToADeletedFileFallsBackToTheOwnCatalogue()
+    {
+        writeCatalogue(ownCatalogue(), {record("12")});
+        sandbox->setSetting(sandbox->path("deleted.res"));
+        QVERIFY(StartUp::EntryRoutine());
+        QCOMPARE(sandbox->setting(), ownCatalogue());
+        QVERIFY(messages->messages.isEmpty());
+    }
+
+    void noCatalogueAnywhereEndsWithTwoMessagesAndNoWindow()
+    {
+        sandbox->setSetting(sandbox->path("deleted.res"));
+        touchStaleDataFile();
+        QVERIFY(!StartUp::EntryRoutine());
+        QCOMPARE(messages->messages.size(), 2);
+        QCOMPARE(messages->messages[0].text, QString("Database File not found"));
+        QCOMPARE(messages->messages[0].title, QString("MorvoII"));
+        QCOMPARE(messages->messages[0].icon, MsgIcon::None);
+        QVERIFY(messages->messages[1].text.startsWith("Error finding Database\r\n"));
+        QVERIFY2(messages->messages[1].text.contains("does not exist"), qPrintable(messages->messages[1].text));
+        QCOMPARE(messages->messages[1].title, QString("MorvoII"));
+        QVERIFY(!Forms::Loaded<Form1>());
+        QVERIFY(!staleDataFileExists());
+        // The setting keeps what it held.
+        QCOMPARE(sandbox->setting(), sandbox->path("deleted.res"));
+    }
+
+    void aStoredFileThatIsNoCatalogueIsReportedAndNotReplaced()
+    {
+        writeCatalogue(ownCatalogue(), {record("1")});
+        const QString foreign = sandbox->path("letter.res");
+        QFile f(foreign);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("Dear Sir, this is not a catalogue.\n");
+        f.close();
+        sandbox->setSetting(foreign);
+        for (int start = 0; start < 2; ++start) {
+            messages->messages.clear();
+            DataEnvironment1::reset();
+            QVERIFY(!StartUp::EntryRoutine());
+            QCOMPARE(messages->messages.size(), 1);
+            QVERIFY(messages->messages[0].text.startsWith("Error finding Database\r\n"));
+            QVERIFY(messages->messages[0].text.contains("not a SQLite database"));
+            QCOMPARE(sandbox->setting(), foreign);
+        }
+    }
+
+    void aMissingStaleDataFileIsNoError()
+    {
+        sandbox->setSetting(sandbox->path("gone.res"));
+        QVERIFY(!StartUp::EntryRoutine());
+        QVERIFY(!staleDataFileExists());
+        QCOMPARE(messages->messages.size(), 2);
+    }
+
+    void anEmptyCatalogueOpensWithEmptyBoxes()
+    {
+        writeCatalogue(ownCatalogue(), {});
+        QVERIFY(StartUp::EntryRoutine());
+        QVERIFY(messages->messages.isEmpty());
+        Form1 *window = Forms::Loaded<Form1>();
+        QVERIFY(window->TxtNumber->text().isEmpty());
+        QVERIFY(window->txtFileLoc->text().isEmpty());
+    }
+
+    void aSecondInstanceAsksTheFirstToActivate()
+    {
+        const QString name = QStringLiteral("MorvoII-test-%1").arg(QCoreApplication::applicationPid());
+        SingleInstance first(name);
+        QVERIFY(first.claim());
+        QSignalSpy activations(&first, &SingleInstance::activationRequested);
+        SingleInstance second(name);
+        QVERIFY(!second.claim());
+        QVERIFY(second.activateRunning());
+        QTRY_COMPARE(activations.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestStartUp)
+#include "tst_startup.moc"
