@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCursor>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
