@@ -1,0 +1,17 @@
+#!/bin/bash
+# Installs what is missing (Debian 12, as root or with sudo) and builds the
+# program and its tests into build/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+need="build-essential cmake qt6-base-dev qt6-base-dev-tools libsqlite3-dev fonts-dejavu-core
+      xvfb openbox xdotool x11-utils trayer xdg-utils python3"
+missing=$(for p in $need; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
+if [ -n "$missing" ]; then
+  sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get -o DPkg::Lock::Timeout=300 update -qq
+  # shellcheck disable=SC2086
+  $sudo apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends $missing
+fi
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build" -j"$(nproc)"

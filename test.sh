@@ -1,0 +1,10 @@
+#!/bin/bash
+# Sets up, builds and runs every test: unit and widget tests on the offscreen
+# platform, then the end-to-end tests of the real program on a private X server
+# with a window manager and a tray host (a missing one fails, it never skips).
+set -euo pipefail
+root=$(cd "$(dirname "$0")" && pwd)
+"$root/scripts/setup.sh"
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build" -L offscreen --output-on-failure -j2
+MORVO_REQUIRE=x11,wm,tray "$root/.ci/gui-env.sh" -- ctest --test-dir "$root/build" -L gui --output-on-failure -j1
