@@ -154,25 +154,9 @@ struct DibExtent {
     qint64 length;
 };
 
-bool bitCountFits(quint32 compression, quint16 bitCount)
-{
-    switch (compression) {
-    case BiRgb:
-        return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24
-            || bitCount == 32;
-    case BiRle8:
-        return bitCount == 8;
-    case BiRle4:
-        return bitCount == 4;
-    case BiBitfields:
-        return bitCount == 16 || bitCount == 32;
-    default:
-        return false;
-    }
-}
-
 // Checks a packed DIB's header against the entry size; every field is bounded
-// before it is used for arithmetic.
+// before it is used for arithmetic. Bit counts and compressions that make no
+// sense are left to the image decoder to refuse.
 std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
 {
     if (head.size() < 4)
@@ -189,15 +173,14 @@ std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
     const quint16 bitCount = core ? u16At(head, 10) : u16At(head, 14);
     const quint32 compression = core ? quint32(BiRgb) : u32At(head, 16);
     const quint32 colourCount = core ? 0 : u32At(head, 32);
-    if (!sideInRange(width) || !sideInRange(qAbs(height)) || !bitCountFits(compression, bitCount))
+    if (!sideInRange(width) || !sideInRange(qAbs(height)))
         return std::nullopt;
 
     // A zero count means a full palette for up to 8 bits and none above.
     const qint64 colours = colourCount ? colourCount : (bitCount <= 8 ? 1 << bitCount : 0);
-    if (colours > 256)
-        return std::nullopt;
     const qint64 masks = (headerLength == 40 && compression == BiBitfields) ? 12 : 0;
     const qint64 pixelOffset = headerLength + masks + colours * (core ? 3 : 4);
+    // Also keeps the offsets small enough for the 32-bit fields of the file header.
     if (pixelOffset >= entrySize)
         return std::nullopt;
     if (compression == BiRle8 || compression == BiRle4)
@@ -257,7 +240,7 @@ QImage fromDevice(QIODevice &device)
     // to the next usable entry rather than to no preview at all.
     for (const Decoder &decoder : kDecoders) {
         for (const Entry &entry : entries) {
-            if (entry.code != decoder.code)
+            if (entry.code != decoder.code || entry.start + entry.size > reader.size())
                 continue;
             QImage image = decoder.decode(reader, entry);
             if (!image.isNull())
