@@ -3,6 +3,8 @@
 #include "data/CatalogueFields.h"
 #include "data/DataEnvironment1.h"
 #include "forms/record/Form1Layout.h"
+#include "forms/search/SrchDialog.h"
+#include "shell/clsTransForm.h"
 #include "platform/MsgBox.h"
 #include "platform/TextBinder.h"
 
@@ -60,7 +62,7 @@ void Form1::buildControls()
 void Form1::connectHandlers()
 {
     const std::pair<const char *, void (Form1::*)()> clicks[] = {
-        {"Command4", &Form1::Command4_Click},
+        {"Command3", &Form1::Command3_Click}, {"Command4", &Form1::Command4_Click},
         {"Command5", &Form1::Command5_Click}, {"Command6", &Form1::Command6_Click},
         {"Command7", &Form1::Command7_Click}, {"CmdAdd", &Form1::CmdAdd_Click},
         {"CmdDelete", &Form1::CmdDelete_Click}, {"CmdUpdate", &Form1::CmdUpdate_Click},
@@ -97,6 +99,8 @@ bool Form1::reported(bool ok)
 
 void Form1::Form_Load()
 {
+    // The other long-lived windows load with the record window, before it is shown.
+    Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
 }
@@ -107,4 +111,5 @@ void Form1::Form_Unload()
     if (rs().editPending() && !rs().Update())
         MsgBox(QStringLiteral("The changes to the current record could not be stored.\r\n") + rs().lastError(),
                MsgIcon::Exclamation);
+    Forms::Unload<SrchDialog>();
 }

@@ -2,11 +2,18 @@
 
 #include "platform/Forms.h"
 
+#include <memory>
+
+class DwgThumbnail;
+class FileListBox;
+class ImageControl;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class Recordset;
 class TextBinder;
+class clsTransForm;
 
 // The record window: one catalogue record in eight bound boxes, the record
 // commands, and the drawing panel beside them.
@@ -20,7 +27,8 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
 
-    // Record commands.
+    // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
+    void Command3_Click();
     void Command4_Click();
     void Command5_Click();
     void Command6_Click();
@@ -39,11 +47,46 @@ public:
     void TxtFileNum_LostFocus();
     void txtFileLoc_LostFocus();
 
+    // Drawing panel (Form1Drawing.cpp).
+    void UpdateFile1Path();
+    void UpdatePicture();
+    void txtFileLoc_Change();
+    void File1_Click();
+    void File1_DblClick();
+    void DwgThumbnail1_DblClick();
+    void CmdExplore_Click();
+    void CmdScript_Click();
+
+    // Edit lock padlocks (Form1Lock.cpp).
+    void ImgLocked_Click();
+    void ImgUnlocked_Click();
+
+    // Window shell (Form1Shell.cpp): drag strip, caption buttons, panel.
+    void Image2_MouseDown(int Button, QPoint position);
+    void ImgQ_Click();
+    void ImgMax_Click();
+    void ImgMIn_Click();
+    void ImgExit_Click();
+    void Command1_Click();
+    void Command2_Click();
+
     const TextBinder &binder() const { return *binder_; }
 
     QLineEdit *TxtNumber, *TxtClient, *txtDate, *TxtName, *TxtCounty, *TxtFileNum, *txtFileLoc;
     QPlainTextEdit *TxtDesc;
     QPushButton *CmdAdd, *CmdDelete, *CmdUpdate;
+
+    FileListBox *File1 = nullptr;
+    DwgThumbnail *DwgThumbnail1 = nullptr;
+    QPushButton *CmdExplore = nullptr, *CmdScript = nullptr;
+
+    ImageControl *ImgLocked = nullptr, *ImgUnlocked = nullptr;
+
+    ImageControl *Image2 = nullptr, *ImgQ = nullptr, *ImgMax = nullptr, *ImgMIn = nullptr, *ImgExit = nullptr;
+    ImageControl *ImgQBw = nullptr, *ImgPlusBw = nullptr, *ImgMinBw = nullptr;
+    ImageControl *ImgQCol = nullptr, *ImgPlusCol = nullptr, *ImgMinCol = nullptr;
+    QPushButton *Command1 = nullptr, *Command2 = nullptr;
+    QTimer *tmrCollapse = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,5 +98,12 @@ private:
     void buildControls();
     void connectHandlers();
 
+    // Each part of the window builds its own controls.
+    void buildDrawingPanel(); // Form1Drawing.cpp
+    void buildLockImages();   // Form1Lock.cpp
+    void buildShell();        // Form1Shell.cpp
+    void TogglePanel();       // Form1Shell.cpp
+
     TextBinder *binder_ = nullptr;
+    std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
 };

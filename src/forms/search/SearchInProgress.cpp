@@ -1,0 +1,3 @@
+#include "forms/search/SearchInProgress.h"
+
+bool SearchInProgress = false;
