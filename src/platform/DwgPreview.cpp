@@ -38,11 +38,10 @@ constexpr char kPngSignature[] = "\x89PNG\r\n\x1A\n";
 constexpr qint64 kPngHeadLength = 24; // signature, IHDR length and type, width, height
 
 constexpr qint64 kBitmapFileHeaderLength = 14;
-constexpr quint32 kCoreHeaderLength = 12;
-constexpr std::array<quint32, 5> kInfoHeaderLengths = {40, 52, 56, 108, 124};
-constexpr qint64 kInfoHeaderFieldsRead = 40;
+// BMP entries are packed DIBs that start with a 40-byte BITMAPINFOHEADER.
+constexpr qint64 kInfoHeaderLength = 40;
 
-enum DibCompression : quint32 { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3 };
+enum DibCompression : quint32 { BiRle8 = 1, BiRle4 = 2, BiBitfields = 3 };
 
 struct Entry {
     quint8 code;
@@ -159,27 +158,20 @@ struct DibExtent {
 // sense are left to the image decoder to refuse.
 std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
 {
-    if (head.size() < 4)
+    if (head.size() < kInfoHeaderLength || u32At(head, 0) != kInfoHeaderLength)
         return std::nullopt;
-    const quint32 headerLength = u32At(head, 0);
-    const bool core = headerLength == kCoreHeaderLength;
-    const bool info = std::find(kInfoHeaderLengths.begin(), kInfoHeaderLengths.end(), headerLength)
-        != kInfoHeaderLengths.end();
-    if ((!core && !info) || head.size() < (core ? kCoreHeaderLength : kInfoHeaderFieldsRead))
-        return std::nullopt;
-
-    const qint64 width = core ? u16At(head, 4) : i32At(head, 4);
-    const qint64 height = core ? u16At(head, 6) : i32At(head, 8); // negative: rows stored top-down
-    const quint16 bitCount = core ? u16At(head, 10) : u16At(head, 14);
-    const quint32 compression = core ? quint32(BiRgb) : u32At(head, 16);
-    const quint32 colourCount = core ? 0 : u32At(head, 32);
+    const qint64 width = i32At(head, 4);
+    const qint64 height = i32At(head, 8); // negative: rows stored top-down
+    const quint16 bitCount = u16At(head, 14);
+    const quint32 compression = u32At(head, 16);
+    const quint32 colourCount = u32At(head, 32);
     if (!sideInRange(width) || !sideInRange(qAbs(height)))
         return std::nullopt;
 
     // A zero count means a full palette for up to 8 bits and none above.
     const qint64 colours = colourCount ? colourCount : (bitCount <= 8 ? 1 << bitCount : 0);
-    const qint64 masks = (headerLength == 40 && compression == BiBitfields) ? 12 : 0;
-    const qint64 pixelOffset = headerLength + masks + colours * (core ? 3 : 4);
+    const qint64 masks = compression == BiBitfields ? 12 : 0;
+    const qint64 pixelOffset = kInfoHeaderLength + masks + colours * 4;
     // Also keeps the offsets small enough for the 32-bit fields of the file header.
     if (pixelOffset >= entrySize)
         return std::nullopt;
@@ -208,7 +200,7 @@ QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
 {
     if (entry.size > kMaxEntryBytes)
         return {};
-    const auto head = reader.read(entry.start, qMin(entry.size, kInfoHeaderFieldsRead));
+    const auto head = reader.read(entry.start, qMin(entry.size, kInfoHeaderLength));
     if (!head)
         return {};
     const auto extent = dibExtent(*head, entry.size);

@@ -139,10 +139,12 @@ Pixels cornerColours()
     return pixels;
 }
 
+enum Compression : quint32 { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
+
 struct DibSpec {
     int bitCount = 8;
     bool topDown = false;
-    quint32 compression = 0;      // BI_RGB, or 1 = BI_RLE8, 2 = BI_RLE4
+    quint32 compression = kRgb;
     quint32 colourCountField = 0; // biClrUsed as written
     QList<QRgb> colours;          // the palette actually written
     Pixels pixels{};              // indices up to 8 bits, RGB above
@@ -189,7 +191,6 @@ QByteArray runLengthRows(const DibSpec &spec)
 // A BMP file without its BITMAPFILEHEADER: BITMAPINFOHEADER, palette, rows.
 QByteArray packedDib(const DibSpec &spec)
 {
-    const int stride = (kWidth * spec.bitCount + 31) / 32 * 4;
     QByteArray dib;
     appendU32(dib, 40);
     appendU32(dib, kWidth);
@@ -202,13 +203,16 @@ QByteArray packedDib(const DibSpec &spec)
     appendU32(dib, 2835);
     appendU32(dib, spec.colourCountField);
     appendU32(dib, 0);
+    if (spec.compression == kBitfields) {
+        for (const quint32 mask : {0xFF0000u, 0xFF00u, 0xFFu})
+            appendU32(dib, mask);
+    }
     for (QRgb colour : spec.colours)
         appendU32(dib, colour & 0xFFFFFF);
-    if (spec.compression != 0)
+    if (spec.compression == kRle8 || spec.compression == kRle4)
         return dib + runLengthRows(spec);
     for (int y = 0; y < kHeight; ++y)
         dib += pixelRow(spec, spec.pixels[spec.topDown ? y : kHeight - 1 - y]);
-    Q_ASSERT(dib.size() == 40 + 4 * spec.colours.size() + stride * kHeight);
     return dib;
 }
 
@@ -396,9 +400,16 @@ void TestDwgPreview::bitmapPreviews_data()
 
     for (const int bitCount : {8, 4}) {
         DibSpec runLength = indexedSpec(bitCount, false);
-        runLength.compression = bitCount == 8 ? 1 : 2;
+        runLength.compression = bitCount == 8 ? kRle8 : kRle4;
         QTest::addRow("%d-bit run-length", bitCount) << packedDib(runLength) << indexedPixels(runLength);
     }
+
+    // Colour masks follow the 40-byte header.
+    DibSpec masked;
+    masked.bitCount = 32;
+    masked.compression = kBitfields;
+    masked.pixels = cornerColours();
+    QTest::newRow("32-bit with colour masks") << packedDib(masked) << cornerColours();
 }
 
 void TestDwgPreview::bitmapPreviews()
