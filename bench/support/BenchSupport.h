@@ -1,1 +1,27 @@
 #pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Shared by the benchmarks: realistic catalogues of any size (cached between
+// runs), timing with medians, and the process's peak memory.
+namespace BenchSupport {
+
+// A catalogue of `records` realistic jobs under $MORVO_BENCH_DIR (default
+// /tmp/morvo-bench), written once and reused.
+QString catalogue(qint64 records);
+// The same records as one CSV file, for comparing against command-line tools.
+QString catalogueCsv(qint64 records);
+
+struct Stats
+{
+    double median, min, max; // milliseconds
+};
+Stats measure(int runs, const std::function<void()> &work);
+Stats summarize(std::vector<double> samples);
+double millisecondsOf(const std::function<void()> &work);
+double peakMemoryMb();
+void printRow(const QString &what, const Stats &stats);
+}

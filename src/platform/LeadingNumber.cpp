@@ -1,51 +1,69 @@
 #include "platform/LeadingNumber.h"
 
 #include <QLocale>
-#include <charconv>
 #include <QString>
+#include <charconv>
 
 namespace {
-bool isBlank(QChar c)
+unsigned codeOf(QChar c)
 {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+    return c.unicode();
+}
+
+unsigned codeOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+bool isBlank(unsigned c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // Collects sign, digits and one decimal point, skipping blanks, up to the
-// first character that cannot continue a number.
-QString numberPrefix(QStringView text)
+// first character that cannot continue a number; only ASCII digits count.
+template <typename Range> double parseRange(const Range &text)
 {
-    QString out;
+    char buffer[64];
+    int length = 0;
     bool seenDigit = false, seenPoint = false, seenSign = false;
-    for (QChar c : text) {
-        if (isBlank(c))
+    for (auto c : text) {
+        const unsigned code = codeOf(c);
+        if (isBlank(code))
             continue;
-        if (c.isDigit() && c.unicode() < 128) {
-            out += c;
+        if (length == int(sizeof buffer))
+            break;
+        if (code >= '0' && code <= '9') {
+            buffer[length++] = char(code);
             seenDigit = true;
-        } else if ((c == u'+' || c == u'-') && !seenSign && !seenDigit && !seenPoint) {
-            out += c;
+        } else if ((code == '+' || code == '-') && !seenSign && !seenDigit && !seenPoint) {
             seenSign = true;
-        } else if (c == u'.' && !seenPoint) {
-            out += c;
+            if (code == '-') // from_chars takes no plus sign
+                buffer[length++] = '-';
+        } else if (code == '.' && !seenPoint) {
+            buffer[length++] = '.';
             seenPoint = true;
         } else {
             break;
         }
     }
-    return seenDigit ? out : QString();
+    double value = 0.0;
+    // from_chars is locale-independent, unlike strtod.
+    if (seenDigit)
+        std::from_chars(buffer, buffer + length, value);
+    return value;
 }
 }
 
 namespace LeadingNumber {
 double parse(QStringView text)
 {
-    QByteArray prefix = numberPrefix(text).toLatin1();
-    if (prefix.startsWith('+'))
-        prefix.remove(0, 1);
-    double value = 0.0;
-    // from_chars is locale-independent, unlike strtod.
-    std::from_chars(prefix.constData(), prefix.constData() + prefix.size(), value);
-    return value;
+    return parseRange(text);
+}
+
+double parse(std::string_view utf8)
+{
+    return parseRange(utf8);
 }
 
 QString nextAfter(QStringView text)

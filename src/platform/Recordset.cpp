@@ -75,7 +75,7 @@ bool Recordset::Open()
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(scan.get(), 1));
             const int length = sqlite3_column_bytes(scan.get(), 1);
             if (text) {
-                row.number = LeadingNumber::parse(QString::fromUtf8(text, std::min(length, 64)));
+                row.number = LeadingNumber::parse(std::string_view(text, size_t(length)));
                 keyText_.append(text, size_t(length));
                 row.keyLength = quint32(length);
             }

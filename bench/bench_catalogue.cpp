@@ -1,0 +1,107 @@
+// The record window over catalogues of 1 000, 100 000 and 1 000 000 records:
+// start to the window shown on the last record, moves, Add + Update, Delete,
+// and peak memory. Each size runs in a process of its own so that its peak
+// memory is its own.
+//   bench_catalogue              all three sizes
+//   bench_catalogue N            one size
+#include "BenchSupport.h"
+
+#include "data/DataEnvironment1.h"
+#include "forms/record/Form1.h"
+#include "platform/AppPaths.h"
+#include "platform/Forms.h"
+#include "platform/MsgBox.h"
+#include "startup/StartUp.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace BenchSupport;
+
+namespace {
+void click(Form1 *window, const char *name)
+{
+    window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
+}
+
+void unloadAll()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *form = qobject_cast<Form *>(w))
+            form->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    DataEnvironment1::reset();
+}
+
+Form1 *startWindow()
+{
+    if (!StartUp::EntryRoutine())
+        return nullptr;
+    QCoreApplication::processEvents();
+    return Forms::Loaded<Form1>();
+}
+
+int runOneSize(qint64 records)
+{
+    const QString source = catalogue(records);
+    QTemporaryDir dir;
+    AppPaths::setProgramFolder(dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    // Add and Delete change the file: work on a copy.
+    QFile::copy(source, dir.filePath(QStringLiteral("morvo.res")));
+    Forms::setOnAllUnloaded(nullptr);
+    MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
+
+    std::printf("%lld records (%.0f MB file)\n", records, double(QFile(source).size()) / 1e6);
+    printRow(QStringLiteral("start to window shown on the last record"), measure(5, [] {
+                 unloadAll();
+                 startWindow();
+             }));
+    Form1 *window = Forms::Loaded<Form1>();
+    std::printf("  opened on job number %s\n", qPrintable(window->TxtNumber->text()));
+
+    const int moves = 200;
+    printRow(QStringLiteral("First"), measure(moves, [&] { click(window, "Command4"); }));
+    printRow(QStringLiteral("Next"), measure(moves, [&] { click(window, "Command6"); }));
+    printRow(QStringLiteral("Prev"), measure(moves, [&] { click(window, "Command5"); }));
+    printRow(QStringLiteral("Last"), measure(moves, [&] { click(window, "Command7"); }));
+    printRow(QStringLiteral("Add + Update (durable store)"), measure(15, [&] {
+                 click(window, "CmdAdd");
+                 window->TxtName->setText(QStringLiteral("Benchmark job"));
+                 click(window, "CmdUpdate");
+             }));
+    auto &rs = DataEnvironment1::instance().rsConJobnr;
+    std::vector<double> deletes;
+    for (int i = 0; i < 15; ++i) {
+        rs.setAbsolutePosition(rs.RecordCount() / 2);
+        deletes.push_back(millisecondsOf([&] { click(window, "CmdDelete"); }));
+    }
+    printRow(QStringLiteral("Delete in the middle"), summarize(deletes));
+    std::printf("  peak memory %.1f MB\n\n", peakMemoryMb());
+    unloadAll();
+    return 0;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1) {
+        QApplication app(argc, argv);
+        return runOneSize(QString::fromLocal8Bit(argv[1]).toLongLong());
+    }
+    QCoreApplication app(argc, argv);
+    for (const char *size : {"1000", "100000", "1000000"}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(size)});
+        child.waitForFinished(-1);
+    }
+    return 0;
+}
