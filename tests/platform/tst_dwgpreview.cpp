@@ -141,7 +141,7 @@ Pixels cornerColours()
 
 enum Compression : quint32 { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
 
-struct DibSpec {
+struct Bitmap {
     int bitCount = 8;
     bool topDown = false;
     quint32 compression = kRgb;
@@ -150,22 +150,22 @@ struct DibSpec {
     Pixels pixels{};              // indices up to 8 bits, RGB above
 };
 
-QByteArray pixelRow(const DibSpec &spec, const std::array<quint32, kWidth> &row)
+QByteArray pixelRow(const Bitmap &bitmap, const std::array<quint32, kWidth> &row)
 {
-    const int stride = (kWidth * spec.bitCount + 31) / 32 * 4;
+    const int stride = (kWidth * bitmap.bitCount + 31) / 32 * 4;
     QByteArray bytes(stride, '\0');
     for (int x = 0; x < kWidth; ++x) {
         const quint32 value = row[x];
-        if (spec.bitCount <= 8) {
-            const int bit = x * spec.bitCount;
-            const int shift = 8 - spec.bitCount - bit % 8;
+        if (bitmap.bitCount <= 8) {
+            const int bit = x * bitmap.bitCount;
+            const int shift = 8 - bitmap.bitCount - bit % 8;
             bytes[bit / 8] = char(quint8(bytes[bit / 8]) | (value << shift));
         } else {
-            const int at = x * spec.bitCount / 8;
+            const int at = x * bitmap.bitCount / 8;
             bytes[at] = char(qBlue(value));
             bytes[at + 1] = char(qGreen(value));
             bytes[at + 2] = char(qRed(value));
-            if (spec.bitCount == 32)
+            if (bitmap.bitCount == 32)
                 bytes[at + 3] = char(x % 2 ? 0xFF : 0x00); // not alpha, whatever it holds
         }
     }
@@ -174,13 +174,13 @@ QByteArray pixelRow(const DibSpec &spec, const std::array<quint32, kWidth> &row)
 
 // Run-length rows (bottom-up), one encoded run per pixel: count 1, then the
 // index (RLE8) or the index in the high nibble (RLE4).
-QByteArray runLengthRows(const DibSpec &spec)
+QByteArray runLengthRows(const Bitmap &bitmap)
 {
     QByteArray rows;
     for (int y = kHeight - 1; y >= 0; --y) {
-        for (const quint32 index : spec.pixels[y]) {
+        for (const quint32 index : bitmap.pixels[y]) {
             rows.append(char(1));
-            rows.append(char(spec.bitCount == 4 ? index << 4 : index));
+            rows.append(char(bitmap.bitCount == 4 ? index << 4 : index));
         }
         rows.append(QByteArray("\0\0", 2)); // end of line
     }
@@ -189,50 +189,50 @@ QByteArray runLengthRows(const DibSpec &spec)
 }
 
 // A BMP file without its BITMAPFILEHEADER: BITMAPINFOHEADER, palette, rows.
-QByteArray packedDib(const DibSpec &spec)
+QByteArray packedDib(const Bitmap &bitmap)
 {
     QByteArray dib;
     appendU32(dib, 40);
     appendU32(dib, kWidth);
-    appendU32(dib, quint32(spec.topDown ? -kHeight : kHeight));
+    appendU32(dib, quint32(bitmap.topDown ? -kHeight : kHeight));
     appendU16(dib, 1);
-    appendU16(dib, quint16(spec.bitCount));
-    appendU32(dib, spec.compression);
+    appendU16(dib, quint16(bitmap.bitCount));
+    appendU32(dib, bitmap.compression);
     appendU32(dib, 0); // biSizeImage may be 0 for BI_RGB
     appendU32(dib, 2835);
     appendU32(dib, 2835);
-    appendU32(dib, spec.colourCountField);
+    appendU32(dib, bitmap.colourCountField);
     appendU32(dib, 0);
-    if (spec.compression == kBitfields) {
+    if (bitmap.compression == kBitfields) {
         for (const quint32 mask : {0xFF0000u, 0xFF00u, 0xFFu})
             appendU32(dib, mask);
     }
-    for (QRgb colour : spec.colours)
+    for (QRgb colour : bitmap.colours)
         appendU32(dib, colour & 0xFFFFFF);
-    if (spec.compression == kRle8 || spec.compression == kRle4)
-        return dib + runLengthRows(spec);
+    if (bitmap.compression == kRle8 || bitmap.compression == kRle4)
+        return dib + runLengthRows(bitmap);
     for (int y = 0; y < kHeight; ++y)
-        dib += pixelRow(spec, spec.pixels[spec.topDown ? y : kHeight - 1 - y]);
+        dib += pixelRow(bitmap, bitmap.pixels[bitmap.topDown ? y : kHeight - 1 - y]);
     return dib;
 }
 
-DibSpec indexedSpec(int bitCount, bool topDown)
+Bitmap indexedBitmap(int bitCount, bool topDown)
 {
-    DibSpec spec;
-    spec.bitCount = bitCount;
-    spec.topDown = topDown;
-    spec.colours = palette(1 << bitCount);
-    spec.pixels = cornerIndices(1 << bitCount);
-    return spec;
+    Bitmap bitmap;
+    bitmap.bitCount = bitCount;
+    bitmap.topDown = topDown;
+    bitmap.colours = palette(1 << bitCount);
+    bitmap.pixels = cornerIndices(1 << bitCount);
+    return bitmap;
 }
 
 // The colours an indexed picture should decode to.
-Pixels indexedPixels(const DibSpec &spec)
+Pixels indexedPixels(const Bitmap &bitmap)
 {
     Pixels colours;
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            colours[y][x] = spec.colours[spec.pixels[y][x]];
+            colours[y][x] = bitmap.colours[bitmap.pixels[y][x]];
     return colours;
 }
 
@@ -375,37 +375,37 @@ void TestDwgPreview::bitmapPreviews_data()
     for (const bool topDown : {false, true}) {
         const char *order = topDown ? "top-down" : "bottom-up";
         for (const int bitCount : {1, 4, 8}) {
-            const DibSpec spec = indexedSpec(bitCount, topDown);
-            QTest::addRow("%d-bit %s", bitCount, order) << packedDib(spec) << indexedPixels(spec);
+            const Bitmap bitmap = indexedBitmap(bitCount, topDown);
+            QTest::addRow("%d-bit %s", bitCount, order) << packedDib(bitmap) << indexedPixels(bitmap);
         }
         for (const int bitCount : {24, 32}) {
-            DibSpec spec;
-            spec.bitCount = bitCount;
-            spec.topDown = topDown;
-            spec.pixels = cornerColours();
-            QTest::addRow("%d-bit %s", bitCount, order) << packedDib(spec) << cornerColours();
+            Bitmap bitmap;
+            bitmap.bitCount = bitCount;
+            bitmap.topDown = topDown;
+            bitmap.pixels = cornerColours();
+            QTest::addRow("%d-bit %s", bitCount, order) << packedDib(bitmap) << cornerColours();
         }
     }
 
     // biClrUsed names a short palette; the rows start right after it.
-    DibSpec shortPalette = indexedSpec(8, false);
+    Bitmap shortPalette = indexedBitmap(8, false);
     shortPalette.colours = palette(5);
     shortPalette.colourCountField = 5;
     QTest::newRow("8-bit with 5 colours") << packedDib(shortPalette) << indexedPixels(shortPalette);
 
     // biClrUsed written out in full for a 4-bit image.
-    DibSpec fullCount = indexedSpec(4, false);
+    Bitmap fullCount = indexedBitmap(4, false);
     fullCount.colourCountField = 16;
     QTest::newRow("4-bit with 16 colours named") << packedDib(fullCount) << indexedPixels(fullCount);
 
     for (const int bitCount : {8, 4}) {
-        DibSpec runLength = indexedSpec(bitCount, false);
+        Bitmap runLength = indexedBitmap(bitCount, false);
         runLength.compression = bitCount == 8 ? kRle8 : kRle4;
         QTest::addRow("%d-bit run-length", bitCount) << packedDib(runLength) << indexedPixels(runLength);
     }
 
     // Colour masks follow the 40-byte header.
-    DibSpec masked;
+    Bitmap masked;
     masked.bitCount = 32;
     masked.compression = kBitfields;
     masked.pixels = cornerColours();
@@ -421,10 +421,10 @@ void TestDwgPreview::bitmapPreviews()
 
 void TestDwgPreview::thirtyTwoBitFourthByteIsNotAlpha()
 {
-    DibSpec spec;
-    spec.bitCount = 32;
-    spec.pixels = cornerColours();
-    const QImage image = decode(buildDrawing({kTitleEntry, {BmpCode, packedDib(spec)}}).bytes);
+    Bitmap bitmap;
+    bitmap.bitCount = 32;
+    bitmap.pixels = cornerColours();
+    const QImage image = decode(buildDrawing({kTitleEntry, {BmpCode, packedDib(bitmap)}}).bytes);
     QVERIFY(!image.isNull());
     for (int x = 0; x < kWidth; ++x)
         QCOMPARE(qAlpha(image.pixel(x, 0)), 255);
@@ -514,7 +514,7 @@ void TestDwgPreview::sizeLimits_data()
     QTest::newRow("BMP at the widest") << plainDib(qRgb(5, 5, 5), max, 1) << quint8(BmpCode) << QSize(max, 1);
     QTest::newRow("BMP too wide") << plainDib(qRgb(5, 5, 5), max + 1, 1) << quint8(BmpCode) << QSize();
     QTest::newRow("BMP too high") << plainDib(qRgb(5, 5, 5), 1, max + 1) << quint8(BmpCode) << QSize();
-    DibSpec overfullPalette = indexedSpec(8, false);
+    Bitmap overfullPalette = indexedBitmap(8, false);
     overfullPalette.colours = palette(257);
     overfullPalette.colourCountField = 257;
     QTest::newRow("BMP with 257 colours") << packedDib(overfullPalette) << quint8(BmpCode) << QSize();
@@ -569,7 +569,7 @@ void TestDwgPreview::damagedDrawings_data()
 void TestDwgPreview::damagedDrawings()
 {
     QFETCH(Damage, damage);
-    Drawing drawing = buildDrawing({kTitleEntry, {BmpCode, packedDib(indexedSpec(8, false))}});
+    Drawing drawing = buildDrawing({kTitleEntry, {BmpCode, packedDib(indexedBitmap(8, false))}});
     QVERIFY(!decode(drawing.bytes).isNull());
     damage(drawing);
     QVERIFY(decode(drawing.bytes).isNull());
@@ -619,8 +619,8 @@ void TestDwgPreview::windowsSeparatorsInPath()
 void TestDwgPreview::readsOnlyThePreview_data()
 {
     QTest::addColumn<PreviewEntry>("entry");
-    DibSpec spec = indexedSpec(8, false);
-    QTest::newRow("BMP") << PreviewEntry{BmpCode, packedDib(spec)};
+    Bitmap bitmap = indexedBitmap(8, false);
+    QTest::newRow("BMP") << PreviewEntry{BmpCode, packedDib(bitmap)};
     QTest::newRow("PNG") << PreviewEntry{PngCode, plainPng(qRgb(7, 7, 7))};
 }
 
