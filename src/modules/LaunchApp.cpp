@@ -2,8 +2,11 @@
 
 #include "platform/Launcher.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+
+#include <algorithm>
 
 namespace {
 // Links the desktop may open; everything else must be a local file or folder.
@@ -20,17 +23,33 @@ bool looksLikeLink(const QString &target)
     return colon >= 2 && QUrl(target).isValid() && !QUrl(target).scheme().isEmpty();
 }
 
+// Types the desktop hands to a program runner (the entry's own command, a
+// Windows emulator, a Java machine) rather than to a viewer, whatever the mode.
+constexpr const char *RunnerTypes[] = {"application/x-desktop", "application/x-ms-dos-executable",
+                                       "application/x-msi", "application/x-java-archive"};
+// Types that run as they are once their run bit is set (scripts included).
+constexpr const char *ProgramTypes[] = {"application/x-executable", "application/x-sharedlib"};
+
+bool startsLikeProgram(const QString &path)
+{
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+    return head.startsWith("#!") || head == QByteArrayLiteral("\x7f" "ELF");
+}
+
 // Opening a program, a script with its run bit or a desktop entry would run it:
-// a catalogue must never make a double-click run code.
+// a catalogue must never make a double-click run code. Drawings on Windows
+// shares and FAT disks carry the run bit as well, so with the run bit only what
+// really is a program is refused.
 bool wouldRunCode(const QFileInfo &info)
 {
     if (info.isDir())
         return false;
-    if (info.isExecutable())
+    const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
+    const auto isA = [&mime](const char *type) { return mime.inherits(QString::fromLatin1(type)); };
+    if (std::ranges::any_of(RunnerTypes, isA))
         return true;
-    const QString mime = QMimeDatabase().mimeTypeForFile(info).name();
-    return info.suffix().compare(QStringLiteral("desktop"), Qt::CaseInsensitive) == 0
-        || mime == QStringLiteral("application/x-desktop");
+    return info.isExecutable() && (std::ranges::any_of(ProgramTypes, isA) || startsLikeProgram(info.filePath()));
 }
 
 qint32 launchTarget(const QString &target)
