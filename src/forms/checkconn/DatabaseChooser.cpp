@@ -1,0 +1,31 @@
+// "Set Database" of the tray menu: the user picks a catalogue, the test
+// connection opens it, and the check window decides on its timer.
+#include "forms/tray/FrmMenu.h"
+
+#include "data/DataEnvironment1.h"
+#include "forms/checkconn/FrmCheckConn.h"
+#include "forms/record/Form1.h"
+#include "platform/FileDialog.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+
+void FrmMenu::MnuLocate_Click()
+{
+    const FileDialogRequest request{QStringLiteral("Morvo II"), QStringLiteral("*.res"),
+                                    QStringLiteral("Database (*.res)")};
+    const std::optional<QString> chosen = ShowOpenDialog(request, Forms::Loaded<Form1>());
+    if (!chosen)
+        return;
+    ChosenPath = *chosen;
+
+    // Failures here leave the test set closed; the check window reports them.
+    DataEnvironment1 &environment = DataEnvironment1::instance();
+    environment.ConnTest.ConnectionString = ChosenPath;
+    environment.ConnTest.Open();
+    environment.rsTest.Open();
+    QCoreApplication::processEvents();
+
+    Forms::Get<FrmCheckConn>()->Text1->setText(ChosenPath);
+    Forms::Get<FrmCheckConn>()->show();
+}

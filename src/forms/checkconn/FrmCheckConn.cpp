@@ -1,0 +1,91 @@
+#include "forms/checkconn/FrmCheckConn.h"
+
+#include "data/DataEnvironment1.h"
+#include "forms/checkconn/FrmCheckConnLayout.h"
+#include "forms/record/Form1.h"
+#include "forms/tray/LabelFit.h"
+#include "platform/MsgBox.h"
+#include "platform/Settings.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <limits>
+
+namespace {
+// The probe: the chosen file's Projects table opened and holds a record. A move
+// to the last record of an empty set is no proof of a catalogue.
+bool chosenCatalogueHoldsARecord()
+{
+    Recordset &probe = DataEnvironment1::instance().rsTest;
+    return probe.isOpen() && probe.RecordCount() > 0 && probe.MoveLast();
+}
+
+void storeDatabaseLocation(const QString &path)
+{
+    const QString app = QString::fromLatin1(SettingsApp), section = QString::fromLatin1(SettingsSection),
+                  key = QString::fromLatin1(DbsLocationKey);
+    DeleteSetting(app, section, key);
+    SaveSetting(app, section, key, path);
+}
+}
+
+FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDialogHint)
+{
+    using namespace FrmCheckConnLayout;
+    setWindowTitle(QString::fromLatin1(Caption));
+    setGeometry(twipsRect(Left, Top, Width, Height));
+    setFixedSize(size());
+    createControls(this, Labels, uiFont("MS Sans Serif", 8.25));
+    createControls(this, PathBox, uiFont("MS Sans Serif", 8.25));
+    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
+    LblShowOff = findChild<QLabel *>(QStringLiteral("LblShowOff"));
+    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    shrinkFontToFit(Label1);
+    Text1->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(TimerIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, &FrmCheckConn::Timer1_Timer);
+}
+
+void FrmCheckConn::Form_Load()
+{
+    TickCount = 0;
+    SpinPhase = 0;
+    CheckPath.clear();
+    Timer1->start();
+}
+
+void FrmCheckConn::Timer1_Timer()
+{
+    // The count stops short of wrapping round, so the check can never come again.
+    if (TickCount < std::numeric_limits<qint16>::max())
+        ++TickCount;
+    ++SpinPhase;
+    if (SpinPhase == 5)
+        SpinPhase = 0;
+    else
+        LblShowOff->setText(QString::fromLatin1(FrmCheckConnLayout::SpinnerSigns[SpinPhase - 1]));
+    if (TickCount == FrmCheckConnLayout::CheckTick)
+        ConnDb();
+}
+
+void FrmCheckConn::ConnDb()
+{
+    CheckPath = Text1->text();
+    const bool valid = chosenCatalogueHoldsARecord();
+    hide();
+    if (valid) {
+        storeDatabaseLocation(CheckPath);
+        MsgBox(QStringLiteral("New Database Location Set.\r\nRestart MORVO II"), MsgIcon::Information,
+               QStringLiteral("MORVO-II Database Changed"));
+    } else {
+        MsgBox(QStringLiteral("Invalid Database Selected.\r\nEnding Program."), MsgIcon::Exclamation,
+               QStringLiteral("MORVO II - Error"));
+    }
+    // A new catalogue takes effect at the next start only.
+    Forms::Unload<Form1>();
+    Unload();
+}

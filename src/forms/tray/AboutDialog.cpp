@@ -1,0 +1,124 @@
+#include "forms/tray/AboutDialog.h"
+
+#include "forms/tray/AboutDialogLayout.h"
+#include "forms/tray/LabelFit.h"
+#include "modules/LaunchApp.h"
+#include "platform/ControlTable.h"
+#include "shell/Artwork.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+using namespace AboutDialogLayout;
+
+QFont fontFor(Look look)
+{
+    QFont font = look == Look::Title || look == Look::TitleShadow ? uiFont("MS Sans Serif", 24, true)
+                                                                   : uiFont("MS Sans Serif", 8.25);
+    font.setUnderline(look == Look::Link);
+    return font;
+}
+
+QColor colourFor(Look look, const QPalette &palette)
+{
+    switch (look) {
+    case Look::Title: return palette.color(QPalette::ToolTipBase);
+    case Look::TitleShadow: return palette.color(QPalette::Text);
+    case Look::Grey: return QColor(GreyText);
+    case Look::Link: return QColor(LinkBlue);
+    case Look::Plain: break;
+    }
+    return palette.color(QPalette::WindowText);
+}
+}
+
+AboutDialog::AboutDialog()
+    : Form(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                        | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QString::fromLatin1(Caption));
+    setWindowIcon(QIcon(QString::fromLatin1(Artwork::App)));
+    setFixedSize(twipsRect(0, 0, Width, Height).size());
+    setFocusPolicy(Qt::NoFocus);
+
+    auto *image = new QLabel(this);
+    image->setObjectName(QStringLiteral("Image1"));
+    image->setPixmap(QPixmap(QString::fromLatin1(Artwork::App)));
+    image->setScaledContents(true);
+    image->setGeometry(twipsRect(ImageLeft, ImageTop, ImageSize, ImageSize));
+    buildLabels();
+}
+
+void AboutDialog::buildLabels()
+{
+    for (const LabelSpec &spec : Labels) {
+        const QString text = spec.text ? QString::fromLatin1(spec.text) : QString::fromLatin1(ContactAddress);
+        auto *label = new QLabel(text, this);
+        label->setObjectName(QString::fromLatin1(spec.name));
+        if (spec.index >= 0)
+            label->setProperty("index", spec.index);
+        label->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
+        label->setFont(fontFor(spec.look));
+        shrinkFontToFit(label);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colourFor(spec.look, palette));
+        label->setPalette(palette);
+        label->setAutoFillBackground(spec.filled);
+        if (spec.look == Look::Link) {
+            label->setCursor(Artwork::handCursor());
+            label->installEventFilter(this);
+        }
+    }
+    // Both copies of the title keep one font, or the shadow would not match.
+    const QList<QLabel *> title = findChildren<QLabel *>(QStringLiteral("Label1"));
+    QFont smallest = title.constFirst()->font();
+    for (QLabel *copy : title)
+        smallest = copy->font().pointSizeF() < smallest.pointSizeF() ? copy->font() : smallest;
+    for (QLabel *copy : title)
+        copy->setFont(smallest);
+}
+
+void AboutDialog::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    for (const LineSpec &line : Lines) {
+        const int y = twipsToPixels(line.y);
+        painter.fillRect(QRect(QPoint(twipsToPixels(line.x1), y), QPoint(twipsToPixels(line.x2), y + line.width - 1)),
+                         palette().color(line.colour));
+    }
+}
+
+bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        auto *label = static_cast<QWidget *>(watched);
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint()))
+            Label6_Click();
+    }
+    return Form::eventFilter(watched, event);
+}
+
+void AboutDialog::Label6_Click()
+{
+    QString target = QStringLiteral("mailto:") + QString::fromLatin1(ContactAddress);
+    bool printFlag = false;
+    qint16 showCode = 1;
+    // Nothing is reported when no mail program starts.
+    LaunchApp::LaunchFile(target, printFlag, showCode);
+}
+
+void AboutDialog::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        Form_LostFocus();
+}
+
+void AboutDialog::Form_LostFocus()
+{
+    Unload();
+}

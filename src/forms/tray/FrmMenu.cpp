@@ -1,0 +1,209 @@
+#include "forms/tray/FrmMenu.h"
+
+#include "forms/record/Form1.h"
+#include "forms/search/SrchDialog.h"
+#include "forms/tray/AboutDialog.h"
+#include "forms/tray/FrmMenuLayout.h"
+#include "shell/Artwork.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <span>
+
+FrmMenu::TrayCode FrmMenu::trayCodeFor(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger: return LeftButtonUp;
+    case QSystemTrayIcon::Context: return RightButtonUp;
+    case QSystemTrayIcon::DoubleClick: return LeftButtonDoubleClick;
+    case QSystemTrayIcon::MiddleClick: return MiddleButtonUp;
+    case QSystemTrayIcon::Unknown: break;
+    }
+    return MouseMove;
+}
+
+FrmMenu::FrmMenu()
+{
+    buildMenus();
+}
+
+FrmMenu::~FrmMenu() = default;
+
+void FrmMenu::buildMenus()
+{
+    const std::pair<QMenu **, std::span<const FrmMenuLayout::MenuItemSpec>> menus[] = {
+        {&PopMenu, FrmMenuLayout::PopMenu}, {&TaskMenu, FrmMenuLayout::TaskMenu}};
+    for (const auto &[menu, items] : menus) {
+        *menu = new QMenu(this);
+        for (const FrmMenuLayout::MenuItemSpec &spec : items) {
+            QAction *action = spec.handler ? (*menu)->addAction(QString::fromLatin1(spec.caption))
+                                           : (*menu)->addSeparator();
+            action->setObjectName(QString::fromLatin1(spec.name));
+            if (spec.handler)
+                connect(action, &QAction::triggered, this, spec.handler);
+        }
+    }
+    PopMenu->setObjectName(QStringLiteral("PopMenu"));
+    TaskMenu->setObjectName(QStringLiteral("TaskMenu"));
+}
+
+QAction *FrmMenu::item(const char *name) const
+{
+    return findChild<QAction *>(QString::fromLatin1(name));
+}
+
+void FrmMenu::Form_Load()
+{
+    setWindowTitle(QString::fromLatin1(FrmMenuLayout::Caption));
+    MnuLock_Click();
+    // The record window is about to be shown.
+    item("MnuRestore")->setVisible(false);
+    item("MnuTskRestore")->setVisible(false);
+    addTrayIcon();
+}
+
+void FrmMenu::addTrayIcon()
+{
+    QIcon icon;
+    icon.addFile(QString::fromLatin1(Artwork::App));
+    icon.addFile(QString::fromLatin1(Artwork::App64));
+    setWindowIcon(icon);
+    trayIcon_ = new QSystemTrayIcon(icon, this);
+    trayIcon_->setToolTip(QString::fromLatin1(FrmMenuLayout::TrayToolTip));
+    // Queued, as a window message would be: a handler that ends the program
+    // must not delete the icon while the icon is still delivering the click.
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { TrayCallback(trayCodeFor(reason)); },
+            Qt::QueuedConnection);
+    // Without a tray host the icon simply does not appear; Qt embeds it if a
+    // host starts later.
+    trayIcon_->show();
+}
+
+void FrmMenu::Form_Unload()
+{
+    // The icon leaves the tray before any window goes.
+    delete trayIcon_;
+    Forms::Unload<SrchDialog>();
+    // An About box left open would keep the program running after Exit.
+    Forms::Unload<AboutDialog>();
+    Forms::Unload<Form1>();
+}
+
+void FrmMenu::TrayCallback(int code)
+{
+    // Qt's pop-up menus close by themselves on a click elsewhere, so the form
+    // needs no foreground window of its own first.
+    if (code == LeftButtonUp) {
+        QPointer<Form1> window = Forms::Loaded<Form1>();
+        if (window && !window->isVisible())
+            MnuRestore_Click();
+        QCoreApplication::processEvents();
+        // While a modal box is open the record window cannot take the focus.
+        if (window && !window->isUnloading() && !QApplication::activeModalWidget()) {
+            window->raise();
+            window->activateWindow();
+        }
+    } else if (code == RightButtonUp) {
+        TaskMenu->popup(QCursor::pos());
+    }
+}
+
+void FrmMenu::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void FrmMenu::resizeEvent(QResizeEvent *event)
+{
+    Form::resizeEvent(event);
+    Form_Resize();
+}
+
+void FrmMenu::Form_Resize()
+{
+    Form1 *window = Forms::Loaded<Form1>();
+    if (!(windowState() & Qt::WindowMinimized)) {
+        hide();
+        if (window) {
+            window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+            window->show();
+        }
+        item("MnuRestore")->setVisible(false);
+        item("MnuHide")->setVisible(true);
+    }
+    const QString jobNumber = window ? window->TxtNumber->text() : QString();
+    setWindowTitle(QString::fromLatin1(FrmMenuLayout::ResizedCaptionPrefix) + jobNumber + QLatin1Char(')'));
+}
+
+void FrmMenu::MnuHide_Click()
+{
+    item("MnuHide")->setVisible(false);
+    item("MnuRestore")->setVisible(true);
+    item("MnuTskMinimize")->setVisible(false);
+    item("MnuTskRestore")->setVisible(true);
+    if (Form1 *window = Forms::Loaded<Form1>()) {
+        window->setWindowState(window->windowState() | Qt::WindowMinimized);
+        window->hide();
+    }
+    setWindowState(windowState() | Qt::WindowMinimized);
+    if (SrchDialog *search = Forms::Loaded<SrchDialog>())
+        search->hide();
+}
+
+void FrmMenu::MnuRestore_Click()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    item("MnuRestore")->setVisible(false);
+    item("MnuHide")->setVisible(true);
+    item("MnuTskRestore")->setVisible(false);
+    item("MnuTskMinimize")->setVisible(true);
+    if (Form1 *window = Forms::Loaded<Form1>()) {
+        window->show();
+        window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    }
+}
+
+void FrmMenu::MnuTskMinimize_Click()
+{
+    MnuHide_Click();
+    item("MnuTskRestore")->setVisible(true);
+    item("MnuTskMinimize")->setVisible(false);
+}
+
+void FrmMenu::MnuTskRestore_Click()
+{
+    MnuRestore_Click();
+    item("MnuTskRestore")->setVisible(false);
+    item("MnuTskMinimize")->setVisible(true);
+}
+
+void FrmMenu::MnuSearch_Click()
+{
+    Forms::Get<SrchDialog>()->show();
+}
+
+void FrmMenu::MnuHelp_Click()
+{
+    Forms::Get<Form1>()->ImgQ_Click();
+}
+
+void FrmMenu::MnuAbout_Click()
+{
+    Forms::Get<AboutDialog>()->show();
+}
+
+void FrmMenu::MnuExit_Click()
+{
+    Unload();
+}
+
+void FrmMenu::MnuTskExit_Click()
+{
+    Unload();
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/Forms.h"
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+class QAction;
+class QMenu;
+
+// The tray form: loaded with the record window and never shown. It owns the
+// notification-area icon and the program's two pop-up menus, hides the record
+// window to the tray and brings it back, and applies the edit lock.
+class FrmMenu : public Form
+{
+    Q_OBJECT
+public:
+    // The shell's mouse message numbers that the tray icon reports.
+    enum TrayCode {
+        MouseMove = 512,
+        LeftButtonUp = 514,
+        LeftButtonDoubleClick = 515,
+        RightButtonUp = 517,
+        MiddleButtonUp = 520,
+    };
+    // A left double click arrives as two left clicks and then its own code,
+    // which the callback ignores.
+    static TrayCode trayCodeFor(QSystemTrayIcon::ActivationReason reason);
+
+    FrmMenu();
+    ~FrmMenu() override;
+
+    void Form_Load() override;
+    void Form_Unload() override;
+    // The tray icon's callback, with the code of the mouse event over the icon.
+    void TrayCallback(int code);
+    void Form_Resize();
+
+    void MnuHide_Click();
+    // Public as well for a second start of the program, which brings the
+    // record window back the way the tray does.
+    void MnuRestore_Click();
+    void MnuTskMinimize_Click();
+    void MnuTskRestore_Click();
+    void MnuSearch_Click();
+    void MnuHelp_Click();
+    void MnuAbout_Click();
+    void MnuExit_Click();
+    void MnuTskExit_Click();
+
+    // The edit lock (FrmMenuLock.cpp).
+    void MnuLock_Click();
+    void MnuUnlock_Click();
+
+    // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
+    void MnuLocate_Click();
+
+    // The icon in the notification area; null once the form has closed.
+    QSystemTrayIcon *trayIcon() const { return trayIcon_.data(); }
+
+    QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
+    QString ChosenPath;
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QAction *item(const char *name) const;
+    void buildMenus();
+    void addTrayIcon();
+    // Sets every property of the lock table for one state.
+    void applyLock(bool locked);
+
+    QPointer<QSystemTrayIcon> trayIcon_;
+};
