@@ -25,6 +25,9 @@ DataEnvironment1::DataEnvironment1()
       rsScript(Connection1, QStringLiteral("Scripts"), Recordset::Optimistic),
       rsTest(ConnTest, QString::fromUtf8(ProjectsTable), Recordset::ReadOnly, {QString::fromUtf8(JobNumberField)})
 {
+    // The search tests the fields in this order; the order decides nothing
+    // about which record matches, so the text keeps the table's order.
+    rsConJobnr.enableSearch(catalogueFieldNames());
 }
 
 DataEnvironment1 &DataEnvironment1::instance()

@@ -63,8 +63,6 @@ bool Connection::Open()
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_busy_timeout(db_, 2000);
-        // Reading pages through a memory map halves the cost of the full scan at open.
-        sqlite3_exec(db_, "PRAGMA mmap_size=4294967296", nullptr, nullptr, nullptr);
         // Reading the schema is the cheapest way to find a foreign or damaged file.
         rc = sqlite3_exec(db_, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     }

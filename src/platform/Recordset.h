@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/SearchText.h"
+
+#include <QFuture>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -25,6 +28,11 @@ public:
 
     Recordset(Connection &connection, const QString &table, LockType lock,
               const QStringList &requiredFields = {});
+    ~Recordset() override;
+
+    // Keeps the upper-cased text of these fields for fast searches; the text is
+    // read off the window's thread after every open.
+    void enableSearch(const QStringList &fields);
 
     bool Open();
     bool isOpen() const { return open_; }
@@ -56,8 +64,13 @@ public:
     // Why the latest operation failed; empty after a success.
     QString lastError() const { return error_; }
 
-    // Row ids in sort order, for walks that must not move the cursor.
-    qint64 rowIdAt(qint64 index) const { return rows_[size_t(index)].rowid; }
+    // Walks for a text without moving the cursor: the first record at or after
+    // (before) the 0-based index whose searched fields contain the needle
+    // (SearchText::needleFor); -1 when there is none.
+    qint64 findForward(const QByteArray &needle, qint64 fromIndex);
+    qint64 findBackward(const QByteArray &needle, qint64 fromIndex);
+    // Waits for the search text of the latest open; true when it is complete.
+    bool waitForSearchText();
 
 signals:
     // The current record changed: another record, or its values after a store.
@@ -72,9 +85,11 @@ private:
         double number; // leading numeric value of the sort field
         quint32 keyOffset; // sort field's text in keyText_
         quint32 keyLength;
+        SearchText::Span search; // this record's text in searchText_
     };
 
     bool ensureOpen() const;
+    bool scanRows(struct sqlite3 *db);
     bool fail(const QString &text) const;
     bool failSqlite(int code) const;
     bool storePending();
@@ -83,6 +98,15 @@ private:
     bool rowLess(const Row &a, const Row &b) const;
     size_t sortedIndexFor(const Row &row) const;
     void placeRow(Row row);
+    void eraseRow(qint64 index);
+    void startSearchBuild();
+    void stopSearchBuild();
+    void startPendingSearchBuild();
+    bool matchesAt(size_t index, const QByteArray &needle);
+    size_t runEnd(size_t first) const;
+    size_t runStart(size_t last) const;
+    size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;
+    SearchText::Span searchSpanFor(const std::vector<QVariant> &values);
     void loadCurrent() const;
     bool hasCurrent() const;
     bool readRow(qint64 rowid, std::vector<QVariant> &values) const;
@@ -106,4 +130,12 @@ private:
     mutable qint64 cachedRowId_ = -1;
     mutable std::vector<QVariant> cached_;
     mutable QString error_;
+
+    QStringList searchFields_;
+    SearchText searchText_;
+    bool searchBuildPending_ = false;
+    quint64 structureGeneration_ = 0; // counts inserts and removals of rows
+    quint64 buildGeneration_ = 0;     // the generation the running build started from
+    std::shared_ptr<std::atomic<bool>> buildCancelled_;
+    QFuture<std::shared_ptr<SearchTextBuild>> build_;
 };

@@ -1,8 +1,246 @@
 #include "forms/search/SrchDialog.h"
 
-SrchDialog::SrchDialog() : Form(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint)
+#include "data/DataEnvironment1.h"
+#include "forms/record/Form1.h"
+#include "forms/search/SearchInProgress.h"
+#include "forms/search/SrchDialogLayout.h"
+#include "platform/MsgBox.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+using namespace SrchDialogLayout;
+
+SrchDialog::SrchDialog()
+    : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                        | Qt::WindowStaysOnTopHint)
 {
-    setWindowTitle(QStringLiteral("Search Database"));
+    setWindowTitle(QString::fromLatin1(Caption));
+    // Showing the dialog must not take the focus from the record window.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    resize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
+    createControls(this, Controls, uiFont("MS Sans Serif", 8.25));
+    applyTabOrder(this, {Controls});
+    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    Option1 = findChild<QRadioButton *>(QStringLiteral("Option1"));
+    Option2 = findChild<QRadioButton *>(QStringLiteral("Option2"));
+    OKButton = findChild<QPushButton *>(QStringLiteral("OKButton"));
+    CmdNext = findChild<QPushButton *>(QStringLiteral("CmdNext"));
+    CancelButton = findChild<QPushButton *>(QStringLiteral("CancelButton"));
+    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
+    Label2 = findChild<QLabel *>(QStringLiteral("Label2"));
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(MessageTimerMs);
+
+    Option1->setChecked(true);
+    OKButton->setDefault(true);
+    QPalette red = Label2->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    Label2->setPalette(red);
+
+    connect(OKButton, &QPushButton::clicked, this, &SrchDialog::OKButton_Click);
+    connect(CmdNext, &QPushButton::clicked, this, &SrchDialog::CmdNext_Click);
+    connect(CancelButton, &QPushButton::clicked, this, &SrchDialog::CancelButton_Click);
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Text1, &QLineEdit::textChanged, this, &SrchDialog::Text1_Change);
+    connect(Timer1, &QTimer::timeout, this, &SrchDialog::Timer1_Timer);
 }
 
-void SrchDialog::Form_Load() {}
+Recordset &SrchDialog::rs() const
+{
+    return DataEnvironment1::instance().rsConJobnr;
+}
+
+void SrchDialog::Form_Load()
+{
+    move(Left, Top);
+    resize(OuterWidth - (frameGeometry().width() - width()), OuterHeight - (frameGeometry().height() - height()));
+    Label2->hide();
+    Timer1->stop();
+    CmdNext->move(CmdNext->x(), OKButton->y());
+    CmdNext->hide();
+}
+
+void SrchDialog::resizeEvent(QResizeEvent *event)
+{
+    Form::resizeEvent(event);
+    Form_Resize();
+}
+
+// Keeps the dialog at least 6045 by 1470 twips, width first.
+void SrchDialog::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const QSize frame = frameGeometry().size() - size();
+    const QSize minimum = twipsRect(0, 0, MinimumWidth, MinimumHeight).size();
+    if (frameGeometry().width() < minimum.width())
+        resize(minimum.width() - frame.width(), height());
+    else if (frameGeometry().height() < minimum.height())
+        resize(width(), minimum.height() - frame.height());
+}
+
+void SrchDialog::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        Form_LostFocus();
+}
+
+void SrchDialog::Form_LostFocus()
+{
+    SearchInProgress = false;
+}
+
+void SrchDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        CancelButton_Click();
+    } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !OKButton->isHidden()) {
+        OKButton->click();
+    } else {
+        Form::keyPressEvent(event);
+    }
+}
+
+void SrchDialog::showMessage(const QString &text)
+{
+    Label2->setText(text);
+    Label2->show();
+    Timer1->start();
+}
+
+void SrchDialog::Timer1_Timer()
+{
+    Label2->show();
+    if (++MessageTicks == MessageTicksShown) {
+        Label2->hide();
+        MessageTicks = 0;
+        Timer1->stop();
+    }
+}
+
+void SrchDialog::enterSearchingState()
+{
+    OKButton->hide();
+    CmdNext->move(OKButton->pos());
+    CmdNext->show();
+}
+
+void SrchDialog::enterIdleState()
+{
+    CmdNext->hide();
+    OKButton->show();
+    OKButton->setDefault(true);
+}
+
+void SrchDialog::refreshRecordWindow()
+{
+    if (Form1 *window = Forms::Loaded<Form1>()) {
+        window->UpdateFile1Path();
+        window->UpdatePicture();
+    }
+}
+
+void SrchDialog::OKButton_Click()
+{
+    SearchInProgress = true;
+    if (Text1->text().isEmpty() || Text1->text() == QStringLiteral(" ")) {
+        showMessage(QStringLiteral("Null String"));
+        SearchInProgress = false;
+        return;
+    }
+    SearchText = Text1->text().toUpper();
+    enterSearchingState();
+    const bool forward = Option1->isChecked();
+    if (forward ? rs().MoveFirst() : rs().MoveLast()) {
+        forward ? SearchForward() : SearchBackward();
+    } else {
+        MsgBox(rs().lastError(), MsgIcon::Exclamation);
+        enterIdleState();
+    }
+    SearchInProgress = false;
+    refreshRecordWindow();
+}
+
+void SrchDialog::CmdNext_Click()
+{
+    SearchInProgress = true;
+    const bool forward = Option1->isChecked();
+    const qint64 position = rs().AbsolutePosition();
+    if (position == (forward ? rs().RecordCount() : 1)) {
+        StartPosition = position;
+        EndReached();
+        SearchInProgress = false;
+        return;
+    }
+    continuing_ = true;
+    forward ? SearchForward() : SearchBackward();
+    continuing_ = false;
+    SearchInProgress = false;
+    refreshRecordWindow();
+}
+
+void SrchDialog::CancelButton_Click()
+{
+    Unload();
+}
+
+void SrchDialog::Option1_Click()
+{
+    CmdNext->setText(QStringLiteral("Next"));
+}
+
+void SrchDialog::Option2_Click()
+{
+    CmdNext->setText(QStringLiteral("Prev"));
+}
+
+void SrchDialog::Text1_Change()
+{
+    enterIdleState();
+}
+
+void SrchDialog::SearchForward()
+{
+    walk(true);
+}
+
+void SrchDialog::SearchBackward()
+{
+    walk(false);
+}
+
+// Walks from the current record without moving the cursor through the records
+// passed: the record window follows only the record found, or none.
+void SrchDialog::walk(bool forward)
+{
+    StartPosition = rs().AbsolutePosition();
+    // A move would store the current record's pending edit first; so does the walk.
+    if (!rs().Update()) {
+        MsgBox(rs().lastError(), MsgIcon::Exclamation);
+        return;
+    }
+    const qint64 current = StartPosition >= 1 ? StartPosition - 1 : (rs().EOF_() ? rs().RecordCount() : -1);
+    const qint64 step = continuing_ ? 1 : 0;
+    const QByteArray needle = SearchText::needleFor(SearchText);
+    const qint64 found = forward ? rs().findForward(needle, current + step) : rs().findBackward(needle, current - step);
+    if (found < 0)
+        EndReached();
+    else if (found != current)
+        rs().setAbsolutePosition(found + 1);
+}
+
+void SrchDialog::EndReached()
+{
+    if (StartPosition >= 1 && rs().AbsolutePosition() != StartPosition)
+        rs().setAbsolutePosition(StartPosition);
+    enterIdleState();
+    showMessage(QStringLiteral("No Records Found"));
+}

@@ -2,6 +2,15 @@
 
 #include "platform/Forms.h"
 
+#include <QByteArray>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class Recordset;
+
 // The search dialog: finds records whose fields contain a text, forward or
 // backward, from an always-on-top window that does not take the focus.
 class SrchDialog : public Form
@@ -10,4 +19,44 @@ class SrchDialog : public Form
 public:
     SrchDialog();
     void Form_Load() override;
+
+    // The walks over the catalogue's records, from the current record.
+    void SearchForward();
+    void SearchBackward();
+    void EndReached();
+
+    void OKButton_Click();
+    void CmdNext_Click();
+    void CancelButton_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Text1_Change();
+    void Timer1_Timer();
+    void Form_LostFocus();
+
+    QLineEdit *Text1;
+    QRadioButton *Option1, *Option2;
+    QPushButton *OKButton, *CmdNext, *CancelButton;
+    QLabel *Label1, *Label2;
+    QTimer *Timer1;
+
+    QString SearchText;     // upper case
+    qint64 StartPosition = 0; // a whole number: exact beyond 16 million records
+    int MessageTicks = 0;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    Recordset &rs() const;
+    void showMessage(const QString &text);
+    void enterSearchingState();
+    void enterIdleState();
+    void refreshRecordWindow();
+    void walk(bool forward);
+    void Form_Resize();
+
+    bool continuing_ = false; // the walk continues from the match on view
 };

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// The upper-cased text of every record, kept so that a walk over a million
+// records takes a fraction of a second: each record's fields are stored as one
+// span of UTF-8, the fields separated by a NUL that no search text contains,
+// so a match never runs from one field into the next and NULL matches nothing.
+class SearchText
+{
+public:
+    struct Span
+    {
+        quint32 chunk = NoSpan;
+        quint32 offset = 0;
+        quint32 length = 0;
+        bool isSet() const { return chunk != NoSpan; }
+    };
+    static constexpr quint32 NoSpan = 0xFFFFFFFFu;
+
+    // The text a search looks for: upper case, UTF-8.
+    static QByteArray needleFor(const QString &searchText);
+    // One field as UTF-8 bytes; a null data pointer is NULL.
+    struct FieldBytes
+    {
+        const char *data;
+        int length;
+    };
+    // Appends one record's fields.
+    Span append(const std::vector<FieldBytes> &fields);
+    Span append(const std::vector<QVariant> &fields);
+    bool contains(const Span &span, const QByteArray &needle) const;
+    // Records appended one after another lie in one run of memory, a NUL
+    // between them, so a walk can scan many records with one search.
+    static bool followsDirectly(const Span &a, const Span &b)
+    {
+        return a.isSet() && b.chunk == a.chunk && b.offset == a.offset + a.length + 1;
+    }
+    // The first (last) place of the needle in [begin, end) of a chunk; -1 if none.
+    qint64 findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const;
+    qint64 findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const;
+
+    // Moves the chunks of another store to the end of this one; returns the
+    // number by which the other store's chunk numbers must be shifted.
+    quint32 adopt(SearchText &&other);
+
+private:
+    static constexpr size_t ChunkSize = 16u << 20;
+    std::vector<std::unique_ptr<std::string>> chunks_;
+};
+
+// Reads every record of a table off the window's thread into a SearchText.
+// The spans come back in the order of the row ids it was given.
+struct SearchTextBuild
+{
+    SearchText text;
+    std::vector<SearchText::Span> spans; // one per given row id, same order
+    bool complete = false;
+};
+
+SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
+                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled);
