@@ -2,6 +2,8 @@
 
 #include "data/CatalogueFields.h"
 #include "data/DataEnvironment1.h"
+#include "forms/record/FileListBox.h"
+#include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SrchDialog.h"
 #include "shell/clsTransForm.h"
@@ -19,6 +21,7 @@ Form1::Form1()
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
     move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
     buildControls();
+    buildDrawingPanel();
     connectHandlers();
 }
 
@@ -103,6 +106,7 @@ void Form1::Form_Load()
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
+    File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
 }
 
 void Form1::Form_Unload()

@@ -1,0 +1,132 @@
+// The record window's drawing panel: the drawings of the record's folder, the
+// preview of one drawing, opening them, and choosing a drawing file.
+#include "forms/record/Form1.h"
+
+#include "forms/record/FileListBox.h"
+#include "forms/record/Form1DrawingLayout.h"
+#include "forms/record/Form1Layout.h"
+#include "forms/search/SearchInProgress.h"
+#include "modules/LaunchApp.h"
+#include "platform/AppPaths.h"
+#include "platform/DwgThumbnail.h"
+#include "platform/FileDialog.h"
+#include "shell/Artwork.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// Catalogues made on Windows hold Windows paths: both separators count.
+QString withSlashes(const QString &path)
+{
+    return QString(path).replace(u'\\', u'/');
+}
+
+// Everything up to and including the last separator; empty when there is none.
+QString folderOfDrawingPath(const QString &path)
+{
+    const QString slashed = withSlashes(path);
+    return slashed.left(slashed.lastIndexOf(u'/') + 1);
+}
+
+void place(QWidget *widget, const Form1DrawingLayout::Placement &row)
+{
+    widget->setObjectName(QString::fromLatin1(row.name));
+    widget->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
+    widget->setToolTip(QString::fromLatin1(row.toolTip));
+}
+
+void launch(QString target)
+{
+    bool print = false;
+    qint16 show = 1;
+    LaunchApp::LaunchFile(target, print, show); // a failed launch is silent
+}
+
+} // namespace
+
+void Form1::buildDrawingPanel()
+{
+    using namespace Form1DrawingLayout;
+    createControls(this, Buttons, uiFont("MS Sans Serif", 8.25));
+    CmdExplore = findChild<QPushButton *>(QStringLiteral("CmdExplore"));
+    CmdExplore->setIcon(QIcon(QString::fromLatin1(Artwork::Locate)));
+    CmdExplore->setIconSize(QSize(LocateIconSize, LocateIconSize));
+    CmdScript = findChild<QPushButton *>(QStringLiteral("CmdScript"));
+    CmdScript->hide();
+
+    File1 = new FileListBox(QString::fromLatin1(DrawingPattern), this);
+    place(File1, Form1DrawingLayout::File1);
+    DwgThumbnail1 = new DwgThumbnail(this);
+    place(DwgThumbnail1, Form1DrawingLayout::DwgThumbnail1);
+    File1->setDragSource([this] { return withSlashes(DwgThumbnail1->DwgFileName()); });
+
+    applyTabOrder(this, {Form1Layout::Boxes, Form1Layout::RecordButtons, Buttons});
+    QWidget::setTabOrder(CmdExplore, File1);
+
+    connect(txtFileLoc, &QLineEdit::textChanged, this, &Form1::txtFileLoc_Change);
+    connect(File1, &FileListBox::Click, this, &Form1::File1_Click);
+    connect(File1, &FileListBox::DblClick, this, &Form1::File1_DblClick);
+    connect(DwgThumbnail1, &DwgThumbnail::DblClick, this, &Form1::DwgThumbnail1_DblClick);
+    connect(CmdExplore, &QPushButton::clicked, this, &Form1::CmdExplore_Click);
+    connect(CmdScript, &QPushButton::clicked, this, &Form1::CmdScript_Click);
+    // The list agrees with the drawing path from the start, even an empty one.
+    UpdateFile1Path();
+}
+
+void Form1::UpdateFile1Path()
+{
+    // A path without a folder, or a folder that cannot be listed, shows the program's folder.
+    File1->setPath(folderOfDrawingPath(txtFileLoc->text()), AppPaths::programFolder());
+}
+
+void Form1::UpdatePicture()
+{
+    DwgThumbnail1->setDwgFileName(txtFileLoc->text());
+    DwgThumbnail1->Refresh();
+}
+
+void Form1::txtFileLoc_Change()
+{
+    // A search refreshes once when it ends, not for every record it passes.
+    if (SearchInProgress)
+        return;
+    UpdateFile1Path();
+    UpdatePicture();
+}
+
+void Form1::File1_Click()
+{
+    // The record's drawing path stays as it is; only the preview changes, and
+    // it is refreshed at once so that the thumbnail shows what was clicked.
+    DwgThumbnail1->setDwgFileName(QDir(File1->Path()).filePath(File1->FileName()));
+    DwgThumbnail1->Refresh();
+}
+
+void Form1::File1_DblClick()
+{
+    launch(File1->Path());
+}
+
+void Form1::DwgThumbnail1_DblClick()
+{
+    launch(DwgThumbnail1->DwgFileName());
+}
+
+void Form1::CmdExplore_Click()
+{
+    // Leaving the box later runs its focus-loss rule.
+    txtFileLoc->setFocus();
+    using namespace Form1DrawingLayout;
+    const std::optional<QString> chosen = ShowOpenDialog(
+        {QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName), QString::fromLatin1(LocateFilter)},
+        this);
+    if (chosen)
+        txtFileLoc->setText(*chosen); // re-points the list and the preview
+}
+
+// The program has no scripting window: the button stays hidden, and a click
+// that reached it would have nothing to show.
+void Form1::CmdScript_Click() {}
