@@ -1,6 +1,7 @@
 #include "platform/FolderLister.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QThreadPool>
@@ -29,7 +30,12 @@ std::optional<QStringList> listFolder(const QString &folder, const QStringList &
     const QFileInfo info(folder);
     if (!QDir::isAbsolutePath(folder) || !info.isDir() || !info.isReadable() || !info.isExecutable())
         return std::nullopt;
-    return QDir(folder).entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    QStringList names;
+    for (QDirIterator entries(folder, patterns, QDir::Files); entries.hasNext();)
+        names << entries.nextFileInfo().fileName();
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
 }
 
 struct FolderLister::Job
