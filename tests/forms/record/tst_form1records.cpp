@@ -2,6 +2,7 @@
 
 #include "data/DataEnvironment1.h"
 #include "forms/record/Form1.h"
+#include "forms/tray/FrmMenu.h"
 #include "platform/Forms.h"
 #include "platform/TextBinder.h"
 #include "startup/StartUp.h"
@@ -28,6 +29,8 @@ class TestForm1Records : public QObject
         catalogue = writeCatalogue(sandbox->programFolder() + "/morvo.res", records);
         if (!StartUp::EntryRoutine())
             return nullptr;
+        // The window opens locked; these tests edit records.
+        Forms::Get<FrmMenu>()->MnuUnlock_Click();
         Form1 *window = Forms::Loaded<Form1>();
         window->activateWindow();
         return window;
