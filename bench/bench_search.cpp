@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -90,17 +89,5 @@ int runOneSize(qint64 records)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (argc > 1) {
-        QApplication app(argc, argv);
-        return runOneSize(QString::fromLocal8Bit(argv[1]).toLongLong());
-    }
-    QCoreApplication app(argc, argv);
-    for (const char *size : {"100000", "1000000"}) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(size)});
-        child.waitForFinished(-1);
-    }
-    return 0;
+    return runEachSize(argc, argv, {100000, 1000000}, runOneSize);
 }

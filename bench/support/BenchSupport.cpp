@@ -4,7 +4,9 @@
 #include "data/CatalogueSchema.h"
 #include "platform/SqlStatement.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +126,23 @@ QString catalogueCsv(qint64 records)
     }
     sqlite3_close(db);
     return path;
+}
+
+int runEachSize(int argc, char *argv[], std::initializer_list<qint64> sizes, int (*runOne)(qint64 records))
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1) {
+        QApplication app(argc, argv);
+        return runOne(QString::fromLocal8Bit(argv[1]).toLongLong());
+    }
+    QCoreApplication app(argc, argv);
+    for (qint64 size : sizes) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QCoreApplication::applicationFilePath(), {QString::number(size)});
+        child.waitForFinished(-1);
+    }
+    return 0;
 }
 
 double millisecondsOf(const std::function<void()> &work)

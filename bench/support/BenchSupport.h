@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 // Shared by the benchmarks: realistic catalogues of any size (cached between
@@ -21,6 +22,9 @@ struct Stats
 };
 Stats measure(int runs, const std::function<void()> &work);
 Stats summarize(std::vector<double> samples);
+// Runs each size in a child process of its own, so that its peak memory is its
+// own; with a size as the argument, runs just that size on the offscreen platform.
+int runEachSize(int argc, char *argv[], std::initializer_list<qint64> sizes, int (*runOne)(qint64 records));
 double millisecondsOf(const std::function<void()> &work);
 double peakMemoryMb();
 void printRow(const QString &what, const Stats &stats);
