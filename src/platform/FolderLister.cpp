@@ -7,6 +7,8 @@
 #include <QThreadPool>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 
 // A listing on a hanging share can block its thread for minutes, so listings get

@@ -406,7 +406,7 @@ private slots:
         clock.start();
         for (int keystroke = 0; keystroke < 20; ++keystroke)
             lister.request({"/slow"});
-        QVERIFY(clock.elapsed() < 100);
+        QVERIFY(clock.elapsed() < 1000); // a request never waits for the hanging listing
         QTest::qWait(50);
         QCOMPARE(slowCalls.loadAcquire(), 1); // they all wait for the one running listing
         QVERIFY(lister.pending());
