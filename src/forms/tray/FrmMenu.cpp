@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <span>
@@ -112,23 +111,16 @@ void FrmMenu::TrayCallback(int code)
     }
 }
 
-void FrmMenu::changeEvent(QEvent *event)
+void FrmMenu::setFormState(Qt::WindowState state)
 {
-    Form::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
-}
-
-void FrmMenu::resizeEvent(QResizeEvent *event)
-{
-    Form::resizeEvent(event);
+    formState_ = state;
     Form_Resize();
 }
 
 void FrmMenu::Form_Resize()
 {
     Form1 *window = Forms::Loaded<Form1>();
-    if (!(windowState() & Qt::WindowMinimized)) {
+    if (formState_ != Qt::WindowMinimized) {
         hide();
         if (window) {
             window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
@@ -151,14 +143,14 @@ void FrmMenu::MnuHide_Click()
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         window->hide();
     }
-    setWindowState(windowState() | Qt::WindowMinimized);
+    setFormState(Qt::WindowMinimized);
     if (SrchDialog *search = Forms::Loaded<SrchDialog>())
         search->hide();
 }
 
 void FrmMenu::MnuRestore_Click()
 {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
+    setFormState(Qt::WindowNoState);
     item("MnuRestore")->setVisible(false);
     item("MnuHide")->setVisible(true);
     item("MnuTskRestore")->setVisible(false);

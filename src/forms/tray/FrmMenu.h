@@ -58,12 +58,13 @@ public:
     // The icon in the notification area; null once the form has closed.
     QSystemTrayIcon *trayIcon() const { return trayIcon_.data(); }
 
+    // The form's own window state: minimized while the record window is hidden
+    // to the tray. A change runs Form_Resize.
+    Qt::WindowState formState() const { return formState_; }
+    void setFormState(Qt::WindowState state);
+
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
     QString ChosenPath;
-
-protected:
-    void changeEvent(QEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     QAction *item(const char *name) const;
@@ -73,4 +74,7 @@ private:
     void applyLock(bool locked);
 
     QPointer<QSystemTrayIcon> trayIcon_;
+    // Kept here, not handed to the window system: changing the state of a
+    // window that was never shown would map it on some desktops.
+    Qt::WindowState formState_ = Qt::WindowNoState;
 };
