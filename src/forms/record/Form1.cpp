@@ -6,6 +6,7 @@
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SrchDialog.h"
+#include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
 #include "platform/MsgBox.h"
 #include "platform/TextBinder.h"
@@ -15,12 +16,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-Form1::Form1()
+// Borderless, and no task-bar button of its own: a tool window.
+Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
 {
     setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
     move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
     buildControls();
+    buildShell();
     buildDrawingPanel();
     connectHandlers();
 }
@@ -102,7 +105,9 @@ bool Form1::reported(bool ok)
 
 void Form1::Form_Load()
 {
+    shapeFromRegionFile();
     // The other long-lived windows load with the record window, before it is shown.
+    Forms::Get<FrmFakeMin>();
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
@@ -111,9 +116,11 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
+    TransForm_.reset();
     // Nothing typed is lost: a pending edit is stored, or the user hears why not.
     if (rs().editPending() && !rs().Update())
         MsgBox(QStringLiteral("The changes to the current record could not be stored.\r\n") + rs().lastError(),
                MsgIcon::Exclamation);
     Forms::Unload<SrchDialog>();
+    Forms::Unload<FrmFakeMin>();
 }

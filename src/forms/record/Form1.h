@@ -69,6 +69,10 @@ public:
     void ImgExit_Click();
     void Command1_Click();
     void Command2_Click();
+    // The window's width in twips, the unit of the panel's steps; the real
+    // width is its nearest pixel.
+    int widthInTwips() const { return widthTwips_; }
+    void setWidthInTwips(int twips);
 
     const TextBinder &binder() const { return *binder_; }
 
@@ -103,7 +107,10 @@ private:
     void buildLockImages();   // Form1Lock.cpp
     void buildShell();        // Form1Shell.cpp
     void TogglePanel();       // Form1Shell.cpp
+    void shapeFromRegionFile(); // Form1Shell.cpp
 
     TextBinder *binder_ = nullptr;
     std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
+    // The panel's geometry in twips; the widgets stand at the nearest pixel.
+    int widthTwips_ = 0, command1LeftTwips_ = 0, command2LeftTwips_ = 0;
 };

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/Forms.h"
+
+// The small ordinary window that stands on the task bar, minimized, while the
+// record window is hidden by its Minimize button. Restoring it brings the
+// record window back and hides it again.
+class FrmFakeMin : public Form
+{
+    Q_OBJECT
+public:
+    FrmFakeMin();
+
+    void Form_Load() override;
+    // Whenever the window is not minimized, it gives way to the record window.
+    void Form_Resize();
+
+protected:
+    void changeEvent(QEvent *event) override;
+};
