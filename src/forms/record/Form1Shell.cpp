@@ -131,8 +131,8 @@ void Form1::ImgMIn_Click()
     ImgMIn->setPicture(ImgMinBw->picture());
     FrmFakeMin *placeholder = Forms::Get<FrmFakeMin>();
     placeholder->move(pos());
-    // Minimized before it is mapped: the window system never sees it in the
-    // normal state, which would bring the record window straight back.
+    // Minimized before it is mapped, so it goes straight to the task bar
+    // without showing itself in the normal state first.
     placeholder->showMinimized();
     hide();
 }
@@ -155,6 +155,9 @@ void Form1::Command2_Click()
         TxtNumber->setFocus();
 }
 
+// A step of 10 twips is two thirds of a pixel, so the real edge moves on two
+// steps of three; the panel reads the width in twips, so every step counts
+// and both of its loops end.
 void Form1::setWidthInTwips(int twips)
 {
     widthTwips_ = twips;
