@@ -3,6 +3,7 @@
 #include "data/DataEnvironment1.h"
 #include "data/CatalogueFields.h"
 #include "forms/record/Form1.h"
+#include "forms/tray/FrmMenu.h"
 #include "platform/AppPaths.h"
 #include "platform/MsgBox.h"
 #include "platform/Settings.h"
@@ -57,6 +58,10 @@ void StartUp::ActivateRecordWindow()
     Form1 *window = Forms::Loaded<Form1>();
     if (!window)
         return;
+    // A window hidden to the tray comes back the way the tray brings it back.
+    FrmMenu *tray = Forms::Loaded<FrmMenu>();
+    if (tray && !window->isVisible())
+        tray->MnuRestore_Click();
     window->show();
     window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();

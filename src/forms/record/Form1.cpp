@@ -6,6 +6,7 @@
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SrchDialog.h"
+#include "forms/tray/FrmMenu.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
 #include "platform/MsgBox.h"
@@ -23,6 +24,7 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
     move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
     buildControls();
+    buildLockImages();
     buildShell();
     buildDrawingPanel();
     connectHandlers();
@@ -107,6 +109,8 @@ void Form1::Form_Load()
 {
     shapeFromRegionFile();
     // The other long-lived windows load with the record window, before it is shown.
+    // The tray form's load locks the window and puts the icon in the tray.
+    Forms::Get<FrmMenu>();
     Forms::Get<FrmFakeMin>();
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
@@ -121,6 +125,7 @@ void Form1::Form_Unload()
     if (rs().editPending() && !rs().Update())
         MsgBox(QStringLiteral("The changes to the current record could not be stored.\r\n") + rs().lastError(),
                MsgIcon::Exclamation);
-    Forms::Unload<SrchDialog>();
+    // The tray form's close removes the icon and unloads the search dialog.
+    Forms::Unload<FrmMenu>();
     Forms::Unload<FrmFakeMin>();
 }

@@ -1,0 +1,163 @@
+// The real program's icon in a real notification area (trayer under openbox):
+// embedded, its menu hides the record window, a left click brings it back,
+// and "Exit" takes the icon away and ends the program.
+#include "Desktop.h"
+
+#include <QtTest>
+
+using namespace TestSupport;
+using Desktop::ProgramUnderTest;
+
+namespace {
+const QString RecordWindow = QStringLiteral("    Morvo II");
+// Qt names the icon's window after the application.
+const QString IconWindow = QStringLiteral("MorvoII");
+
+// The X parent of a window: "(the root window)" until a tray host embeds it.
+QString parentLine(qulonglong window)
+{
+    for (const QString &line : Desktop::run("xwininfo", {"-tree", "-id", QString::number(window)}).split('\n')) {
+        if (line.contains("Parent window id:"))
+            return line.trimmed();
+    }
+    return QString();
+}
+
+bool isEmbedded(qulonglong window)
+{
+    const QString parent = parentLine(window);
+    return !parent.isEmpty() && !parent.contains("(the root window)");
+}
+
+// The program's tray icon, once the tray host has embedded it; 0 if none comes.
+qulonglong embeddedIcon(qint64 pid)
+{
+    qulonglong icon = 0;
+    QTest::qWaitFor([&] {
+        for (qulonglong w : Desktop::windowsOfProcess(pid)) {
+            if (Desktop::windowName(w) == IconWindow && isEmbedded(w))
+                icon = w;
+        }
+        return icon != 0;
+    }, 10000);
+    return icon;
+}
+
+bool isMapped(qint64 pid, qulonglong window)
+{
+    return Desktop::windowsOfProcess(pid).contains(window);
+}
+
+void clickIcon(qulonglong icon, int button)
+{
+    const QPoint centre = Desktop::windowGeometry(icon).center();
+    Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
+                             "0.1", "click", QString::number(button)});
+}
+
+// Picks an item of the pop-up menu that the right click opened: the menu
+// holds the keyboard, so plain key presses reach it.
+void pickFromTaskMenu(qint64 pid, const QStringList &keys)
+{
+    const QList<qulonglong> before = Desktop::windowsOfProcess(pid);
+    QTest::qWaitFor([&] { return Desktop::windowsOfProcess(pid).size() > before.size(); }, 2000);
+    QTest::qWait(200);
+    Desktop::run("xdotool", QStringList{"key"} + keys);
+}
+}
+
+class E2ETray : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        REQUIRE_DESKTOP("x11", Desktop::hasX11());
+        REQUIRE_DESKTOP("wm", Desktop::hasWindowManager());
+        REQUIRE_DESKTOP("tray", Desktop::hasTray());
+    }
+
+    void theIconHidesRestoresAndEndsTheProgram()
+    {
+        ProgramUnderTest program;
+        writeCatalogue(program.catalogue(), {record("1041", "Highest"), record("1001", "Low")});
+        program.start();
+        const qint64 pid = program.process().processId();
+        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        QVERIFY2(window, "the record window was not mapped");
+        const qulonglong icon = embeddedIcon(pid);
+        QVERIFY2(icon, "the tray icon was not embedded in the notification area");
+
+        // Right click: TaskMenu; its first item shown is "Hide".
+        clickIcon(icon, 3);
+        pickFromTaskMenu(pid, {"Down", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+        QVERIFY(program.process().state() == QProcess::Running);
+
+        // Left click: the record window comes back and takes the focus.
+        clickIcon(icon, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
+        // Nothing else of the program came up on the screen: the tray form stays unseen.
+        QTest::qWait(300);
+        QList<qulonglong> shown = Desktop::windowsOfProcess(pid), expected{icon, window};
+        std::sort(shown.begin(), shown.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(shown, expected);
+
+        // Right click again: its last item is "Exit".
+        clickIcon(icon, 3);
+        pickFromTaskMenu(pid, {"Up", "Return"});
+        QVERIFY2(program.process().waitForFinished(5000), "the program did not end");
+        QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.process().exitCode(), 0);
+        QVERIFY(!Desktop::run("xwininfo", {"-root", "-tree"}).contains(QString("0x%1").arg(icon, 0, 16)));
+    }
+
+    void aDoubleClickActsAsTwoLeftClicks()
+    {
+        ProgramUnderTest program;
+        writeCatalogue(program.catalogue(), {record("7")});
+        program.start();
+        const qint64 pid = program.process().processId();
+        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        QVERIFY(window);
+        const qulonglong icon = embeddedIcon(pid);
+        QVERIFY(icon);
+        clickIcon(icon, 3);
+        pickFromTaskMenu(pid, {"Down", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+
+        const QPoint centre = Desktop::windowGeometry(icon).center();
+        Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
+                                 "0.1", "click", "--repeat", "2", "--delay", "80", "1"});
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
+        QVERIFY(program.process().state() == QProcess::Running);
+    }
+
+    void aSecondStartBringsBackAWindowHiddenToTheTray()
+    {
+        ProgramUnderTest program;
+        writeCatalogue(program.catalogue(), {record("7")});
+        program.start();
+        const qint64 pid = program.process().processId();
+        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        QVERIFY(window);
+        const qulonglong icon = embeddedIcon(pid);
+        QVERIFY(icon);
+        clickIcon(icon, 3);
+        pickFromTaskMenu(pid, {"Down", "Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+
+        QProcess *second = program.start();
+        QVERIFY(second->waitForFinished(5000));
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
+    }
+};
+
+QTEST_MAIN(E2ETray)
+#include "e2e_tray.moc"
