@@ -217,7 +217,7 @@ private slots:
         setDatabase();
         QVERIFY(programEnded());
         QCOMPARE(messages->messages.size(), 1);
-        QVERIFY(messages->messages[0] == Invalid);
+        QVERIFY2(messages->messages[0] == Invalid, qPrintable(messages->messages[0].text));
         QCOMPARE(sandbox->setting(), catalogue);
         QCOMPARE(Forms::loadedCount(), 0);
     }
