@@ -1,5 +1,7 @@
 #include "platform/ControlTable.h"
 
+#include "platform/LabelFit.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -60,6 +62,8 @@ void createControls(QWidget *parent, std::span<const ControlSpec> specs, const Q
         widget->setFont(font);
         if (spec.toolTip)
             widget->setToolTip(QString::fromUtf8(spec.toolTip));
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            shrinkFontToFit(label);
     }
 }
 

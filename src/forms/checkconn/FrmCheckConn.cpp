@@ -3,7 +3,6 @@
 #include "data/DataEnvironment1.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
 #include "forms/record/Form1.h"
-#include "forms/tray/LabelFit.h"
 #include "platform/MsgBox.h"
 #include "platform/Settings.h"
 
@@ -41,7 +40,6 @@ FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDi
     Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
     LblShowOff = findChild<QLabel *>(QStringLiteral("LblShowOff"));
     Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
-    shrinkFontToFit(Label1);
     Text1->hide();
 
     Timer1 = new QTimer(this);

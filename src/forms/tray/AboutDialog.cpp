@@ -1,7 +1,7 @@
 #include "forms/tray/AboutDialog.h"
 
 #include "forms/tray/AboutDialogLayout.h"
-#include "forms/tray/LabelFit.h"
+#include "platform/LabelFit.h"
 #include "modules/LaunchApp.h"
 #include "platform/ControlTable.h"
 #include "shell/Artwork.h"

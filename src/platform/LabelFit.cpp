@@ -1,4 +1,4 @@
-#include "forms/tray/LabelFit.h"
+#include "platform/LabelFit.h"
 
 #include <QFontMetrics>
 #include <QLabel>
