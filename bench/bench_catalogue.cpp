@@ -8,6 +8,7 @@
 
 #include "data/DataEnvironment1.h"
 #include "forms/record/Form1.h"
+#include "forms/tray/FrmMenu.h"
 #include "platform/AppPaths.h"
 #include "platform/Forms.h"
 #include "platform/MsgBox.h"
@@ -46,6 +47,12 @@ Form1 *startWindow()
     return Forms::Loaded<Form1>();
 }
 
+void unlock()
+{
+    // The window opens locked; Add, Update and Delete need it unlocked.
+    Forms::Get<FrmMenu>()->MnuUnlock_Click();
+}
+
 int runOneSize(qint64 records)
 {
     const QString source = catalogue(records);
@@ -63,6 +70,7 @@ int runOneSize(qint64 records)
                  startWindow();
              }));
     Form1 *window = Forms::Loaded<Form1>();
+    unlock();
     std::printf("  opened on job number %s\n", qPrintable(window->TxtNumber->text()));
 
     const int moves = 200;
