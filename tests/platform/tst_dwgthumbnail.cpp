@@ -230,7 +230,8 @@ void TestDwgThumbnail::refreshDoesNotWaitForLoading()
     timer.restart();
     thumbnail.Refresh();
     const qint64 refreshNs = timer.nsecsElapsed();
-    QVERIFY2(refreshNs < decodeNs / 4, qPrintable(QStringLiteral("Refresh took %1 us, decoding %2 us")
+    // Loading in the call would take at least as long as decoding; a busy machine blurs the rest.
+    QVERIFY2(refreshNs < decodeNs / 2, qPrintable(QStringLiteral("Refresh took %1 us, decoding %2 us")
                                                        .arg(refreshNs / 1000)
                                                        .arg(decodeNs / 1000)));
     QCOMPARE(ready.count(), 0);

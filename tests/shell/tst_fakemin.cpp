@@ -1,5 +1,5 @@
 // The small window that stands on the task bar while the record window is minimized.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
 #include "platform/Forms.h"
@@ -15,12 +15,10 @@
 
 using namespace TestSupport;
 
-class TestFakeMin : public QObject
+class TestFakeMin : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
 
     Form1 *start()
     {
@@ -53,17 +51,6 @@ class TestFakeMin : public QObject
     }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void loadsHiddenWithTheJobNumberOfTheMomentAndItsOwnIcon()
     {
         Form1 *w = start();

@@ -1,5 +1,5 @@
 // The panel that folds the record window narrower and wider in animated steps.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
 #include "platform/Forms.h"
@@ -66,12 +66,10 @@ QList<int> series(int from, int to, int step)
 }
 }
 
-class TestPanel : public QObject
+class TestPanel : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
 
     Form1 *start()
     {
@@ -112,17 +110,6 @@ class TestPanel : public QObject
     }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void startsWithCommand1BeyondTheEdgeAndTheTimerOff()
     {
         Form1 *w = start();

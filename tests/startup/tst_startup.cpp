@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "data/DataEnvironment1.h"
 #include "forms/record/Form1.h"
@@ -13,12 +13,10 @@
 
 using namespace TestSupport;
 
-class TestStartUp : public QObject
+class TestStartUp : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
 
     QString ownCatalogue() const { return sandbox->programFolder() + "/morvo.res"; }
     void touchStaleDataFile() const
@@ -29,17 +27,6 @@ class TestStartUp : public QObject
     bool staleDataFileExists() const { return QFile::exists(sandbox->programFolder() + "/data1.txt"); }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void withoutASettingTheOwnCatalogueIsOpenedAndRemembered()
     {
         writeCatalogue(ownCatalogue(), {record("1040"), record("1041", "Last one"), record("7")});

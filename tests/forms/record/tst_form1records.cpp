@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "data/DataEnvironment1.h"
 #include "forms/record/Form1.h"
@@ -16,12 +16,10 @@
 
 using namespace TestSupport;
 
-class TestForm1Records : public QObject
+class TestForm1Records : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
     QString catalogue;
 
     Form1 *start(const QList<Record> &records)
@@ -51,17 +49,6 @@ class TestForm1Records : public QObject
     static QString today() { return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat); }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void layoutFollowsTheTables()
     {
         Form1 *w = start(numbered(1));

@@ -1,6 +1,6 @@
 // The edit lock of the record window: the padlock button and the tray menu's
 // lock items, and what the lock refuses and what it leaves working.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 #include "../tray/TrayState.h"
 
 #include "data/DataEnvironment1.h"
@@ -25,12 +25,10 @@ QString textOf(QWidget *box)
 }
 }
 
-class TestLock : public QObject
+class TestLock : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
 
     Form1 *start(const QList<Record> &records = {record("1040", "Middle"), record("1041", "Highest")})
     {
@@ -81,17 +79,6 @@ class TestLock : public QObject
     }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void theWindowOpensLocked()
     {
         Form1 *w = start();

@@ -1,5 +1,5 @@
 // The About box: its elements, the mail link, one instance, closing on focus loss.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
 #include "forms/tray/AboutDialog.h"
@@ -26,12 +26,10 @@ QLabel *label(AboutDialog *about, const char *name, int index = -1)
 }
 }
 
-class TestAboutDialog : public QObject
+class TestAboutDialog : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
 
     AboutDialog *openAbout()
     {
@@ -43,17 +41,6 @@ class TestAboutDialog : public QObject
     }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-    }
-    void cleanup()
-    {
-        messages.reset();
-        sandbox.reset();
-    }
-
     void showsItsTextsWhereTheyBelong_data()
     {
         QTest::addColumn<QString>("name");
