@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -135,22 +136,29 @@ quint32 SearchText::adopt(SearchText &&other)
     return shift;
 }
 
-SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
-                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled)
-{
-    SearchTextBuild build;
-    build.spans.resize(rowids.size());
-    // Row ids in ascending order, with the place each came from, to meet the
-    // table's rows as SQLite returns them.
-    std::vector<std::pair<qint64, size_t>> order(rowids.size());
-    for (size_t i = 0; i < rowids.size(); ++i)
-        order[i] = {rowids[i], i};
-    std::sort(order.begin(), order.end());
+namespace {
+using RowOrder = std::vector<std::pair<qint64, size_t>>; // row id, place in the caller's list
 
+struct Part
+{
+    SearchText text;
+    bool complete = false;
+};
+
+// Reads the rows order[begin, end) (ascending row ids) into part.text and their
+// spans into spans at each row's place in the caller's list.
+void readPart(const QString &databasePath, const QString &table, const QStringList &fields, const RowOrder &order,
+              size_t begin, size_t end, std::vector<SearchText::Span> &spans, Part &part,
+              const std::atomic<bool> &cancelled)
+{
+    if (begin == end) {
+        part.complete = true;
+        return;
+    }
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
-        return build;
+        return;
     }
     sqlite3_busy_timeout(db, 2000);
     QStringList columns;
@@ -159,35 +167,66 @@ SearchTextBuild buildSearchText(const QString &databasePath, const QString &tabl
     // Batches by row id keep each read transaction short, so that a store of
     // the window is never held up for long.
     constexpr int Batch = 20000;
-    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? ORDER BY rowid LIMIT %3")
+    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? AND rowid <= ? ORDER BY rowid LIMIT %3")
                             .arg(columns.join(u','), quoteIdentifier(table)).arg(Batch);
-    size_t next = 0;
-    qint64 lastRowid = std::numeric_limits<qint64>::min();
+    size_t next = begin;
+    qint64 lastRowid = order[begin].first - 1;
+    const qint64 lastWanted = order[end - 1].first;
     std::vector<SearchText::FieldBytes> values(size_t(fields.size()));
     bool more = true;
     while (more && !cancelled.load(std::memory_order_relaxed)) {
         SqlStatement select(db, sql);
         select.bind(1, lastRowid);
+        select.bind(2, lastWanted);
         int rows = 0;
         while (select.step()) {
             ++rows;
             lastRowid = select.int64(0);
-            while (next < order.size() && order[next].first < lastRowid)
+            while (next < end && order[next].first < lastRowid)
                 ++next;
-            if (next == order.size() || order[next].first != lastRowid)
+            if (next == end || order[next].first != lastRowid)
                 continue; // a row the window does not know (yet)
             for (int i = 0; i < fields.size(); ++i) {
                 const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select.get(), i + 1));
                 values[size_t(i)] = {text, sqlite3_column_bytes(select.get(), i + 1)};
             }
-            build.spans[order[next].second] = build.text.append(values);
+            spans[order[next].second] = part.text.append(values);
         }
         if (!select.done())
             break;
         more = rows == Batch;
-        if (!more)
-            build.complete = true;
+        part.complete = !more;
     }
     sqlite3_close(db);
+}
+}
+
+SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
+                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled)
+{
+    SearchTextBuild build;
+    build.spans.resize(rowids.size());
+    // Row ids in ascending order, with the place each came from, to meet the
+    // table's rows as SQLite returns them.
+    RowOrder order(rowids.size());
+    for (size_t i = 0; i < rowids.size(); ++i)
+        order[i] = {rowids[i], i};
+    std::sort(order.begin(), order.end());
+
+    // Two halves read side by side, each through a connection of its own.
+    const size_t half = order.size() / 2;
+    Part first, second;
+    std::thread other([&] { readPart(databasePath, table, fields, order, half, order.size(), build.spans, second, cancelled); });
+    readPart(databasePath, table, fields, order, 0, half, build.spans, first, cancelled);
+    other.join();
+
+    const quint32 shift = first.text.adopt(std::move(second.text));
+    for (size_t k = half; k < order.size(); ++k) {
+        SearchText::Span &span = build.spans[order[k].second];
+        if (span.isSet())
+            span.chunk += shift;
+    }
+    build.text = std::move(first.text);
+    build.complete = first.complete && second.complete;
     return build;
 }

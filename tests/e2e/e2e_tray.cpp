@@ -50,6 +50,8 @@ bool isMapped(qint64 pid, qulonglong window)
 
 void clickIcon(qulonglong icon, int button)
 {
+    // The closing pop-up menu may still hold the pointer for a moment.
+    QTest::qWait(300);
     const QPoint centre = Desktop::windowGeometry(icon).center();
     Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
                              "0.1", "click", QString::number(button)});
@@ -97,7 +99,7 @@ private slots:
 
         // Left click: the record window comes back and takes the focus.
         clickIcon(icon, 1);
-        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
         // Nothing else of the program came up on the screen: the tray form stays unseen.
         QTest::qWait(300);
@@ -129,10 +131,11 @@ private slots:
         pickFromTaskMenu(pid, {"Down", "Return"});
         QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
 
+        QTest::qWait(300);
         const QPoint centre = Desktop::windowGeometry(icon).center();
         Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
                                  "0.1", "click", "--repeat", "2", "--delay", "80", "1"});
-        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
         QVERIFY(program.process().state() == QProcess::Running);
     }
@@ -154,7 +157,7 @@ private slots:
         QProcess *second = program.start();
         QVERIFY(second->waitForFinished(5000));
         QCOMPARE(second->exitCode(), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
     }
 };
