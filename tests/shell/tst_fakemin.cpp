@@ -20,17 +20,7 @@ class TestFakeMin : public ProgramTestCase
     Q_OBJECT
 
 
-    Form1 *start()
-    {
-        writeCatalogue(sandbox->programFolder() + "/morvo.res",
-                       {record("1001", "First"), record("1002", "Second"), record("1003", "Third")});
-        if (!StartUp::EntryRoutine())
-            return nullptr;
-        Form1 *window = Forms::Loaded<Form1>();
-        if (!QTest::qWaitForWindowExposed(window))
-            return nullptr;
-        return window;
-    }
+    Form1 *start() { return startProgram({record("1001", "First"), record("1002", "Second"), record("1003", "Third")}); }
     static void minimize(Form1 *w) { QTest::mouseClick(w->ImgMIn, Qt::LeftButton, {}, QPoint(12, 12)); }
     static FrmFakeMin *placeholder() { return Forms::Loaded<FrmFakeMin>(); }
     // What the window system does when the user restores the task-bar entry.

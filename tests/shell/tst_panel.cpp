@@ -71,16 +71,7 @@ class TestPanel : public ProgramTestCase
     Q_OBJECT
 
 
-    Form1 *start()
-    {
-        writeCatalogue(sandbox->programFolder() + "/morvo.res", {record("1001"), record("1002")});
-        if (!StartUp::EntryRoutine())
-            return nullptr;
-        Form1 *window = Forms::Loaded<Form1>();
-        if (!QTest::qWaitForWindowExposed(window))
-            return nullptr;
-        return window;
-    }
+    Form1 *start() { return startProgram({record("1001"), record("1002")}); }
     // The focus goes elsewhere first, so that the toggle must bring it back.
     static void toggle(Form1 *w, QPushButton *button)
     {

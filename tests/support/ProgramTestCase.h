@@ -2,7 +2,12 @@
 
 #include "TestSupport.h"
 
+#include "forms/record/Form1.h"
+#include "platform/Forms.h"
+#include "startup/StartUp.h"
+
 #include <QObject>
+#include <QTest>
 #include <memory>
 
 // The base of a test class whose every test starts from a fresh program
@@ -13,6 +18,17 @@ class ProgramTestCase : public QObject
 protected:
     std::unique_ptr<TestSupport::Sandbox> sandbox;
     std::unique_ptr<TestSupport::MessageRecorder> messages;
+
+    // Starts the program on its own catalogue of these records; the record
+    // window once it is on screen, or null.
+    Form1 *startProgram(const QList<TestSupport::Record> &records)
+    {
+        TestSupport::writeCatalogue(sandbox->programFolder() + "/morvo.res", records);
+        if (!StartUp::EntryRoutine())
+            return nullptr;
+        Form1 *window = Forms::Loaded<Form1>();
+        return QTest::qWaitForWindowExposed(window) ? window : nullptr;
+    }
 
 private slots:
     void init()
