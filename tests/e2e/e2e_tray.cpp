@@ -66,6 +66,14 @@ void pickFromTaskMenu(qint64 pid, const QStringList &keys)
     QTest::qWait(200);
     Desktop::run("xdotool", QStringList{"key"} + keys);
 }
+
+// Right click on the icon, "Hide" from its menu: the record window is unmapped.
+bool hideThroughTaskMenu(qint64 pid, qulonglong icon, qulonglong window)
+{
+    clickIcon(icon, 3);
+    pickFromTaskMenu(pid, {"Down", "Return"});
+    return QTest::qWaitFor([&] { return !isMapped(pid, window); }, 5000);
+}
 }
 
 class E2ETray : public QObject
@@ -92,9 +100,7 @@ private slots:
         QVERIFY2(icon, "the tray icon was not embedded in the notification area");
 
         // Right click: TaskMenu; its first item shown is "Hide".
-        clickIcon(icon, 3);
-        pickFromTaskMenu(pid, {"Down", "Return"});
-        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+        QVERIFY(hideThroughTaskMenu(pid, icon, window));
         QVERIFY(program.process().state() == QProcess::Running);
 
         // Left click: the record window comes back and takes the focus. On a
@@ -133,9 +139,7 @@ private slots:
         QVERIFY(window);
         const qulonglong icon = embeddedIcon(pid);
         QVERIFY(icon);
-        clickIcon(icon, 3);
-        pickFromTaskMenu(pid, {"Down", "Return"});
-        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+        QVERIFY(hideThroughTaskMenu(pid, icon, window));
 
         QTest::qWait(300);
         const QPoint centre = Desktop::windowGeometry(icon).center();
@@ -156,9 +160,7 @@ private slots:
         QVERIFY(window);
         const qulonglong icon = embeddedIcon(pid);
         QVERIFY(icon);
-        clickIcon(icon, 3);
-        pickFromTaskMenu(pid, {"Down", "Return"});
-        QTRY_VERIFY_WITH_TIMEOUT(!isMapped(pid, window), 5000);
+        QVERIFY(hideThroughTaskMenu(pid, icon, window));
 
         QProcess *second = program.start();
         QVERIFY(second->waitForFinished(5000));

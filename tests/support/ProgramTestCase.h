@@ -18,6 +18,7 @@ class ProgramTestCase : public QObject
 protected:
     std::unique_ptr<TestSupport::Sandbox> sandbox;
     std::unique_ptr<TestSupport::MessageRecorder> messages;
+    int programEnds = 0; // how often the last window was unloaded
 
     // Starts the program on its own catalogue of these records; the record
     // window once it is on screen, or null.
@@ -35,9 +36,12 @@ private slots:
     {
         sandbox = std::make_unique<TestSupport::Sandbox>();
         messages = std::make_unique<TestSupport::MessageRecorder>();
+        programEnds = 0;
+        Forms::setOnAllUnloaded([this] { ++programEnds; });
     }
     void cleanup()
     {
+        Forms::setOnAllUnloaded(nullptr);
         messages.reset();
         sandbox.reset();
     }

@@ -1,6 +1,6 @@
 // "Set Database": the chooser, the check window with its spinner, the stored
 // path, and the end of the program whatever the outcome.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 
 #include "data/CatalogueSchema.h"
 #include "data/DataEnvironment1.h"
@@ -40,19 +40,15 @@ void writeSqlite(const QString &path, const char *sql)
 }
 }
 
-class TestFrmCheckConn : public QObject
+class TestFrmCheckConn : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
     QString catalogue;
-    int programEnds = 0;
 
     Form1 *start()
     {
         catalogue = writeCatalogue(sandbox->programFolder() + "/morvo.res", {record("1040", "Middle"), record("1041", "Highest")});
-        Forms::setOnAllUnloaded([this] { ++programEnds; });
         if (!StartUp::EntryRoutine())
             return nullptr;
         return Forms::Loaded<Form1>();
@@ -67,19 +63,6 @@ class TestFrmCheckConn : public QObject
     bool programEnded() { return QTest::qWaitFor([this] { return programEnds > 0; }, 5000); }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-        programEnds = 0;
-    }
-    void cleanup()
-    {
-        Forms::setOnAllUnloaded(nullptr);
-        messages.reset();
-        sandbox.reset();
-    }
-
     void cancellingTheDialogChangesNothing()
     {
         Form1 *w = start();

@@ -1,6 +1,6 @@
 // The tray form: its menus, hiding to the tray and back, the icon's callback,
 // and the mutual close with the record window.
-#include "TestSupport.h"
+#include "ProgramTestCase.h"
 #include "TrayState.h"
 
 #include "forms/search/SrchDialog.h"
@@ -19,18 +19,14 @@
 using namespace TestSupport;
 using TrayState::action;
 
-class TestFrmMenu : public QObject
+class TestFrmMenu : public ProgramTestCase
 {
     Q_OBJECT
 
-    std::unique_ptr<Sandbox> sandbox;
-    std::unique_ptr<MessageRecorder> messages;
-    int programEnds = 0;
 
     Form1 *start(const QList<Record> &records = {record("1040", "Middle"), record("1041", "Highest")})
     {
         writeCatalogue(sandbox->programFolder() + "/morvo.res", records);
-        Forms::setOnAllUnloaded([this] { ++programEnds; });
         if (!StartUp::EntryRoutine())
             return nullptr;
         return Forms::Loaded<Form1>();
@@ -56,19 +52,6 @@ class TestFrmMenu : public QObject
     }
 
 private slots:
-    void init()
-    {
-        sandbox = std::make_unique<Sandbox>();
-        messages = std::make_unique<MessageRecorder>();
-        programEnds = 0;
-    }
-    void cleanup()
-    {
-        Forms::setOnAllUnloaded(nullptr);
-        messages.reset();
-        sandbox.reset();
-    }
-
     void menusHoldTheirItemsInOrder()
     {
         QVERIFY(start());
