@@ -6,12 +6,12 @@
 //   bench_catalogue N            one size
 #include "BenchSupport.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/AppPaths.h"
-#include "platform/Forms.h"
-#include "platform/MsgBox.h"
+#include "desktop/AppPaths.h"
+#include "widgets/Forms.h"
+#include "desktop/MsgBox.h"
 #include "startup/StartUp.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // With a folder argument it also decodes every *.dwg there and, when the folder
 // has a MANIFEST.tsv (file, ..., preview, pixels columns), compares with it.
 
-#include "platform/DwgPreview.h"
+#include "files/DwgPreview.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -8,10 +8,10 @@
 
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
-#include "platform/AppPaths.h"
-#include "platform/FolderLister.h"
-#include "platform/Forms.h"
-#include "platform/MsgBox.h"
+#include "desktop/AppPaths.h"
+#include "files/FolderLister.h"
+#include "widgets/Forms.h"
+#include "desktop/MsgBox.h"
 #include "startup/StartUp.h"
 
 #include <QApplication>

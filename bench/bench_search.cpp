@@ -4,13 +4,14 @@
 //   bench_search N          one size
 #include "BenchSupport.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/search/SrchDialog.h"
-#include "platform/AppPaths.h"
-#include "platform/Forms.h"
-#include "platform/MsgBox.h"
-#include "platform/SearchText.h"
+#include "desktop/AppPaths.h"
+#include "widgets/Forms.h"
+#include "desktop/MsgBox.h"
+#include "catalogue/SearchText.h"
 #include "startup/StartUp.h"
+#include "program/ProgramFacts.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -52,7 +53,7 @@ int runOneSize(qint64 records)
     QTemporaryDir dir;
     AppPaths::setProgramFolder(dir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("MorvoII"))
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::Title))
         .setValue(QStringLiteral("Application/DbsLocation"), source);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });

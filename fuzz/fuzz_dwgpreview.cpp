@@ -2,7 +2,7 @@
 // Seeds in fuzz/seeds/fuzz_dwgpreview hold small drawings with BMP (1, 4, 8, 24,
 // 32 bits, RLE8, top-down), PNG and WMF entries.
 
-#include "platform/DwgPreview.h"
+#include "files/DwgPreview.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,6 +1,6 @@
 // Region files come from disk; reading one must never crash, and whatever it yields must
 // write back to bytes that read as the same region and write again unchanged.
-#include "shell/RegionData.h"
+#include "files/RegionData.h"
 
 #include <cstdlib>
 

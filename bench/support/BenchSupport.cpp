@@ -1,8 +1,8 @@
 #include "BenchSupport.h"
 
-#include "data/CatalogueFields.h"
-#include "data/CatalogueSchema.h"
-#include "platform/SqlStatement.h"
+#include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
+#include "catalogue/SqlStatement.h"
 
 #include <QApplication>
 #include <QDir>

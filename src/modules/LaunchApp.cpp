@@ -1,6 +1,6 @@
 #include "modules/LaunchApp.h"
 
-#include "platform/Launcher.h"
+#include "desktop/Launcher.h"
 
 #include <QFile>
 #include <QFileInfo>

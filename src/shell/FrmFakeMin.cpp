@@ -1,11 +1,11 @@
 #include "shell/FrmFakeMin.h"
 
-#include "forms/record/Form1.h"
-#include "platform/ControlTable.h"
+#include "catalogue/CatalogueFields.h"
+#include "catalogue/DataEnvironment1.h"
+#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
 
 #include <QIcon>
-#include <QLineEdit>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -14,11 +14,10 @@ constexpr int InnerWidth = 9075, InnerHeight = 240;
 constexpr char LoadCaption[] = "CADMorvo(";
 constexpr char RestoreCaption[] = "Morvo II(";
 
-// The caption names the record window's current job number.
+// The caption names the current record's job number, as the record window shows it.
 QString captionWith(const char *prefix)
 {
-    const Form1 *record = Forms::Loaded<Form1>();
-    const QString jobNumber = record ? record->TxtNumber->text() : QString();
+    const QString jobNumber = DataEnvironment1::instance().rsConJobnr.value(QString::fromLatin1(JobNumberField)).toString();
     return QString::fromLatin1(prefix) + jobNumber + u')';
 }
 }
@@ -49,8 +48,7 @@ void FrmFakeMin::Form_Resize()
 {
     if (windowState() & Qt::WindowMinimized)
         return;
-    if (Form1 *record = Forms::Loaded<Form1>())
-        record->showNormal();
+    emit restoreRequested();
     setWindowTitle(captionWith(RestoreCaption));
     hide();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 
 // The small ordinary window that stands on the task bar, minimized, while the
 // record window is hidden by its Minimize button. Restoring it brings the
@@ -14,6 +14,10 @@ public:
     void Form_Load() override;
     // Whenever the window is not minimized, it gives way to the record window.
     void Form_Resize();
+
+signals:
+    // The record window comes back; it listens from its own load.
+    void restoreRequested();
 
 protected:
     void changeEvent(QEvent *event) override;

@@ -1,6 +1,6 @@
 #include "shell/clsTransForm.h"
 
-#include "shell/RegionData.h"
+#include "files/RegionData.h"
 
 #include <QAbstractButton>
 #include <QApplication>

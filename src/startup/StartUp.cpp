@@ -1,13 +1,14 @@
 #include "startup/StartUp.h"
 
-#include "data/DataEnvironment1.h"
-#include "data/CatalogueFields.h"
+#include "catalogue/DataEnvironment1.h"
+#include "catalogue/CatalogueFields.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/AppPaths.h"
-#include "platform/MsgBox.h"
-#include "platform/Settings.h"
-#include "platform/SingleInstance.h"
+#include "desktop/AppPaths.h"
+#include "desktop/MsgBox.h"
+#include "desktop/Settings.h"
+#include "desktop/SingleInstance.h"
+#include "program/ProgramFacts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -25,8 +26,8 @@ bool FileExists(const QString &path)
 
 QString settingsValue()
 {
-    return GetSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection),
-                      QString::fromLatin1(DbsLocationKey));
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                      QString::fromLatin1(ProgramFacts::DbsLocationKey));
 }
 }
 
@@ -34,10 +35,10 @@ bool StartUp::EntryRoutine()
 {
     QString path = settingsValue();
     if (!FileExists(path)) {
-        path = AppPaths::companion(QString::fromLatin1(CatalogueFileName));
+        path = AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
         if (FileExists(path))
-            SaveSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection),
-                        QString::fromLatin1(DbsLocationKey), path);
+            SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                        QString::fromLatin1(ProgramFacts::DbsLocationKey), path);
         else
             MsgBox(QStringLiteral("Database File not found"));
     }
@@ -46,7 +47,7 @@ bool StartUp::EntryRoutine()
     environment.Connection1.ConnectionString = path;
     if (!environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
         MsgBox(QStringLiteral("Error finding Database\r\n") + environment.rsConJobnr.lastError());
-        QFile::remove(AppPaths::companion(QString::fromLatin1(StaleDataFileName)));
+        QFile::remove(AppPaths::companion(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
         return false;
     }
     Forms::Get<Form1>()->show();
@@ -71,12 +72,12 @@ void StartUp::ActivateRecordWindow()
 int StartUp::Main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(AppTitle));
+    QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SingleInstance instance(QString::fromLatin1(AppTitle));
+    SingleInstance instance(QString::fromLatin1(ProgramFacts::Title));
     if (!instance.claim()) {
         instance.activateRunning();
         return 0;

@@ -11,7 +11,7 @@ using Desktop::ProgramUnderTest;
 namespace {
 const QString RecordWindow = QStringLiteral("    Morvo II");
 // Qt names the icon's window after the application.
-const QString IconWindow = QStringLiteral("MorvoII");
+const QString IconWindow = QString::fromLatin1(ProgramFacts::Title);
 
 // The X parent of a window: "(the root window)" until a tray host embeds it.
 QString parentLine(qulonglong window)
@@ -172,3 +172,4 @@ private slots:
 
 QTEST_MAIN(E2ETray)
 #include "e2e_tray.moc"
+#include "program/ProgramFacts.h"

@@ -1,4 +1,4 @@
-#include "shell/RegionData.h"
+#include "files/RegionData.h"
 #include "shell/clsTransForm.h"
 
 #include <QCheckBox>

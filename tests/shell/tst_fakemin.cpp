@@ -2,8 +2,8 @@
 #include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
-#include "platform/Forms.h"
-#include "platform/ImageControl.h"
+#include "widgets/Forms.h"
+#include "widgets/ImageControl.h"
 #include "shell/Artwork.h"
 #include "shell/FrmFakeMin.h"
 #include "startup/StartUp.h"
@@ -48,9 +48,9 @@ private slots:
         QVERIFY(placeholder());
         QVERIFY(!placeholder()->isVisible());
         QVERIFY(!placeholder()->isMinimized());
-        // Loaded before the record window moves to its last record, while the
-        // bound boxes are still empty.
-        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo()"));
+        // Loaded before the record window moves to its last record: the
+        // record set still stands on its first record.
+        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1001)"));
         QCOMPARE(w->TxtNumber->text(), QString("1003"));
         // An ordinary framed window, so it stands on the task bar.
         QCOMPARE(placeholder()->windowType(), Qt::Window);
@@ -69,7 +69,7 @@ private slots:
         verifyMinimized(w);
         QCOMPARE(placeholder()->pos(), QPoint(140, 90));
         // The caption stays the one set at load.
-        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo()"));
+        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1001)"));
 
         // A size report while minimized changes nothing.
         placeholder()->resize(700, 30);

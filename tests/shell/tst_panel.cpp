@@ -2,7 +2,7 @@
 #include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QLineEdit>

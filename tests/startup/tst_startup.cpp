@@ -1,9 +1,9 @@
 #include "ProgramTestCase.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
-#include "platform/Forms.h"
-#include "platform/SingleInstance.h"
+#include "widgets/Forms.h"
+#include "desktop/SingleInstance.h"
 #include "startup/StartUp.h"
 
 #include <QFile>

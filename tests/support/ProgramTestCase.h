@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include "forms/record/Form1.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QObject>

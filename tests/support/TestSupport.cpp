@@ -1,13 +1,14 @@
 #include "TestSupport.h"
 
-#include "data/CatalogueSchema.h"
-#include "data/DataEnvironment1.h"
+#include "catalogue/CatalogueSchema.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
-#include "platform/AppPaths.h"
-#include "platform/Forms.h"
-#include "platform/Launcher.h"
-#include "platform/Settings.h"
-#include "platform/SqlStatement.h"
+#include "desktop/AppPaths.h"
+#include "widgets/Forms.h"
+#include "desktop/Launcher.h"
+#include "desktop/Settings.h"
+#include "catalogue/SqlStatement.h"
+#include "program/ProgramFacts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,68 +19,6 @@
 #include <QtTest>
 
 namespace TestSupport {
-
-Record record(const QString &jobNumber, const QString &name, const QString &fileLocation)
-{
-    return {jobNumber, name, QStringLiteral("Description of ") + name, QStringLiteral("Client"),
-            QStringLiteral("County"), QStringLiteral("01/02/2025"), QStringLiteral("Manager"),
-            fileLocation.isNull() ? QVariant() : QVariant(fileLocation)};
-}
-
-QString writeCatalogue(const QString &path, const QList<Record> &records)
-{
-    QFile::remove(path);
-    sqlite3 *db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, CatalogueSchema::createProjectsSql().toUtf8().constData(), nullptr, nullptr, nullptr);
-    {
-        SqlStatement insert(db, CatalogueSchema::insertProjectSql());
-        for (const Record &r : records) {
-            sqlite3_reset(insert.get());
-            for (int i = 0; i < 8; ++i)
-                insert.bind(i + 1, i < r.size() ? r[i] : QVariant());
-            insert.step();
-        }
-    }
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return path;
-}
-
-QList<QVariant> fieldInFile(const QString &path, const QString &field)
-{
-    QList<QVariant> values;
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    {
-        SqlStatement select(db, QStringLiteral("SELECT %1 FROM Projects ORDER BY rowid").arg(quoteIdentifier(field)));
-        while (select.step())
-            values << select.text(0);
-    }
-    sqlite3_close(db);
-    return values;
-}
-
-QStringList jobNumbersInFile(const QString &path)
-{
-    QStringList numbers;
-    for (const QVariant &v : fieldInFile(path, QStringLiteral("JobNumber")))
-        numbers << v.toString();
-    return numbers;
-}
-
-CatalogueLock::CatalogueLock(const QString &path)
-{
-    sqlite3_open(path.toUtf8().constData(), &db_);
-    held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-CatalogueLock::~CatalogueLock()
-{
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
-}
 
 Sandbox::Sandbox()
 {
@@ -110,17 +49,17 @@ QString Sandbox::path(const QString &name) const
 
 QString Sandbox::setting() const
 {
-    return GetSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection), QString::fromLatin1(DbsLocationKey));
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(ProgramFacts::DbsLocationKey));
 }
 
 void Sandbox::setSetting(const QString &value) const
 {
-    SaveSetting(QString::fromLatin1(SettingsApp), QString::fromLatin1(SettingsSection), QString::fromLatin1(DbsLocationKey), value);
+    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(ProgramFacts::DbsLocationKey), value);
 }
 
 bool Sandbox::hasSetting() const
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(SettingsApp));
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp));
     return store.contains(QStringLiteral("Application/DbsLocation"));
 }
 

@@ -2,10 +2,10 @@
 // connection opens it, and the check window decides on its timer.
 #include "forms/tray/FrmMenu.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
-#include "platform/FileDialog.h"
+#include "desktop/FileDialog.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -1,10 +1,11 @@
 #include "forms/checkconn/FrmCheckConn.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
 #include "forms/record/Form1.h"
-#include "platform/MsgBox.h"
-#include "platform/Settings.h"
+#include "desktop/MsgBox.h"
+#include "desktop/Settings.h"
+#include "program/ProgramFacts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,8 +23,8 @@ bool chosenCatalogueHoldsARecord()
 
 void storeDatabaseLocation(const QString &path)
 {
-    const QString app = QString::fromLatin1(SettingsApp), section = QString::fromLatin1(SettingsSection),
-                  key = QString::fromLatin1(DbsLocationKey);
+    const QString app = QString::fromLatin1(ProgramFacts::SettingsApp), section = QString::fromLatin1(ProgramFacts::SettingsSection),
+                  key = QString::fromLatin1(ProgramFacts::DbsLocationKey);
     DeleteSetting(app, section, key);
     SaveSetting(app, section, key, path);
 }

@@ -1,6 +1,6 @@
 #include "forms/record/FileListBox.h"
 
-#include "platform/FolderLister.h"
+#include "files/FolderLister.h"
 
 #include <QApplication>
 #include <QDir>

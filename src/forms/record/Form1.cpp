@@ -1,7 +1,7 @@
 #include "forms/record/Form1.h"
 
-#include "data/CatalogueFields.h"
-#include "data/DataEnvironment1.h"
+#include "catalogue/CatalogueFields.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
@@ -9,8 +9,8 @@
 #include "forms/tray/FrmMenu.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
-#include "platform/MsgBox.h"
-#include "platform/TextBinder.h"
+#include "desktop/MsgBox.h"
+#include "widgets/TextBinder.h"
 
 #include <QFocusEvent>
 #include <QLineEdit>
@@ -111,7 +111,7 @@ void Form1::Form_Load()
     // The other long-lived windows load with the record window, before it is shown.
     // The tray form's load locks the window and puts the icon in the tray.
     Forms::Get<FrmMenu>();
-    Forms::Get<FrmFakeMin>();
+    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &QWidget::showNormal);
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();

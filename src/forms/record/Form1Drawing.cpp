@@ -7,9 +7,9 @@
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SearchInProgress.h"
 #include "modules/LaunchApp.h"
-#include "platform/AppPaths.h"
-#include "platform/DwgThumbnail.h"
-#include "platform/FileDialog.h"
+#include "desktop/AppPaths.h"
+#include "widgets/DwgThumbnail.h"
+#include "desktop/FileDialog.h"
 #include "shell/Artwork.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/ControlTable.h"
+#include "widgets/ControlTable.h"
 
 #include <array>
 

@@ -3,8 +3,8 @@
 
 #include "forms/record/Form1LockLayout.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/ControlTable.h"
-#include "platform/ImageControl.h"
+#include "widgets/ControlTable.h"
+#include "widgets/ImageControl.h"
 
 void Form1::buildLockImages()
 {

@@ -1,9 +1,10 @@
 // The record commands of the record window.
 #include "forms/record/Form1.h"
 
-#include "data/DataEnvironment1.h"
-#include "platform/LeadingNumber.h"
-#include "platform/MsgBox.h"
+#include "catalogue/DataEnvironment1.h"
+#include "catalogue/LeadingNumber.h"
+#include "desktop/MsgBox.h"
+#include "program/ProgramFacts.h"
 
 #include <QDate>
 #include <QLineEdit>
@@ -49,7 +50,7 @@ void Form1::CmdDelete_Click()
 {
     if (rs().RecordCount() == 1) {
         MsgBox(QStringLiteral("Cannot delete last record\r\nPlease modify record and update."),
-               MsgIcon::Information, QStringLiteral("MorvoII"));
+               MsgIcon::Information, QString::fromLatin1(ProgramFacts::Title));
         return;
     }
     qint64 position = rs().AbsolutePosition();

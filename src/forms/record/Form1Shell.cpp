@@ -6,10 +6,11 @@
 #include "forms/record/Form1ShellLayout.h"
 #include "forms/tray/FrmMenu.h"
 #include "modules/LaunchApp.h"
-#include "platform/AppPaths.h"
-#include "platform/ImageControl.h"
+#include "desktop/AppPaths.h"
+#include "widgets/ImageControl.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
+#include "program/ProgramFacts.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -92,7 +93,7 @@ void Form1::buildShell()
 void Form1::shapeFromRegionFile()
 {
     TransForm_ = std::make_unique<clsTransForm>();
-    const QString regionFile = AppPaths::companion(QString::fromLatin1(RegionFileName));
+    const QString regionFile = AppPaths::companion(QString::fromLatin1(ProgramFacts::RegionFileName));
     try {
         TransForm_->ShapeMe(this, Artwork::SkinKey, true, regionFile);
     } catch (const TransFormError &error) {
@@ -113,7 +114,7 @@ void Form1::Image2_MouseDown(int Button, QPoint)
 void Form1::ImgQ_Click()
 {
     ImgQ->setPicture(ImgQBw->picture());
-    QString helpFile = AppPaths::companion(QString::fromLatin1(HelpFileName));
+    QString helpFile = AppPaths::companion(QString::fromLatin1(ProgramFacts::HelpFileName));
     bool print = false;
     qint16 showNormal = 1;
     // A missing help page or viewer goes unnoticed.

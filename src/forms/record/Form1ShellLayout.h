@@ -1,7 +1,7 @@
 #pragma once
 
 #include "forms/record/Form1.h"
-#include "platform/ControlTable.h"
+#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
 
 #include <array>

@@ -1,10 +1,10 @@
 #include "forms/search/SrchDialog.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
 #include "forms/search/SrchDialogLayout.h"
-#include "platform/MsgBox.h"
+#include "desktop/MsgBox.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "forms/tray/AboutDialog.h"
 
 #include "forms/tray/AboutDialogLayout.h"
-#include "platform/LabelFit.h"
+#include "widgets/LabelFit.h"
 #include "modules/LaunchApp.h"
-#include "platform/ControlTable.h"
+#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
 
 #include <QEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 
 // The About box: title, version, purpose and a contact address that opens the
 // user's mail program. It closes as soon as it loses the focus.

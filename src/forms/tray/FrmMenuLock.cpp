@@ -3,7 +3,7 @@
 #include "forms/tray/FrmMenu.h"
 
 #include "forms/record/Form1.h"
-#include "platform/ImageControl.h"
+#include "widgets/ImageControl.h"
 
 #include <QAction>
 #include <QLineEdit>

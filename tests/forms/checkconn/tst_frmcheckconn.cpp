@@ -2,13 +2,13 @@
 // path, and the end of the program whatever the outcome.
 #include "ProgramTestCase.h"
 
-#include "data/CatalogueSchema.h"
-#include "data/DataEnvironment1.h"
+#include "catalogue/CatalogueSchema.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/Forms.h"
-#include "platform/SqlStatement.h"
+#include "widgets/Forms.h"
+#include "catalogue/SqlStatement.h"
 #include "startup/StartUp.h"
 
 #include <QAction>

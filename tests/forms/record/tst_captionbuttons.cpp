@@ -5,11 +5,11 @@
 #include "forms/record/Form1.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/Forms.h"
-#include "platform/ImageControl.h"
+#include "widgets/Forms.h"
+#include "widgets/ImageControl.h"
 #include "shell/Artwork.h"
 #include "shell/FrmFakeMin.h"
-#include "shell/RegionData.h"
+#include "files/RegionData.h"
 #include "startup/StartUp.h"
 
 #include <QFile>

@@ -6,9 +6,9 @@
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
-#include "platform/DwgThumbnail.h"
-#include "platform/FolderLister.h"
-#include "platform/Forms.h"
+#include "widgets/DwgThumbnail.h"
+#include "files/FolderLister.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "ProgramTestCase.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/Forms.h"
-#include "platform/TextBinder.h"
+#include "widgets/Forms.h"
+#include "widgets/TextBinder.h"
 #include "startup/StartUp.h"
 
 #include <QDate>

@@ -3,8 +3,8 @@
 #include "ProgramTestCase.h"
 #include "../tray/TrayState.h"
 
-#include "data/DataEnvironment1.h"
-#include "platform/Forms.h"
+#include "catalogue/DataEnvironment1.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QClipboard>

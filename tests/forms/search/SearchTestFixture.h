@@ -2,11 +2,11 @@
 
 #include "TestSupport.h"
 
-#include "data/DataEnvironment1.h"
+#include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SrchDialog.h"
-#include "platform/Forms.h"
-#include "platform/TextBinder.h"
+#include "widgets/Forms.h"
+#include "widgets/TextBinder.h"
 #include "startup/StartUp.h"
 
 #include <QLabel>

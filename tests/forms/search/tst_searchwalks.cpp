@@ -1,6 +1,6 @@
 #include "SearchTestFixture.h"
 
-#include "platform/DwgThumbnail.h"
+#include "widgets/DwgThumbnail.h"
 
 #include <QSignalSpy>
 

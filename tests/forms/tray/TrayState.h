@@ -4,7 +4,7 @@
 // shared by the tray and lock tests.
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/ImageControl.h"
+#include "widgets/ImageControl.h"
 
 #include <QAction>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 #include "forms/record/Form1.h"
 #include "forms/tray/AboutDialog.h"
 #include "forms/tray/FrmMenu.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QAction>

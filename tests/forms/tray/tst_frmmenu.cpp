@@ -5,7 +5,7 @@
 
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/AboutDialog.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "startup/StartUp.h"
 
 #include <QFile>

@@ -1,0 +1,43 @@
+#include "catalogue/DataEnvironment1.h"
+
+#include "catalogue/CatalogueFields.h"
+
+#include <memory>
+
+namespace {
+std::unique_ptr<DataEnvironment1> &slot()
+{
+    static std::unique_ptr<DataEnvironment1> environment;
+    return environment;
+}
+
+QStringList catalogueFieldNames()
+{
+    QStringList names;
+    for (const CatalogueField &f : CatalogueFields)
+        names << QString::fromUtf8(f.field);
+    return names;
+}
+}
+
+DataEnvironment1::DataEnvironment1()
+    : rsConJobnr(Connection1, QString::fromUtf8(ProjectsTable), Recordset::Optimistic, catalogueFieldNames()),
+      rsScript(Connection1, QStringLiteral("Scripts"), Recordset::Optimistic),
+      rsTest(ConnTest, QString::fromUtf8(ProjectsTable), Recordset::ReadOnly, {QString::fromUtf8(JobNumberField)})
+{
+    // The search tests the fields in this order; the order decides nothing
+    // about which record matches, so the text keeps the table's order.
+    rsConJobnr.enableSearch(catalogueFieldNames());
+}
+
+DataEnvironment1 &DataEnvironment1::instance()
+{
+    if (!slot())
+        slot().reset(new DataEnvironment1);
+    return *slot();
+}
+
+void DataEnvironment1::reset()
+{
+    slot().reset();
+}

@@ -1,0 +1,232 @@
+#include "catalogue/SearchText.h"
+
+#include "catalogue/SqlStatement.h"
+
+#include <algorithm>
+#include <cstring>
+#include <thread>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+// Finds a needle in a haystack. With SSE2, 16 places are tested at once for
+// the needle's first and last byte and only those candidates are compared,
+// which scans several gigabytes a second whatever the needle.
+const char *findBytes(const char *hay, size_t length, const char *needle, size_t size)
+{
+    if (size == 0 || size > length)
+        return size == 0 ? hay : nullptr;
+    if (size == 1)
+        return static_cast<const char *>(memchr(hay, needle[0], length));
+#ifdef __SSE2__
+    const __m128i first = _mm_set1_epi8(needle[0]);
+    const __m128i last = _mm_set1_epi8(needle[size - 1]);
+    size_t i = 0;
+    for (; i + size - 1 + 16 <= length; i += 16) {
+        const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i));
+        const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i + size - 1));
+        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst),
+                                                                  _mm_cmpeq_epi8(last, blockLast))));
+        while (mask) {
+            const unsigned bit = unsigned(__builtin_ctz(mask));
+            if (memcmp(hay + i + bit + 1, needle + 1, size - 2) == 0)
+                return hay + i + bit;
+            mask &= mask - 1;
+        }
+    }
+    return static_cast<const char *>(memmem(hay + i, length - i, needle, size));
+#else
+    return static_cast<const char *>(memmem(hay, length, needle, size));
+#endif
+}
+
+bool isAscii(const char *text, int length)
+{
+    for (int i = 0; i < length; ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+// Upper case as the platform's string conversion gives it; ASCII, by far the
+// common case, without the round trip through UTF-16.
+void appendUpper(std::string &out, const char *text, int length)
+{
+    if (isAscii(text, length)) {
+        const size_t start = out.size();
+        out.append(text, size_t(length));
+        for (size_t i = start; i < out.size(); ++i)
+            if (out[i] >= 'a' && out[i] <= 'z')
+                out[i] = char(out[i] - 'a' + 'A');
+        return;
+    }
+    const QByteArray upper = QString::fromUtf8(text, length).toUpper().toUtf8();
+    out.append(upper.constData(), size_t(upper.size()));
+}
+}
+
+QByteArray SearchText::needleFor(const QString &searchText)
+{
+    return searchText.toUpper().toUtf8();
+}
+
+SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
+{
+    size_t worstCase = fields.size();
+    for (const FieldBytes &f : fields)
+        worstCase += size_t(f.length) * 3; // upper case may lengthen UTF-8
+    if (chunks_.empty() || chunks_.back()->size() + worstCase > ChunkSize) {
+        chunks_.push_back(std::make_unique<std::string>());
+        chunks_.back()->reserve(std::max(ChunkSize, worstCase));
+    }
+    std::string &chunk = *chunks_.back();
+    const size_t start = chunk.size();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            chunk += '\0';
+        if (fields[i].data)
+            appendUpper(chunk, fields[i].data, fields[i].length);
+    }
+    const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(chunk.size() - start)};
+    chunk += '\0'; // nor does a match run from one record into the next
+    return span;
+}
+
+SearchText::Span SearchText::append(const std::vector<QVariant> &fields)
+{
+    std::vector<QByteArray> utf8;
+    std::vector<FieldBytes> bytes;
+    for (const QVariant &field : fields)
+        utf8.push_back(field.isNull() ? QByteArray() : field.toString().toUtf8());
+    for (size_t i = 0; i < fields.size(); ++i)
+        bytes.push_back({fields[i].isNull() ? nullptr : utf8[i].constData(), int(utf8[i].size())});
+    return append(bytes);
+}
+
+bool SearchText::contains(const Span &span, const QByteArray &needle) const
+{
+    if (!span.isSet() || span.length < size_t(needle.size()))
+        return false;
+    const char *start = chunks_[span.chunk]->data() + span.offset;
+    return findBytes(start, span.length, needle.constData(), size_t(needle.size())) != nullptr;
+}
+
+qint64 SearchText::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
+{
+    const char *base = chunks_[chunk]->data();
+    const char *hit = findBytes(base + begin, end - begin, needle.constData(), size_t(needle.size()));
+    return hit ? hit - base : -1;
+}
+
+qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
+{
+    qint64 last = -1;
+    for (qint64 at = findFirst(chunk, begin, end, needle); at >= 0; at = findFirst(chunk, quint32(at + 1), end, needle))
+        last = at;
+    return last;
+}
+
+quint32 SearchText::adopt(SearchText &&other)
+{
+    const quint32 shift = quint32(chunks_.size());
+    for (auto &chunk : other.chunks_)
+        chunks_.push_back(std::move(chunk));
+    other.chunks_.clear();
+    return shift;
+}
+
+namespace {
+using RowOrder = std::vector<std::pair<qint64, size_t>>; // row id, place in the caller's list
+
+struct Part
+{
+    SearchText text;
+    bool complete = false;
+};
+
+// Reads the rows order[begin, end) (ascending row ids) into part.text and their
+// spans into spans at each row's place in the caller's list.
+void readPart(const QString &databasePath, const QString &table, const QStringList &fields, const RowOrder &order,
+              size_t begin, size_t end, std::vector<SearchText::Span> &spans, Part &part,
+              const std::atomic<bool> &cancelled)
+{
+    if (begin == end) {
+        part.complete = true;
+        return;
+    }
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    QStringList columns;
+    for (const QString &field : fields)
+        columns << quoteIdentifier(field);
+    // Batches by row id keep each read transaction short, so that a store of
+    // the window is never held up for long.
+    constexpr int Batch = 20000;
+    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? AND rowid <= ? ORDER BY rowid LIMIT %3")
+                            .arg(columns.join(u','), quoteIdentifier(table)).arg(Batch);
+    size_t next = begin;
+    qint64 lastRowid = order[begin].first - 1;
+    const qint64 lastWanted = order[end - 1].first;
+    std::vector<SearchText::FieldBytes> values(size_t(fields.size()));
+    bool more = true;
+    while (more && !cancelled.load(std::memory_order_relaxed)) {
+        SqlStatement select(db, sql);
+        select.bind(1, lastRowid);
+        select.bind(2, lastWanted);
+        int rows = 0;
+        while (select.step()) {
+            ++rows;
+            lastRowid = select.int64(0);
+            while (next < end && order[next].first < lastRowid)
+                ++next;
+            if (next == end || order[next].first != lastRowid)
+                continue; // a row the window does not know (yet)
+            for (int i = 0; i < fields.size(); ++i) {
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select.get(), i + 1));
+                values[size_t(i)] = {text, sqlite3_column_bytes(select.get(), i + 1)};
+            }
+            spans[order[next].second] = part.text.append(values);
+        }
+        if (!select.done())
+            break;
+        more = rows == Batch;
+        part.complete = !more;
+    }
+    sqlite3_close(db);
+}
+}
+
+SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
+                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled)
+{
+    SearchTextBuild build;
+    build.spans.resize(rowids.size());
+    // Row ids in ascending order, with the place each came from, to meet the
+    // table's rows as SQLite returns them.
+    RowOrder order(rowids.size());
+    for (size_t i = 0; i < rowids.size(); ++i)
+        order[i] = {rowids[i], i};
+    std::sort(order.begin(), order.end());
+
+    // Two halves read side by side, each through a connection of its own.
+    const size_t half = order.size() / 2;
+    Part first, second;
+    std::thread other([&] { readPart(databasePath, table, fields, order, half, order.size(), build.spans, second, cancelled); });
+    readPart(databasePath, table, fields, order, 0, half, build.spans, first, cancelled);
+    other.join();
+
+    const quint32 shift = first.text.adopt(std::move(second.text));
+    for (size_t k = half; k < order.size(); ++k) {
+        SearchText::Span &span = build.spans[order[k].second];
+        if (span.isSet())
+            span.chunk += shift;
+    }
+    build.text = std::move(first.text);
+    build.complete = first.complete && second.complete;
+    return build;
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// Companion files live in the program's folder and are named by joining the
+// folder text and the name.
+namespace AppPaths {
+QString programFolder();
+// Tests run the program's code against a folder of their own.
+void setProgramFolder(const QString &folder);
+QString companion(const QString &name); // programFolder() + "/" + name
+}

@@ -1,0 +1,35 @@
+#include "desktop/FileDialog.h"
+
+#include <QFileDialog>
+
+namespace {
+FileDialogSeam::Handler &handler()
+{
+    static FileDialogSeam::Handler current;
+    return current;
+}
+
+std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *parent)
+{
+    QFileDialog dialog(parent, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(request.filter);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+}
+
+std::optional<QString> ShowOpenDialog(const FileDialogRequest &request, QWidget *parent)
+{
+    if (handler())
+        return handler()(request);
+    return runDialog(request, parent);
+}
+
+void FileDialogSeam::setHandler(Handler replacement)
+{
+    handler() = std::move(replacement);
+}

@@ -1,0 +1,97 @@
+#include "files/FolderLister.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFutureWatcher>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+#include <algorithm>
+
+namespace {
+
+// A listing on a hanging share can block its thread for minutes, so listings get
+// a pool of their own. It is never destroyed: waiting for a stuck listing at exit
+// would hang the program.
+QThreadPool *listingPool()
+{
+    static QThreadPool *const pool = [] {
+        auto *created = new QThreadPool;
+        created->setMaxThreadCount(8);
+        return created;
+    }();
+    return pool;
+}
+
+} // namespace
+
+std::optional<QStringList> listFolder(const QString &folder, const QStringList &patterns)
+{
+    // A relative folder would depend on where the program was started from.
+    const QFileInfo info(folder);
+    if (!QDir::isAbsolutePath(folder) || !info.isDir() || !info.isReadable() || !info.isExecutable())
+        return std::nullopt;
+    QStringList names;
+    for (QDirIterator entries(folder, patterns, QDir::Files); entries.hasNext();)
+        names << entries.nextFileInfo().fileName();
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+struct FolderLister::Job
+{
+    QStringList candidates;
+    std::atomic<quint64> generation; // the latest request this job answers
+};
+
+FolderLister::FolderLister(ListFunction list, QObject *parent)
+    : QObject(parent), list_(std::move(list)), latest_(std::make_shared<std::atomic<quint64>>(0))
+{
+}
+
+bool FolderLister::pending() const
+{
+    return delivered_ != *latest_;
+}
+
+void FolderLister::request(const QStringList &candidates)
+{
+    const quint64 generation = ++*latest_;
+    if (const auto running = running_.find(candidates); running != running_.end()) {
+        (*running)->generation = generation;
+        return;
+    }
+    auto job = std::make_shared<Job>(candidates, generation);
+    running_.insert(candidates, job);
+
+    using Result = std::optional<FolderListing>;
+    auto *watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, job] {
+        running_.remove(job->candidates);
+        const Result result = watcher->result();
+        watcher->deleteLater();
+        if (result)
+            deliver(job, *result);
+        else if (job->generation == *latest_) // skipped, then asked for again before it ended
+            request(job->candidates);
+    });
+    watcher->setFuture(QtConcurrent::run(listingPool(), [list = list_, latest = latest_, job]() -> Result {
+        if (job->generation != *latest)
+            return std::nullopt; // superseded before it started
+        for (const QString &folder : job->candidates) {
+            if (std::optional<QStringList> names = list(folder))
+                return FolderListing{QDir::cleanPath(folder), *std::move(names)};
+        }
+        return FolderListing{};
+    }));
+}
+
+void FolderLister::deliver(const std::shared_ptr<Job> &job, const FolderListing &listing)
+{
+    if (job->generation != *latest_)
+        return;
+    delivered_ = job->generation;
+    emit listed(listing);
+}

@@ -1,0 +1,151 @@
+#include "widgets/DwgThumbnail.h"
+
+#include "files/DwgPreview.h"
+
+#include <QFutureWatcher>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+namespace {
+
+// Reads from hanging shares can block a thread for minutes, so previews get a pool
+// of their own with room for several stuck reads. It is never destroyed: waiting
+// for a stuck read at exit would hang the program.
+QThreadPool *previewPool()
+{
+    static QThreadPool *const pool = [] {
+        auto *created = new QThreadPool;
+        created->setMaxThreadCount(8);
+        return created;
+    }();
+    return pool;
+}
+
+const QString kNoPreviewText = QStringLiteral("No preview");
+
+} // namespace
+
+DwgThumbnail::DwgThumbnail(QWidget *parent)
+    : QWidget(parent), m_latestRequest(std::make_shared<std::atomic<quint64>>(0))
+{
+}
+
+QString DwgThumbnail::DwgFileName() const
+{
+    return m_fileName;
+}
+
+void DwgThumbnail::setDwgFileName(const QString &fileName)
+{
+    m_fileName = fileName;
+}
+
+bool DwgThumbnail::hasPreview() const
+{
+    return !m_preview.isNull();
+}
+
+QImage DwgThumbnail::previewImage() const
+{
+    return m_preview;
+}
+
+void DwgThumbnail::Refresh()
+{
+    const quint64 generation = ++*m_latestRequest;
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        applyPreview(generation, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(
+        previewPool(), [latest = m_latestRequest, generation, fileName = m_fileName] {
+            return *latest == generation ? DwgPreview::fromFile(fileName) : QImage();
+        }));
+    emit refreshed();
+}
+
+void DwgThumbnail::applyPreview(quint64 generation, const QImage &image)
+{
+    if (generation != *m_latestRequest)
+        return;
+    m_preview = image;
+    m_scaledPreview = QPixmap();
+    update();
+    emit previewReady();
+}
+
+void DwgThumbnail::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    if (m_preview.isNull())
+        paintNoPreview(painter);
+    else
+        paintPreview(painter);
+}
+
+void DwgThumbnail::paintPreview(QPainter &painter)
+{
+    const QSize target = m_preview.size().scaled(size(), Qt::KeepAspectRatio);
+    if (target.isEmpty())
+        return;
+    // Smooth scaling keeps thin drawing lines visible when shrinking.
+    const qreal ratio = devicePixelRatioF();
+    if (m_scaledPreview.deviceIndependentSize().toSize() != target) {
+        m_scaledPreview = QPixmap::fromImage(
+            m_preview.scaled(target * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaledPreview.setDevicePixelRatio(ratio);
+    }
+    const QPoint topLeft((width() - target.width()) / 2, (height() - target.height()) / 2);
+    painter.drawPixmap(topLeft, m_scaledPreview);
+}
+
+// A light frame with a small drawing-sheet glyph above the words "No preview".
+void DwgThumbnail::paintNoPreview(QPainter &painter) const
+{
+    const QColor frameColour = palette().color(QPalette::Midlight);
+    const QColor inkColour = palette().color(QPalette::Mid);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(frameColour, 1));
+    painter.drawRect(QRectF(rect()).adjusted(2.5, 2.5, -2.5, -2.5));
+
+    const QFontMetrics metrics(font());
+    const qreal sheetHeight = qMax(12.0, qMin(width(), height()) * 0.3);
+    const qreal sheetWidth = sheetHeight * 0.75;
+    const qreal fold = sheetWidth * 0.3;
+    const qreal blockHeight = sheetHeight + metrics.height() * 1.5;
+    const QPointF origin((width() - sheetWidth) / 2, (height() - blockHeight) / 2);
+
+    QPainterPath sheet;
+    sheet.moveTo(origin);
+    sheet.lineTo(origin + QPointF(sheetWidth - fold, 0));
+    sheet.lineTo(origin + QPointF(sheetWidth, fold));
+    sheet.lineTo(origin + QPointF(sheetWidth, sheetHeight));
+    sheet.lineTo(origin + QPointF(0, sheetHeight));
+    sheet.closeSubpath();
+    sheet.moveTo(origin + QPointF(sheetWidth - fold, 0));
+    sheet.lineTo(origin + QPointF(sheetWidth - fold, fold));
+    sheet.lineTo(origin + QPointF(sheetWidth, fold));
+    // A few strokes stand for the drawing on the sheet.
+    sheet.moveTo(origin + QPointF(sheetWidth * 0.2, sheetHeight * 0.75));
+    sheet.lineTo(origin + QPointF(sheetWidth * 0.5, sheetHeight * 0.45));
+    sheet.lineTo(origin + QPointF(sheetWidth * 0.8, sheetHeight * 0.75));
+    painter.setPen(QPen(inkColour, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(sheet);
+
+    const QRectF textArea(0, origin.y() + sheetHeight + metrics.height() * 0.5, width(),
+                          metrics.height());
+    painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop, kNoPreviewText);
+}
+
+void DwgThumbnail::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
+    QWidget::mouseDoubleClickEvent(event);
+}

@@ -1,0 +1,73 @@
+#include "widgets/Forms.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QSet>
+
+struct FormsAccess
+{
+    static void setForget(Form *form, std::function<void()> forget) { form->forget_ = std::move(forget); }
+    static void forget(Form *form)
+    {
+        if (form->forget_)
+            form->forget_();
+        form->forget_ = nullptr;
+    }
+};
+
+namespace {
+QSet<Form *> &loaded()
+{
+    static QSet<Form *> forms;
+    return forms;
+}
+
+std::function<void()> &allUnloaded()
+{
+    static std::function<void()> action = [] { QCoreApplication::quit(); };
+    return action;
+}
+}
+
+Form::Form(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+
+void Form::Unload()
+{
+    if (unloading_)
+        return;
+    unloading_ = true;
+    // A later reference by name must load a fresh window.
+    FormsAccess::forget(this);
+    Form_Unload();
+    hide();
+    Forms::unregister(this);
+    deleteLater();
+}
+
+void Form::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Unload();
+}
+
+void Forms::registerLoaded(Form *form, std::function<void()> forget)
+{
+    FormsAccess::setForget(form, std::move(forget));
+    loaded().insert(form);
+}
+
+void Forms::unregister(Form *form)
+{
+    if (loaded().remove(form) && loaded().isEmpty() && allUnloaded())
+        allUnloaded()();
+}
+
+int Forms::loadedCount()
+{
+    return int(loaded().size());
+}
+
+void Forms::setOnAllUnloaded(std::function<void()> action)
+{
+    allUnloaded() = std::move(action);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+struct sqlite3;
+
+// Real catalogue files for the tests, written and read straight through SQLite.
+namespace TestSupport {
+
+// One record: eight values in the table's field order; a null QVariant is NULL.
+using Record = QList<QVariant>;
+Record record(const QString &jobNumber, const QString &name = QStringLiteral("Name"),
+              const QString &fileLocation = QString());
+
+// Writes a catalogue with the given records (in this insertion order).
+QString writeCatalogue(const QString &path, const QList<Record> &records);
+// Reads the job numbers of a catalogue file straight from SQLite, in rowid order.
+QStringList jobNumbersInFile(const QString &path);
+// Reads one field of every record, straight from the file, in rowid order.
+QList<QVariant> fieldInFile(const QString &path, const QString &field);
+
+// Another program holding the catalogue's write lock while it lives: stands in
+// for every file the database cannot write (root ignores read-only files).
+class CatalogueLock
+{
+public:
+    explicit CatalogueLock(const QString &path);
+    ~CatalogueLock();
+    bool held() const { return held_; }
+
+private:
+    ::sqlite3 *db_ = nullptr;
+    bool held_ = false;
+};
+
+// A temporary folder for catalogue files; the data environment starts and
+// ends closed.
+class CatalogueSandbox
+{
+public:
+    CatalogueSandbox();
+    ~CatalogueSandbox();
+    QString path(const QString &name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+};
+}
