@@ -5,6 +5,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")" && pwd)
 "$root/scripts/setup.sh"
+"$root/.ci/check-layers.py"
+"$root/.ci/check-format.sh"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build" -L offscreen --output-on-failure -j2
 MORVO_REQUIRE=x11,wm,tray "$root/.ci/gui-env.sh" -- ctest --test-dir "$root/build" -L gui --output-on-failure -j1

@@ -7,12 +7,12 @@
 #include "BenchSupport.h"
 
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/AppPaths.h"
+#include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "desktop/AppPaths.h"
-#include "widgets/Forms.h"
-#include "desktop/MsgBox.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QApplication>
 #include <QFile>

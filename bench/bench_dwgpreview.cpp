@@ -22,9 +22,9 @@
 
 namespace {
 
-constexpr int kPreviewWidth = 256;
-constexpr int kPreviewHeight = 160;
-constexpr qint64 kBlockOffset = 0x1C0;
+constexpr int PreviewWidth = 256;
+constexpr int PreviewHeight = 160;
+constexpr qint64 BlockOffset = 0x1C0;
 
 void appendU32(QByteArray &bytes, quint32 value)
 {
@@ -45,21 +45,21 @@ QByteArray packedDib(int bitCount)
 {
     QByteArray dib;
     const int colours = bitCount == 8 ? 256 : 0;
-    const int stride = (kPreviewWidth * bitCount + 31) / 32 * 4;
+    const int stride = (PreviewWidth * bitCount + 31) / 32 * 4;
     appendU32(dib, 40);
-    appendU32(dib, kPreviewWidth);
-    appendU32(dib, kPreviewHeight);
+    appendU32(dib, PreviewWidth);
+    appendU32(dib, PreviewHeight);
     appendU16(dib, 1);
     appendU16(dib, bitCount);
     appendU32(dib, 0);
-    appendU32(dib, stride * kPreviewHeight);
+    appendU32(dib, stride * PreviewHeight);
     appendU32(dib, 0);
     appendU32(dib, 0);
     appendU32(dib, colours);
     appendU32(dib, 0);
     for (int i = 0; i < colours; ++i)
         appendU32(dib, qRgb(i, i, 255 - i));
-    for (int y = 0; y < kPreviewHeight; ++y) {
+    for (int y = 0; y < PreviewHeight; ++y) {
         QByteArray row(stride, '\0');
         for (int x = 0; x < stride; ++x)
             row[x] = char((x * 7 + y * 3) & 0xFF);
@@ -70,9 +70,9 @@ QByteArray packedDib(int bitCount)
 
 QByteArray pngPreview()
 {
-    QImage image(kPreviewWidth, kPreviewHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kPreviewHeight; ++y)
-        for (int x = 0; x < kPreviewWidth; ++x)
+    QImage image(PreviewWidth, PreviewHeight, QImage::Format_RGB32);
+    for (int y = 0; y < PreviewHeight; ++y)
+        for (int x = 0; x < PreviewWidth; ++x)
             image.setPixel(x, y, (x + y) % 17 ? qRgb(255, 255, 255) : qRgb(200, 30, 30));
     QByteArray png;
     QBuffer buffer(&png);
@@ -90,10 +90,10 @@ QByteArray drawing(quint8 code, const QByteArray &image, qint64 totalSize)
     const QByteArray title(80, '\0');
     QByteArray bytes("AC1032");
     bytes.resize(0x0D, '\0');
-    appendU32(bytes, kBlockOffset);
-    bytes.resize(kBlockOffset, '\0');
+    appendU32(bytes, BlockOffset);
+    bytes.resize(BlockOffset, '\0');
     bytes += startSentinel;
-    const quint32 tableEnd = kBlockOffset + 21 + 2 * 9;
+    const quint32 tableEnd = BlockOffset + 21 + 2 * 9;
     appendU32(bytes, 1 + 2 * 9 + title.size() + image.size());
     bytes.append(char(2));
     bytes.append(char(1));
@@ -107,7 +107,8 @@ QByteArray drawing(quint8 code, const QByteArray &image, qint64 totalSize)
     return bytes;
 }
 
-struct Timing {
+struct Timing
+{
     double median;
     double min;
     double max;
@@ -130,24 +131,22 @@ Timing timeMicroseconds(int runs, const std::function<void()> &work)
 
 QString describe(const QImage &image)
 {
-    return image.isNull() ? QStringLiteral("none")
-                          : QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+    return image.isNull() ? QStringLiteral("none") : QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
 }
 
 void benchmarkBuiltDrawings()
 {
-    struct Case {
+    struct Case
+    {
         const char *name;
         quint8 code;
         QByteArray image;
     };
     const std::vector<Case> cases = {
         {"8-bit BMP", 2, packedDib(8)}, {"32-bit BMP", 2, packedDib(32)}, {"PNG", 6, pngPreview()}};
-    const std::vector<std::pair<const char *, qint64>> sizes = {{"100 kB", 100 * 1000},
-                                                                {"10 MB", 10 * 1000 * 1000}};
+    const std::vector<std::pair<const char *, qint64>> sizes = {{"100 kB", 100 * 1000}, {"10 MB", 10 * 1000 * 1000}};
     QTemporaryDir dir;
-    std::printf("%-12s %-8s %10s %10s %10s  %s\n", "preview", "file", "median us", "min us",
-                "max us", "decoded");
+    std::printf("%-12s %-8s %10s %10s %10s  %s\n", "preview", "file", "median us", "min us", "max us", "decoded");
     int fileNumber = 0;
     for (const Case &c : cases) {
         for (const auto &[sizeName, bytes] : sizes) {
@@ -158,8 +157,8 @@ void benchmarkBuiltDrawings()
             file.close();
             QImage image;
             const Timing t = timeMicroseconds(300, [&] { image = DwgPreview::fromFile(path); });
-            std::printf("%-12s %-8s %10.1f %10.1f %10.1f  %s\n", c.name, sizeName, t.median, t.min,
-                        t.max, qPrintable(describe(image)));
+            std::printf("%-12s %-8s %10.1f %10.1f %10.1f  %s\n", c.name, sizeName, t.median, t.min, t.max,
+                        qPrintable(describe(image)));
         }
     }
 }
@@ -194,8 +193,7 @@ void benchmarkFolder(const QString &path)
     int agree = 0;
     int compared = 0;
     std::vector<double> medians;
-    std::printf("\n%-48s %9s %10s %10s  %s\n", "drawing", "bytes", "median us", "decoded",
-                "manifest");
+    std::printf("\n%-48s %9s %10s %10s  %s\n", "drawing", "bytes", "median us", "decoded", "manifest");
     for (const QFileInfo &info : folder.entryInfoList({QStringLiteral("*.dwg")}, QDir::Files, QDir::Name)) {
         QImage image;
         const Timing t = timeMicroseconds(30, [&] { image = DwgPreview::fromFile(info.filePath()); });
@@ -206,7 +204,8 @@ void benchmarkFolder(const QString &path)
             ++compared;
             const bool same = expected.value(info.fileName()) == got;
             agree += same;
-            verdict = same ? QStringLiteral("agrees") : QStringLiteral("DIFFERS (%1)").arg(expected.value(info.fileName()));
+            verdict =
+                same ? QStringLiteral("agrees") : QStringLiteral("DIFFERS (%1)").arg(expected.value(info.fileName()));
         }
         std::printf("%-48s %9lld %10.1f %10s  %s\n", qPrintable(info.fileName()), info.size(), t.median,
                     qPrintable(got.isEmpty() ? QStringLiteral("none") : got), qPrintable(verdict));

@@ -6,13 +6,13 @@
 //   bench_filelist [drawings]       default 20000; run with QT_QPA_PLATFORM=offscreen
 #include "BenchSupport.h"
 
+#include "desktop/AppPaths.h"
+#include "desktop/MsgBox.h"
+#include "files/FolderLister.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
-#include "desktop/AppPaths.h"
-#include "files/FolderLister.h"
-#include "widgets/Forms.h"
-#include "desktop/MsgBox.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QApplication>
 #include <QDir>
@@ -115,8 +115,8 @@ struct Keystroke
 {
     QString text;
     double handlerMs; // the change handler itself
-    double shownMs;   // until the list shows the folder of the text
-    double cpuMs;     // all the window thread's work until then
+    double shownMs; // until the list shows the folder of the text
+    double cpuMs; // all the window thread's work until then
     StallDetector::Gap stall; // longest heartbeat gap from the keystroke until then
 };
 

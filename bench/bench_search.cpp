@@ -5,13 +5,13 @@
 #include "BenchSupport.h"
 
 #include "catalogue/DataEnvironment1.h"
-#include "forms/search/SrchDialog.h"
-#include "desktop/AppPaths.h"
-#include "widgets/Forms.h"
-#include "desktop/MsgBox.h"
 #include "catalogue/SearchText.h"
-#include "startup/StartUp.h"
+#include "desktop/AppPaths.h"
+#include "desktop/MsgBox.h"
+#include "forms/search/SrchDialog.h"
 #include "program/ProgramFacts.h"
+#include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,7 +29,8 @@ Stats grepTime(const QString &text, const QString &csv)
 {
     return measure(5, [&] {
         QProcess grep;
-        grep.start(QStringLiteral("grep"), {QStringLiteral("-c"), QStringLiteral("-i"), QStringLiteral("-F"), text, csv});
+        grep.start(QStringLiteral("grep"),
+                   {QStringLiteral("-c"), QStringLiteral("-i"), QStringLiteral("-F"), text, csv});
         grep.waitForFinished(-1);
     });
 }

@@ -15,7 +15,9 @@
 namespace {
 
 // The image decoders warn about every broken file; that is noise here.
-void discardMessage(QtMsgType, const QMessageLogContext &, const QString &) {}
+void discardMessage(QtMsgType, const QMessageLogContext &, const QString &)
+{
+}
 
 } // namespace
 

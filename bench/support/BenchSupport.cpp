@@ -6,10 +6,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -17,18 +17,24 @@
 
 namespace {
 const char *const Words[] = {
-    "drainage", "structural", "steel", "frame", "foundation", "survey", "extension", "road", "bridge",
-    "pumping", "station", "school", "apartments", "basement", "attenuation", "lighting", "roof", "timber",
-    "masonry", "arch", "upgrade", "treatment", "works", "inlet", "sludge", "storage", "office", "fit-out",
-    "mechanical", "electrical", "junction", "signalised", "pedestrian", "crossing", "nursing", "home",
-    "restoration", "shopfront", "walkway", "boardwalk", "footbridge", "car", "park", "retaining", "wall",
-    "culvert", "reservoir", "pipeline", "warehouse", "cladding", "precast", "concrete", "piling", "slab",
+    "drainage",   "structural", "steel",   "frame",     "foundation",  "survey",     "extension",   "road",
+    "bridge",     "pumping",    "station", "school",    "apartments",  "basement",   "attenuation", "lighting",
+    "roof",       "timber",     "masonry", "arch",      "upgrade",     "treatment",  "works",       "inlet",
+    "sludge",     "storage",    "office",  "fit-out",   "mechanical",  "electrical", "junction",    "signalised",
+    "pedestrian", "crossing",   "nursing", "home",      "restoration", "shopfront",  "walkway",     "boardwalk",
+    "footbridge", "car",        "park",    "retaining", "wall",        "culvert",    "reservoir",   "pipeline",
+    "warehouse",  "cladding",   "precast", "concrete",  "piling",      "slab",
 };
-const char *const Clients[] = {"Westshore Water Ltd", "Kildare County Council", "Liffey Homes DAC",
-                               "Greenfield Developments", "Harbourview Properties", "Oakwood Care Group",
-                               "Transport Infrastructure Ireland", "Department of Education"};
-const char *const Counties[] = {"Cork", "Dublin", "Kildare", "Meath", "Galway", "Westmeath", "Mayo",
-                                "Limerick", "Kilkenny", "Roscommon", "Sligo", "Wexford"};
+const char *const Clients[] = {"Westshore Water Ltd",
+                               "Kildare County Council",
+                               "Liffey Homes DAC",
+                               "Greenfield Developments",
+                               "Harbourview Properties",
+                               "Oakwood Care Group",
+                               "Transport Infrastructure Ireland",
+                               "Department of Education"};
+const char *const Counties[] = {"Cork", "Dublin",   "Kildare",  "Meath",     "Galway", "Westmeath",
+                                "Mayo", "Limerick", "Kilkenny", "Roscommon", "Sligo",  "Wexford"};
 const char *const Managers[] = {"A. Murphy", "S. Byrne", "P. Walsh", "K. O'Brien", "M. Kelly", "R. Doyle"};
 
 QString benchDir()
@@ -60,11 +66,18 @@ struct JobGenerator
     QStringList job(qint64 number)
     {
         const QString year = QString::number(2000 + int(number % 26));
-        return {QString::number(number), sentence(2, 5), sentence(3, 30), QString::fromLatin1(pick(Clients)),
-                QString::fromLatin1(pick(Counties)),
-                QStringLiteral("%1/%2/%3").arg(1 + random() % 28, 2, 10, QChar('0')).arg(1 + random() % 12, 2, 10, QChar('0')).arg(year),
-                QString::fromLatin1(pick(Managers)),
-                QStringLiteral("/srv/drawings/%1/%2/%3.dwg").arg(year).arg(number).arg(QString::fromLatin1(pick(Words)))};
+        return {
+            QString::number(number),
+            sentence(2, 5),
+            sentence(3, 30),
+            QString::fromLatin1(pick(Clients)),
+            QString::fromLatin1(pick(Counties)),
+            QStringLiteral("%1/%2/%3")
+                .arg(1 + random() % 28, 2, 10, QChar('0'))
+                .arg(1 + random() % 12, 2, 10, QChar('0'))
+                .arg(year),
+            QString::fromLatin1(pick(Managers)),
+            QStringLiteral("/srv/drawings/%1/%2/%3.dwg").arg(year).arg(number).arg(QString::fromLatin1(pick(Words)))};
     }
 };
 }
@@ -176,7 +189,8 @@ double peakMemoryMb()
 
 void printRow(const QString &what, const Stats &stats)
 {
-    std::printf("  %-46s median %9.3f ms   min %9.3f   max %9.3f\n", qPrintable(what), stats.median, stats.min, stats.max);
+    std::printf("  %-46s median %9.3f ms   min %9.3f   max %9.3f\n", qPrintable(what), stats.median, stats.min,
+                stats.max);
     std::fflush(stdout);
 }
 }

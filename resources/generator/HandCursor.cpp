@@ -10,7 +10,8 @@ namespace {
 
 constexpr int Side = 32;
 
-struct Finger {
+struct Finger
+{
     QRectF bounds;
     qreal seamBottom; // where the line parting it from its right neighbour ends
 };
@@ -63,8 +64,8 @@ QImage paintHandCursor()
         for (int x = 0; x < Side; ++x) {
             if (!inside(mask, x, y))
                 continue;
-            const bool edge = !inside(mask, x - 1, y) || !inside(mask, x + 1, y)
-                || !inside(mask, x, y - 1) || !inside(mask, x, y + 1);
+            const bool edge = !inside(mask, x - 1, y) || !inside(mask, x + 1, y) || !inside(mask, x, y - 1)
+                || !inside(mask, x, y + 1);
             hand.setPixel(x, y, edge ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
         }
 

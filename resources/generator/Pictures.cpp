@@ -35,7 +35,8 @@ QStringList colourProblems(const QImage &image)
     return {};
 }
 
-struct RoundButtonPicture {
+struct RoundButtonPicture
+{
     const char *resourcePath;
     RoundButton look;
     bool greyscale;
@@ -72,8 +73,7 @@ QList<Picture> allPictures()
         {fileOf(Artwork::FakeMin), [] { return placeholderIcon(32); }, noProblems},
     };
     for (const RoundButtonPicture &button : roundButtonPictures())
-        pictures.append({fileOf(button.resourcePath),
-                         [look = button.look] { return paintRoundButton(look); },
+        pictures.append({fileOf(button.resourcePath), [look = button.look] { return paintRoundButton(look); },
                          button.greyscale ? colourProblems : noProblems});
     return pictures;
 }

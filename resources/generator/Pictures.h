@@ -8,7 +8,8 @@
 
 // Every picture the generator writes: its file name, how it is drawn and what
 // must hold for it.
-struct Picture {
+struct Picture
+{
     QString fileName;
     std::function<QImage()> paint;
     std::function<QStringList(const QImage &)> problems;

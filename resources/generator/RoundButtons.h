@@ -6,7 +6,8 @@
 // The round picture buttons of the caption row: a shaded disc with a glyph.
 enum class Glyph { Question, Plus, Minus, Cross, ClosedPadlock, OpenPadlock };
 
-struct RoundButton {
+struct RoundButton
+{
     int size;
     QColor face;
     QColor ink;

@@ -42,8 +42,9 @@ void paintFrameAndBody(QPainter &p)
     const QRectF caption(inner.left(), inner.top(), inner.width(), CaptionBottom - inner.top());
     p.fillRect(caption, verticalGradient(caption.top(), caption.bottom(), Palette::CaptionTop, Palette::CaptionBottom));
     // A soft sheen on the upper half of the caption and a crisp edge below it.
-    p.fillRect(QRectF(caption.left(), caption.top(), caption.width(), caption.height() / 2),
-               verticalGradient(caption.top(), caption.center().y(), QColor(255, 255, 255, 40), QColor(255, 255, 255, 8)));
+    p.fillRect(
+        QRectF(caption.left(), caption.top(), caption.width(), caption.height() / 2),
+        verticalGradient(caption.top(), caption.center().y(), QColor(255, 255, 255, 40), QColor(255, 255, 255, 8)));
     p.fillRect(QRectF(caption.left(), CaptionBottom, caption.width(), 1), Palette::Frame);
     p.fillRect(QRectF(caption.left(), CaptionBottom + 1, caption.width(), 1), Palette::Highlight);
     p.restore();
@@ -111,8 +112,8 @@ void paintDrawingPanel(QPainter &p)
     font.setBold(true);
     p.setFont(font);
     p.setPen(Palette::PanelHeading);
-    p.drawText(QRectF(panel.left() + 8, panel.top() + 3, panel.width() - 16, 17),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Drawings"));
+    p.drawText(QRectF(panel.left() + 8, panel.top() + 3, panel.width() - 16, 17), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Drawings"));
 }
 
 QImage paintFace()

@@ -24,30 +24,31 @@ inline constexpr int CaptionLabelHeight = 17;
 // A field button belongs to the text box beside it and shares its recess.
 enum class ControlKind { TextBox, FieldButton, Button, CaptionButton, DrawingView, DragStrip };
 
-struct Control {
+struct Control
+{
     ControlKind kind;
     QRect rect;
 };
 
 inline constexpr Control Controls[] = {
-    {ControlKind::TextBox, {24, 72, 73, 19}},   // Job Number
-    {ControlKind::TextBox, {96, 72, 225, 19}},  // Client Name
-    {ControlKind::TextBox, {328, 72, 89, 19}},  // Date
+    {ControlKind::TextBox, {24, 72, 73, 19}}, // Job Number
+    {ControlKind::TextBox, {96, 72, 225, 19}}, // Client Name
+    {ControlKind::TextBox, {328, 72, 89, 19}}, // Date
     {ControlKind::TextBox, {24, 105, 393, 19}}, // Project Name
     {ControlKind::TextBox, {24, 137, 393, 161}}, // Project Description
     {ControlKind::TextBox, {24, 309, 153, 19}}, // Project Location
     {ControlKind::TextBox, {184, 309, 233, 19}}, // Project Manager
     {ControlKind::TextBox, {24, 341, 370, 19}}, // File Name
     {ControlKind::FieldButton, {396, 341, 21, 21}}, // locate
-    {ControlKind::Button, {344, 364, 65, 25}},  // Search
-    {ControlKind::Button, {24, 364, 65, 25}},   // Add
-    {ControlKind::Button, {92, 364, 65, 25}},   // Delete
-    {ControlKind::Button, {160, 364, 65, 25}},  // Update
-    {ControlKind::Button, {428, 200, 41, 25}},  // First
-    {ControlKind::Button, {472, 200, 41, 25}},  // Prev
-    {ControlKind::Button, {512, 200, 41, 25}},  // Next
-    {ControlKind::Button, {556, 200, 41, 25}},  // Last
-    {ControlKind::DrawingView, {428, 72, 169, 123}},  // file list
+    {ControlKind::Button, {344, 364, 65, 25}}, // Search
+    {ControlKind::Button, {24, 364, 65, 25}}, // Add
+    {ControlKind::Button, {92, 364, 65, 25}}, // Delete
+    {ControlKind::Button, {160, 364, 65, 25}}, // Update
+    {ControlKind::Button, {428, 200, 41, 25}}, // First
+    {ControlKind::Button, {472, 200, 41, 25}}, // Prev
+    {ControlKind::Button, {512, 200, 41, 25}}, // Next
+    {ControlKind::Button, {556, 200, 41, 25}}, // Last
+    {ControlKind::DrawingView, {428, 72, 169, 123}}, // file list
     {ControlKind::DrawingView, {428, 232, 169, 161}}, // thumbnail
     {ControlKind::CaptionButton, {400, 15, 24, 24}}, // padlock
     {ControlKind::CaptionButton, {432, 15, 24, 24}}, // help

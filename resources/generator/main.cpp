@@ -65,7 +65,8 @@ int main(int argc, char **argv)
         const QStringList problems = picture.problems(image);
         for (const QString &problem : problems)
             err << picture.fileName << ": " << problem << "\n";
-        const QString path = out.filePath(problems.isEmpty() ? picture.fileName : picture.fileName + QStringLiteral(".rejected.png"));
+        const QString path =
+            out.filePath(problems.isEmpty() ? picture.fileName : picture.fileName + QStringLiteral(".rejected.png"));
         if (!image.save(path, "PNG")) {
             err << "cannot write " << path << "\n";
             failed = true;

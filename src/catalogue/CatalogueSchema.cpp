@@ -20,7 +20,8 @@ QString CatalogueSchema::createProjectsSql()
     QStringList columns;
     for (const QString &name : quotedFields())
         columns << name + QStringLiteral(" TEXT");
-    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(QString::fromLatin1(ProjectsTable)), columns.join(u','));
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoteIdentifier(QString::fromLatin1(ProjectsTable)), columns.join(u','));
 }
 
 QString CatalogueSchema::insertProjectSql()

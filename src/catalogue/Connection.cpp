@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 
-Connection::Connection(bool readOnly) : readOnly_(readOnly) {}
+Connection::Connection(bool readOnly) : readOnly_(readOnly)
+{
+}
 
 Connection::~Connection()
 {
@@ -26,7 +28,8 @@ QString Connection::describeSqliteError(int code) const
     case SQLITE_CORRUPT:
         return QStringLiteral("The catalogue \"%1\" is damaged (%2).").arg(ConnectionString, detail);
     case SQLITE_READONLY:
-        return QStringLiteral("The catalogue \"%1\" cannot be changed: the file is read-only (%2).").arg(ConnectionString, detail);
+        return QStringLiteral("The catalogue \"%1\" cannot be changed: the file is read-only (%2).")
+            .arg(ConnectionString, detail);
     case SQLITE_FULL:
         return QStringLiteral("The disk holding the catalogue \"%1\" is full (%2).").arg(ConnectionString, detail);
     case SQLITE_BUSY:

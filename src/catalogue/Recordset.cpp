@@ -7,8 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
-Recordset::Recordset(Connection &connection, const QString &table, LockType lock,
-                     const QStringList &requiredFields)
+Recordset::Recordset(Connection &connection, const QString &table, LockType lock, const QStringList &requiredFields)
     : connection_(connection), table_(table), lock_(lock), required_(requiredFields)
 {
 }
@@ -62,7 +61,8 @@ bool Recordset::Open()
     if (!info.done())
         return failSqlite(info.code());
     if (columns_.isEmpty())
-        return fail(QStringLiteral("The catalogue \"%1\" has no table \"%2\".").arg(connection_.ConnectionString, table_));
+        return fail(
+            QStringLiteral("The catalogue \"%1\" has no table \"%2\".").arg(connection_.ConnectionString, table_));
     for (const QString &field : required_) {
         if (!columns_.contains(field))
             return fail(QStringLiteral("The table \"%1\" of the catalogue \"%2\" has no field \"%3\".")
@@ -150,8 +150,8 @@ size_t Recordset::sortedIndexFor(const Row &row) const
 {
     if (sortColumn_ < 0)
         return rows_.size();
-    auto at = std::upper_bound(rows_.begin(), rows_.end(), row,
-                               [this](const Row &a, const Row &b) { return rowLess(a, b); });
+    auto at =
+        std::upper_bound(rows_.begin(), rows_.end(), row, [this](const Row &a, const Row &b) { return rowLess(a, b); });
     return size_t(at - rows_.begin());
 }
 
@@ -383,7 +383,8 @@ bool Recordset::Delete()
 bool Recordset::readRow(qint64 rowid, std::vector<QVariant> &values) const
 {
     values.assign(size_t(columns_.size()), QVariant());
-    SqlStatement statement(connection_.handle(), QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(quoteIdentifier(table_)));
+    SqlStatement statement(connection_.handle(),
+                           QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(quoteIdentifier(table_)));
     statement.bind(1, rowid);
     if (!statement.step())
         return false;

@@ -26,8 +26,7 @@ public:
     static constexpr qint64 PosBOF = -2;
     static constexpr qint64 PosEOF = -3;
 
-    Recordset(Connection &connection, const QString &table, LockType lock,
-              const QStringList &requiredFields = {});
+    Recordset(Connection &connection, const QString &table, LockType lock, const QStringList &requiredFields = {});
     ~Recordset() override;
 
     // Keeps the upper-cased text of these fields for fast searches; the text is
@@ -135,7 +134,7 @@ private:
     SearchText searchText_;
     bool searchBuildPending_ = false;
     quint64 structureGeneration_ = 0; // counts inserts and removals of rows
-    quint64 buildGeneration_ = 0;     // the generation the running build started from
+    quint64 buildGeneration_ = 0; // the generation the running build started from
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchTextBuild>> build_;
 };

@@ -116,7 +116,8 @@ size_t Recordset::runStart(size_t last) const
 size_t Recordset::rowAtOffset(size_t first, size_t last, qint64 offset) const
 {
     auto begin = rows_.begin() + qsizetype(first), end = rows_.begin() + qsizetype(last) + 1;
-    auto after = std::upper_bound(begin, end, offset, [](qint64 at, const Row &row) { return at < qint64(row.search.offset); });
+    auto after =
+        std::upper_bound(begin, end, offset, [](qint64 at, const Row &row) { return at < qint64(row.search.offset); });
     return size_t(after - rows_.begin()) - 1;
 }
 
@@ -161,7 +162,8 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
         for (qint64 blockEnd = i; blockEnd >= qint64(first);) {
             const SearchText::Span &b = rows_[size_t(blockEnd)].search;
             qint64 blockStart = blockEnd;
-            while (blockStart > qint64(first) && b.offset + b.length - rows_[size_t(blockStart) - 1].search.offset <= BlockBytes)
+            while (blockStart > qint64(first)
+                   && b.offset + b.length - rows_[size_t(blockStart) - 1].search.offset <= BlockBytes)
                 --blockStart;
             const SearchText::Span &a = rows_[size_t(blockStart)].search;
             const qint64 hit = searchText_.findLast(a.chunk, a.offset, b.offset + b.length, needle);
@@ -173,4 +175,3 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
     }
     return -1;
 }
-

@@ -26,8 +26,8 @@ const char *findBytes(const char *hay, size_t length, const char *needle, size_t
     for (; i + size - 1 + 16 <= length; i += 16) {
         const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i));
         const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i + size - 1));
-        unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst),
-                                                                  _mm_cmpeq_epi8(last, blockLast))));
+        unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
         while (mask) {
             const unsigned bit = unsigned(__builtin_ctz(mask));
             if (memcmp(hay + i + bit + 1, needle + 1, size - 2) == 0)
@@ -156,7 +156,8 @@ void readPart(const QString &databasePath, const QString &table, const QStringLi
         return;
     }
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
         sqlite3_close(db);
         return;
     }
@@ -167,8 +168,10 @@ void readPart(const QString &databasePath, const QString &table, const QStringLi
     // Batches by row id keep each read transaction short, so that a store of
     // the window is never held up for long.
     constexpr int Batch = 20000;
-    const QString sql = QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? AND rowid <= ? ORDER BY rowid LIMIT %3")
-                            .arg(columns.join(u','), quoteIdentifier(table)).arg(Batch);
+    const QString sql =
+        QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? AND rowid <= ? ORDER BY rowid LIMIT %3")
+            .arg(columns.join(u','), quoteIdentifier(table))
+            .arg(Batch);
     size_t next = begin;
     qint64 lastRowid = order[begin].first - 1;
     const qint64 lastWanted = order[end - 1].first;
@@ -216,7 +219,8 @@ SearchTextBuild buildSearchText(const QString &databasePath, const QString &tabl
     // Two halves read side by side, each through a connection of its own.
     const size_t half = order.size() / 2;
     Part first, second;
-    std::thread other([&] { readPart(databasePath, table, fields, order, half, order.size(), build.spans, second, cancelled); });
+    std::thread other(
+        [&] { readPart(databasePath, table, fields, order, half, order.size(), build.spans, second, cancelled); });
     readPart(databasePath, table, fields, order, 0, half, build.spans, first, cancelled);
     other.join();
 

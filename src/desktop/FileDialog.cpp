@@ -3,12 +3,6 @@
 #include <QFileDialog>
 
 namespace {
-FileDialogSeam::Handler &handler()
-{
-    static FileDialogSeam::Handler current;
-    return current;
-}
-
 std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *parent)
 {
     QFileDialog dialog(parent, request.title);
@@ -24,12 +18,7 @@ std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *pare
 
 std::optional<QString> ShowOpenDialog(const FileDialogRequest &request, QWidget *parent)
 {
-    if (handler())
-        return handler()(request);
+    if (const auto &handler = FileDialogSeam::handler())
+        return handler(request);
     return runDialog(request, parent);
-}
-
-void FileDialogSeam::setHandler(Handler replacement)
-{
-    handler() = std::move(replacement);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "program/Seam.h"
+
 #include <QString>
-#include <functional>
 #include <optional>
 
 class QWidget;
@@ -9,14 +10,11 @@ class QWidget;
 // The open-file dialog. A cancel is a failure: no file name comes back.
 struct FileDialogRequest
 {
-    QString title;    // "Morvo II"
+    QString title; // "Morvo II"
     QString fileName; // initial name, e.g. "*.dwg"
-    QString filter;   // single type, e.g. "AutoCAD Drawing (*.dwg)"
+    QString filter; // single type, e.g. "AutoCAD Drawing (*.dwg)"
 };
 
 std::optional<QString> ShowOpenDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
 
-namespace FileDialogSeam {
-using Handler = std::function<std::optional<QString>(const FileDialogRequest &)>;
-void setHandler(Handler handler);
-}
+using FileDialogSeam = Seam<struct FileDialogTag, std::optional<QString>(const FileDialogRequest &)>;

@@ -2,20 +2,8 @@
 
 #include <QDesktopServices>
 
-namespace {
-LauncherSeam::Handler &handler()
-{
-    static LauncherSeam::Handler current;
-    return current;
-}
-}
-
 bool LaunchUrl(const QUrl &url)
 {
-    return handler() ? handler()(url) : QDesktopServices::openUrl(url);
-}
-
-void LauncherSeam::setHandler(Handler replacement)
-{
-    handler() = std::move(replacement);
+    const auto &handler = LauncherSeam::handler();
+    return handler ? handler(url) : QDesktopServices::openUrl(url);
 }

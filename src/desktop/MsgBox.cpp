@@ -4,19 +4,17 @@
 #include <QMessageBox>
 
 namespace {
-MsgBoxSeam::Handler &handler()
-{
-    static MsgBoxSeam::Handler current;
-    return current;
-}
-
 QMessageBox::Icon toQt(MsgIcon icon)
 {
     switch (icon) {
-    case MsgIcon::Information: return QMessageBox::Information;
-    case MsgIcon::Exclamation: return QMessageBox::Warning;
-    case MsgIcon::Critical: return QMessageBox::Critical;
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -31,13 +29,8 @@ void showModal(const Message &message)
 void MsgBox(const QString &text, MsgIcon icon, const QString &title)
 {
     const Message message{text, icon, title};
-    if (handler())
-        handler()(message);
+    if (const auto &handler = MsgBoxSeam::handler())
+        handler(message);
     else
         showModal(message);
-}
-
-void MsgBoxSeam::setHandler(Handler replacement)
-{
-    handler() = std::move(replacement);
 }

@@ -14,8 +14,7 @@ QString SingleInstance::serverNameFor(const QString &name)
     return QStringLiteral("%1-%2").arg(name).arg(getuid());
 }
 
-SingleInstance::SingleInstance(const QString &name, QObject *parent)
-    : QObject(parent), serverName_(serverNameFor(name))
+SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent), serverName_(serverNameFor(name))
 {
 }
 

@@ -13,37 +13,37 @@
 namespace {
 
 // Versions whose file header holds the image seeker at 0x0D: R13 up to R2018.
-constexpr std::array<const char *, 10> kVersionsWithSeeker = {
-    "AC1012", "AC1013", "AC1014", "AC1015", "AC1016",
-    "AC1018", "AC1021", "AC1024", "AC1027", "AC1032"};
+constexpr std::array<const char *, 10> VersionsWithSeeker = {"AC1012", "AC1013", "AC1014", "AC1015", "AC1016",
+                                                             "AC1018", "AC1021", "AC1024", "AC1027", "AC1032"};
 
-constexpr qint64 kVersionLength = 6;
-constexpr qint64 kSeekerOffset = 0x0D;
-constexpr qint64 kFileHeaderLength = 0x15;
+constexpr qint64 VersionLength = 6;
+constexpr qint64 SeekerOffset = 0x0D;
+constexpr qint64 FileHeaderLength = 0x15;
 
-constexpr char kStartSentinel[] = "\x1F\x25\x6D\x07\xD4\x36\x28\x28\x9D\x57\xCA\x3F\x9D\x44\x10\x2B";
-constexpr qint64 kSentinelLength = 16;
-constexpr qint64 kOverallSizeOffset = kSentinelLength;
-constexpr qint64 kCountOffset = kOverallSizeOffset + 4;
-constexpr qint64 kBlockHeaderLength = kCountOffset + 1;
-constexpr qint64 kEntryLength = 9; // code RC, start RL, size RL
+constexpr char StartSentinel[] = "\x1F\x25\x6D\x07\xD4\x36\x28\x28\x9D\x57\xCA\x3F\x9D\x44\x10\x2B";
+constexpr qint64 SentinelLength = 16;
+constexpr qint64 OverallSizeOffset = SentinelLength;
+constexpr qint64 CountOffset = OverallSizeOffset + 4;
+constexpr qint64 BlockHeaderLength = CountOffset + 1;
+constexpr qint64 EntryLength = 9; // code RC, start RL, size RL
 
-constexpr quint8 kBmpCode = 2;
-constexpr quint8 kPngCode = 6;
+constexpr quint8 BmpCode = 2;
+constexpr quint8 PngCode = 6;
 
 // A preview of MaxSide x MaxSide at 32 bits plus its headers is the largest entry worth reading.
-constexpr qint64 kMaxEntryBytes = qint64(DwgPreview::MaxSide) * DwgPreview::MaxSide * 4 + 4096;
+constexpr qint64 MaxEntryBytes = qint64(DwgPreview::MaxSide) * DwgPreview::MaxSide * 4 + 4096;
 
-constexpr char kPngSignature[] = "\x89PNG\r\n\x1A\n";
-constexpr qint64 kPngHeadLength = 24; // signature, IHDR length and type, width, height
+constexpr char PngSignature[] = "\x89PNG\r\n\x1A\n";
+constexpr qint64 PngHeadLength = 24; // signature, IHDR length and type, width, height
 
-constexpr qint64 kBitmapFileHeaderLength = 14;
+constexpr qint64 BitmapFileHeaderLength = 14;
 // BMP entries are packed DIBs that start with a 40-byte BITMAPINFOHEADER.
-constexpr qint64 kInfoHeaderLength = 40;
+constexpr qint64 InfoHeaderLength = 40;
 
 enum DibCompression : quint32 { BiRle8 = 1, BiRle4 = 2, BiBitfields = 3 };
 
-struct Entry {
+struct Entry
+{
     quint8 code;
     qint64 start;
     qint64 size;
@@ -71,20 +71,20 @@ bool sideInRange(qint64 side)
 
 // Reads byte ranges that must lie wholly inside the device; a range that does not
 // is refused before anything is allocated.
-class BoundedReader {
+class BoundedReader
+{
 public:
-    explicit BoundedReader(QIODevice &device) : m_device(device), m_size(device.size()) {}
+    explicit BoundedReader(QIODevice &device) : device_(device), size_(device.size()) { }
 
-    qint64 size() const { return m_size; }
+    qint64 size() const { return size_; }
 
     std::optional<QByteArray> read(qint64 offset, qint64 length) const
     {
-        if (offset < 0 || length < 0 || length > m_size || offset > m_size - length
-            || !m_device.seek(offset))
+        if (offset < 0 || length < 0 || length > size_ || offset > size_ - length || !device_.seek(offset))
             return std::nullopt;
         QByteArray bytes(length, Qt::Uninitialized);
         for (qint64 done = 0; done < length;) {
-            const qint64 got = m_device.read(bytes.data() + done, length - done);
+            const qint64 got = device_.read(bytes.data() + done, length - done);
             if (got <= 0)
                 return std::nullopt;
             done += got;
@@ -93,50 +93,50 @@ public:
     }
 
 private:
-    QIODevice &m_device;
-    qint64 m_size;
+    QIODevice &device_;
+    qint64 size_;
 };
 
 bool hasImageSeeker(const QByteArray &fileHeader)
 {
-    const QByteArray version = fileHeader.first(kVersionLength);
-    return std::any_of(kVersionsWithSeeker.begin(), kVersionsWithSeeker.end(),
+    const QByteArray version = fileHeader.first(VersionLength);
+    return std::any_of(VersionsWithSeeker.begin(), VersionsWithSeeker.end(),
                        [&](const char *known) { return version == known; });
 }
 
 // Follows the image seeker to the preview block and returns its entry table.
 QList<Entry> readEntries(const BoundedReader &reader)
 {
-    const auto fileHeader = reader.read(0, kFileHeaderLength);
+    const auto fileHeader = reader.read(0, FileHeaderLength);
     if (!fileHeader || !hasImageSeeker(*fileHeader))
         return {};
-    const qint64 blockStart = u32At(*fileHeader, kSeekerOffset);
-    const auto block = reader.read(blockStart, kBlockHeaderLength);
-    if (!block || !block->startsWith(QByteArrayView(kStartSentinel, kSentinelLength)))
+    const qint64 blockStart = u32At(*fileHeader, SeekerOffset);
+    const auto block = reader.read(blockStart, BlockHeaderLength);
+    if (!block || !block->startsWith(QByteArrayView(StartSentinel, SentinelLength)))
         return {};
     // The overall size covers the count byte, the table and the image data;
     // the end sentinel follows right after it.
-    const qint64 overallSize = u32At(*block, kOverallSizeOffset);
-    const int count = quint8(block->at(kCountOffset));
-    if (overallSize < 1 + kEntryLength * count
-        || overallSize > reader.size() - blockStart - kCountOffset - kSentinelLength)
+    const qint64 overallSize = u32At(*block, OverallSizeOffset);
+    const int count = quint8(block->at(CountOffset));
+    if (overallSize < 1 + EntryLength * count
+        || overallSize > reader.size() - blockStart - CountOffset - SentinelLength)
         return {};
-    const auto table = reader.read(blockStart + kBlockHeaderLength, kEntryLength * count);
+    const auto table = reader.read(blockStart + BlockHeaderLength, EntryLength * count);
     if (!table)
         return {};
     QList<Entry> entries;
     entries.reserve(count);
-    for (qint64 at = 0; at < table->size(); at += kEntryLength)
+    for (qint64 at = 0; at < table->size(); at += EntryLength)
         entries.append({quint8(table->at(at)), u32At(*table, at + 1), u32At(*table, at + 5)});
     return entries;
 }
 
 QImage decodePng(const BoundedReader &reader, const Entry &entry)
 {
-    if (entry.size < kPngHeadLength || entry.size > kMaxEntryBytes)
+    if (entry.size < PngHeadLength || entry.size > MaxEntryBytes)
         return {};
-    const auto head = reader.read(entry.start, kPngHeadLength);
-    if (!head || !head->startsWith(QByteArrayView(kPngSignature, 8)) || head->mid(12, 4) != "IHDR")
+    const auto head = reader.read(entry.start, PngHeadLength);
+    if (!head || !head->startsWith(QByteArrayView(PngSignature, 8)) || head->mid(12, 4) != "IHDR")
         return {};
     // Refuse absurd sizes before the decoder allocates for them.
     const qint64 width = qFromBigEndian<quint32>(head->constData() + 16);
@@ -148,7 +148,8 @@ QImage decodePng(const BoundedReader &reader, const Entry &entry)
 }
 
 // Where the pixels start inside a packed DIB and how many of its bytes the image needs.
-struct DibExtent {
+struct DibExtent
+{
     qint64 pixelOffset;
     qint64 length;
 };
@@ -158,7 +159,7 @@ struct DibExtent {
 // sense are left to the image decoder to refuse.
 std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
 {
-    if (head.size() < kInfoHeaderLength || u32At(head, 0) != kInfoHeaderLength)
+    if (head.size() < InfoHeaderLength || u32At(head, 0) != InfoHeaderLength)
         return std::nullopt;
     const qint64 width = i32At(head, 4);
     const qint64 height = i32At(head, 8); // negative: rows stored top-down
@@ -171,7 +172,7 @@ std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
     // A zero count means a full palette for up to 8 bits and none above.
     const qint64 colours = colourCount ? colourCount : (bitCount <= 8 ? 1 << bitCount : 0);
     const qint64 masks = compression == BiBitfields ? 12 : 0;
-    const qint64 pixelOffset = kInfoHeaderLength + masks + colours * 4;
+    const qint64 pixelOffset = InfoHeaderLength + masks + colours * 4;
     // Also keeps the offsets small enough for the 32-bit fields of the file header.
     if (pixelOffset >= entrySize)
         return std::nullopt;
@@ -188,19 +189,19 @@ std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
 // A BMP entry is a BMP file without its 14-byte file header; put one in front.
 QByteArray withBitmapFileHeader(const QByteArray &dib, qint64 pixelOffset)
 {
-    QByteArray file(kBitmapFileHeaderLength, '\0');
+    QByteArray file(BitmapFileHeaderLength, '\0');
     file[0] = 'B';
     file[1] = 'M';
-    qToLittleEndian<quint32>(quint32(kBitmapFileHeaderLength + dib.size()), file.data() + 2);
-    qToLittleEndian<quint32>(quint32(kBitmapFileHeaderLength + pixelOffset), file.data() + 10);
+    qToLittleEndian<quint32>(quint32(BitmapFileHeaderLength + dib.size()), file.data() + 2);
+    qToLittleEndian<quint32>(quint32(BitmapFileHeaderLength + pixelOffset), file.data() + 10);
     return file + dib;
 }
 
 QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
 {
-    if (entry.size > kMaxEntryBytes)
+    if (entry.size > MaxEntryBytes)
         return {};
-    const auto head = reader.read(entry.start, qMin(entry.size, kInfoHeaderLength));
+    const auto head = reader.read(entry.start, qMin(entry.size, InfoHeaderLength));
     if (!head)
         return {};
     const auto extent = dibExtent(*head, entry.size);
@@ -210,13 +211,14 @@ QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
     return dib ? QImage::fromData(withBitmapFileHeader(*dib, extent->pixelOffset), "BMP") : QImage();
 }
 
-struct Decoder {
+struct Decoder
+{
     quint8 code;
     QImage (*decode)(const BoundedReader &, const Entry &);
 };
 
 // In order of preference. Header data (1) and WMF (3) are never drawn.
-constexpr std::array<Decoder, 2> kDecoders = {{{kPngCode, decodePng}, {kBmpCode, decodeBmp}}};
+constexpr std::array<Decoder, 2> Decoders = {{{PngCode, decodePng}, {BmpCode, decodeBmp}}};
 
 } // namespace
 
@@ -230,7 +232,7 @@ QImage fromDevice(QIODevice &device)
     const QList<Entry> entries = readEntries(reader);
     // The first entry of the preferred kind normally wins; a damaged one gives way
     // to the next usable entry rather than to no preview at all.
-    for (const Decoder &decoder : kDecoders) {
+    for (const Decoder &decoder : Decoders) {
         for (const Entry &entry : entries) {
             if (entry.code != decoder.code || entry.start + entry.size > reader.size())
                 continue;

@@ -1,5 +1,7 @@
 #include "files/FolderLister.h"
 
+#include "files/BlockingPool.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -8,23 +10,6 @@
 #include <QtConcurrent>
 
 #include <algorithm>
-
-namespace {
-
-// A listing on a hanging share can block its thread for minutes, so listings get
-// a pool of their own. It is never destroyed: waiting for a stuck listing at exit
-// would hang the program.
-QThreadPool *listingPool()
-{
-    static QThreadPool *const pool = [] {
-        auto *created = new QThreadPool;
-        created->setMaxThreadCount(8);
-        return created;
-    }();
-    return pool;
-}
-
-} // namespace
 
 std::optional<QStringList> listFolder(const QString &folder, const QStringList &patterns)
 {
@@ -77,15 +62,16 @@ void FolderLister::request(const QStringList &candidates)
         else if (job->generation == *latest_) // skipped, then asked for again before it ended
             request(job->candidates);
     });
-    watcher->setFuture(QtConcurrent::run(listingPool(), [list = list_, latest = latest_, job]() -> Result {
-        if (job->generation != *latest)
-            return std::nullopt; // superseded before it started
-        for (const QString &folder : job->candidates) {
-            if (std::optional<QStringList> names = list(folder))
-                return FolderListing{QDir::cleanPath(folder), *std::move(names)};
-        }
-        return FolderListing{};
-    }));
+    watcher->setFuture(
+        QtConcurrent::run(blockingPool(BlockingWork::FolderListing), [list = list_, latest = latest_, job]() -> Result {
+            if (job->generation != *latest)
+                return std::nullopt; // superseded before it started
+            for (const QString &folder : job->candidates) {
+                if (std::optional<QStringList> names = list(folder))
+                    return FolderListing{QDir::cleanPath(folder), *std::move(names)};
+            }
+            return FolderListing{};
+        }));
 }
 
 void FolderLister::deliver(const std::shared_ptr<Job> &job, const FolderListing &listing)

@@ -17,7 +17,7 @@ std::optional<QStringList> listFolder(const QString &folder, const QStringList &
 
 struct FolderListing
 {
-    QString folder;    // the folder listed (clean path); empty when no candidate could be listed
+    QString folder; // the folder listed (clean path); empty when no candidate could be listed
     QStringList names; // its matching file names
 };
 

@@ -8,19 +8,19 @@
 
 namespace {
 
-constexpr qsizetype kHeaderSize = 32;
-constexpr qsizetype kRectSize = 16;
-constexpr quint32 kRectanglesType = 1; // RDH_RECTANGLES, the only type there is
+constexpr qsizetype HeaderSize = 32;
+constexpr qsizetype RectSize = 16;
+constexpr quint32 RectanglesType = 1; // RDH_RECTANGLES, the only type there is
 
 // GDI keeps coordinates within 28 signed bits; the limit also keeps every width inside int.
-constexpr qint32 kCoordinateLimit = (1 << 27) - 1;
+constexpr qint32 CoordinateLimit = (1 << 27) - 1;
 
 // Header fields by byte offset.
-constexpr qsizetype kSizeField = 0;
-constexpr qsizetype kTypeField = 4;
-constexpr qsizetype kCountField = 8;
-constexpr qsizetype kRectBytesField = 12;
-constexpr qsizetype kBoundField = 16;
+constexpr qsizetype SizeField = 0;
+constexpr qsizetype TypeField = 4;
+constexpr qsizetype CountField = 8;
+constexpr qsizetype RectBytesField = 12;
+constexpr qsizetype BoundField = 16;
 
 void putRect(char *at, const QRect &rect)
 {
@@ -37,7 +37,7 @@ std::optional<QRect> rectAt(const char *at)
     const qint32 top = qFromLittleEndian<qint32>(at + 4);
     const qint32 right = qFromLittleEndian<qint32>(at + 8);
     const qint32 bottom = qFromLittleEndian<qint32>(at + 12);
-    const auto inRange = [](qint32 edge) { return edge >= -kCoordinateLimit && edge <= kCoordinateLimit; };
+    const auto inRange = [](qint32 edge) { return edge >= -CoordinateLimit && edge <= CoordinateLimit; };
     if (!inRange(left) || !inRange(top) || !inRange(right) || !inRange(bottom) || left >= right || top >= bottom)
         return std::nullopt;
     return QRect(left, top, right - left, bottom - top);
@@ -60,18 +60,18 @@ QRegion unite(std::span<const QRect> rects)
 QByteArray RegionData::toRgnData(const QRegion &region)
 {
     const qsizetype count = region.rectCount();
-    QByteArray bytes(kHeaderSize + count * kRectSize, '\0');
+    QByteArray bytes(HeaderSize + count * RectSize, '\0');
     char *data = bytes.data();
-    qToLittleEndian<quint32>(kHeaderSize, data + kSizeField);
-    qToLittleEndian<quint32>(kRectanglesType, data + kTypeField);
-    qToLittleEndian<quint32>(quint32(count), data + kCountField);
-    qToLittleEndian<quint32>(quint32(count * kRectSize), data + kRectBytesField);
+    qToLittleEndian<quint32>(HeaderSize, data + SizeField);
+    qToLittleEndian<quint32>(RectanglesType, data + TypeField);
+    qToLittleEndian<quint32>(quint32(count), data + CountField);
+    qToLittleEndian<quint32>(quint32(count * RectSize), data + RectBytesField);
     if (count > 0)
-        putRect(data + kBoundField, region.boundingRect());
-    char *at = data + kHeaderSize;
+        putRect(data + BoundField, region.boundingRect());
+    char *at = data + HeaderSize;
     for (const QRect &rect : region) {
         putRect(at, rect);
-        at += kRectSize;
+        at += RectSize;
     }
     return bytes;
 }
@@ -80,19 +80,19 @@ QByteArray RegionData::toRgnData(const QRegion &region)
 // ignores them when it reads one back; so do we. Bytes after the last rectangle are ignored too.
 std::optional<QRegion> RegionData::fromRgnData(const QByteArray &bytes)
 {
-    if (bytes.size() < kHeaderSize)
+    if (bytes.size() < HeaderSize)
         return std::nullopt;
     const char *data = bytes.constData();
-    if (qFromLittleEndian<quint32>(data + kSizeField) != kHeaderSize
-        || qFromLittleEndian<quint32>(data + kTypeField) != kRectanglesType)
+    if (qFromLittleEndian<quint32>(data + SizeField) != HeaderSize
+        || qFromLittleEndian<quint32>(data + TypeField) != RectanglesType)
         return std::nullopt;
-    const quint64 count = qFromLittleEndian<quint32>(data + kCountField);
-    if (count > quint64(bytes.size() - kHeaderSize) / kRectSize) // a division cannot overflow
+    const quint64 count = qFromLittleEndian<quint32>(data + CountField);
+    if (count > quint64(bytes.size() - HeaderSize) / RectSize) // a division cannot overflow
         return std::nullopt;
 
     QList<QRect> rects;
     rects.reserve(qsizetype(count));
-    for (const char *at = data + kHeaderSize; rects.size() < qsizetype(count); at += kRectSize) {
+    for (const char *at = data + HeaderSize; rects.size() < qsizetype(count); at += RectSize) {
         const std::optional<QRect> rect = rectAt(at);
         if (!rect)
             return std::nullopt;

@@ -25,8 +25,8 @@ bool looksLikeLink(const QString &target)
 
 // Types the desktop hands to a program runner (the entry's own command, a
 // Windows emulator, a Java machine) rather than to a viewer, whatever the mode.
-constexpr const char *RunnerTypes[] = {"application/x-desktop", "application/x-ms-dos-executable",
-                                       "application/x-msi", "application/x-java-archive"};
+constexpr const char *RunnerTypes[] = {"application/x-desktop", "application/x-ms-dos-executable", "application/x-msi",
+                                       "application/x-java-archive"};
 // Types that run as they are once their run bit is set (scripts included).
 constexpr const char *ProgramTypes[] = {"application/x-executable", "application/x-sharedlib"};
 
@@ -34,7 +34,10 @@ bool startsLikeProgram(const QString &path)
 {
     QFile file(path);
     const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
-    return head.startsWith("#!") || head == QByteArrayLiteral("\x7f" "ELF");
+    return head.startsWith("#!")
+        || head
+        == QByteArrayLiteral("\x7f"
+                             "ELF");
 }
 
 // Opening a program, a script with its run bit or a desktop entry would run it:
@@ -81,5 +84,10 @@ qint32 LaunchApp::LaunchFile(QString &target, bool &printFlag, qint16 &showCode)
     // The desktop has no print verb to hand a file to.
     if (printFlag)
         return ErrNoAssociation;
+    return launchTarget(target);
+}
+
+qint32 LaunchApp::open(const QString &target)
+{
     return launchTarget(target);
 }

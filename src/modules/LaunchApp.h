@@ -12,4 +12,6 @@ inline constexpr qint32 ErrNoAssociation = 31;
 
 // A show code of 0 becomes 1 (normal window), also in the caller's variable.
 qint32 LaunchFile(QString &target, bool &printFlag, qint16 &showCode);
+// Opens the target in a normal window, for callers with nothing to hand back.
+qint32 open(const QString &target);
 }

@@ -2,8 +2,8 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
-#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
+#include "widgets/ControlTable.h"
 
 #include <QIcon>
 #include <QWindowStateChangeEvent>
@@ -17,7 +17,8 @@ constexpr char RestoreCaption[] = "Morvo II(";
 // The caption names the current record's job number, as the record window shows it.
 QString captionWith(const char *prefix)
 {
-    const QString jobNumber = DataEnvironment1::instance().rsConJobnr.value(QString::fromLatin1(JobNumberField)).toString();
+    const QString jobNumber =
+        DataEnvironment1::instance().rsConJobnr.value(QString::fromLatin1(JobNumberField)).toString();
     return QString::fromLatin1(prefix) + jobNumber + u')';
 }
 }

@@ -21,27 +21,27 @@
 
 namespace {
 
-const QString kClassSource = QStringLiteral("TransForm");
-constexpr qint32 kWrongTargetNumber = qint32(0x800409D0);
-const QString kWrongTargetDescription = QStringLiteral(
-    "Must pass in the name of a Form, PictureBox, CommandButton, CheckBox or OptionButton.  "
-    "TransForm ShapeMe method failed.");
+const QString ClassSource = QStringLiteral("TransForm");
+constexpr qint32 WrongTargetNumber = qint32(0x800409D0);
+const QString WrongTargetDescription =
+    QStringLiteral("Must pass in the name of a Form, PictureBox, CommandButton, CheckBox or OptionButton.  "
+                   "TransForm ShapeMe method failed.");
 
 // Error numbers a Basic program reports for the same file failures.
-constexpr qint32 kFileNotFound = 53;
-constexpr qint32 kDeviceIoError = 57;
-constexpr qint32 kInputPastEnd = 62;
-constexpr qint32 kPathFileAccessError = 75;
-constexpr qint32 kPathNotFound = 76;
+constexpr qint32 FileNotFound = 53;
+constexpr qint32 DeviceIoError = 57;
+constexpr qint32 InputPastEnd = 62;
+constexpr qint32 PathFileAccessError = 75;
+constexpr qint32 PathNotFound = 76;
 
 // The frame of a button that is cut away whatever its colour.
-constexpr int kButtonFrame = 2;
+constexpr int ButtonFrame = 2;
 
 // Colours compare without alpha: a key colour names red, green and blue only.
-constexpr QRgb kRgbMask = 0x00FFFFFF;
+constexpr QRgb RgbMask = 0x00FFFFFF;
 
 // QWidget takes an empty mask for no mask at all; a mask lying wholly outside the widget hides it.
-const QRegion kNothingVisible(-1, -1, 1, 1);
+const QRegion NothingVisible(-1, -1, 1, 1);
 
 enum class TargetKind { Form, PictureBox, Button };
 
@@ -103,14 +103,14 @@ QList<Run> scanRuns(const QImage &picture, qint32 width, qint32 height, QRgb key
 {
     const qint32 readableWidth = qMin(width, qint32(picture.width()));
     const qint32 readableHeight = qMin(height, qint32(picture.height()));
-    const QRgb key = keyColor & kRgbMask;
+    const QRgb key = keyColor & RgbMask;
     QList<Run> runs;
     bool inRun = false; // not reset per row: the read beyond each row already closes any run
     Run open{};
     for (qint32 y = 0; y <= height; ++y) {
         const auto *line = y < readableHeight ? reinterpret_cast<const QRgb *>(picture.constScanLine(y)) : nullptr;
         for (qint32 x = 0; x <= width; ++x) {
-            const bool isKey = line && x < readableWidth && (line[x] & kRgbMask) == key;
+            const bool isKey = line && x < readableWidth && (line[x] & RgbMask) == key;
             if (isKey && inRun) {
                 open.Last = x;
             } else if (isKey) {
@@ -187,7 +187,7 @@ void applyRegion(QWidget *target, const std::optional<QRegion> &region)
     if (!region)
         target->clearMask();
     else if (region->isEmpty())
-        target->setMask(kNothingVisible);
+        target->setMask(NothingVisible);
     else
         target->setMask(*region);
 }
@@ -196,13 +196,13 @@ qint32 openErrorNumber(const QString &path)
 {
     const QFileInfo file(path);
     if (file.exists())
-        return kPathFileAccessError;
-    return file.absoluteDir().exists() ? kFileNotFound : kPathNotFound;
+        return PathFileAccessError;
+    return file.absoluteDir().exists() ? FileNotFound : PathNotFound;
 }
 
 TransFormError fileError(const QFile &file, const QString &source)
 {
-    const qint32 number = file.error() == QFileDevice::OpenError ? openErrorNumber(file.fileName()) : kDeviceIoError;
+    const qint32 number = file.error() == QFileDevice::OpenError ? openErrorNumber(file.fileName()) : DeviceIoError;
     return {number, source, file.errorString()};
 }
 
@@ -226,7 +226,8 @@ public:
 protected:
     bool eventFilter(QObject *receiver, QEvent *event) override
     {
-        if ((event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease) || !isInWindow(receiver))
+        if ((event->type() != QEvent::MouseMove && event->type() != QEvent::MouseButtonRelease)
+            || !isInWindow(receiver))
             return false;
         const auto *mouse = static_cast<const QMouseEvent *>(event);
         if (mouse->buttons() & Qt::LeftButton) {
@@ -263,7 +264,7 @@ void clsTransForm::ShapeMe(QWidget *Target, QRgb KeyColor, bool LoadFromFile, co
     TargetObject = Target;
     const std::optional<TargetKind> kind = kindOf(Target);
     if (!kind)
-        throw TransFormError{kWrongTargetNumber, kClassSource, kWrongTargetDescription};
+        throw TransFormError{WrongTargetNumber, ClassSource, WrongTargetDescription};
 
     if (*kind == TargetKind::Button)
         showKeyColouredFace(static_cast<QAbstractButton *>(Target), KeyColor);
@@ -274,7 +275,7 @@ void clsTransForm::ShapeMe(QWidget *Target, QRgb KeyColor, bool LoadFromFile, co
         region = LoadRegionDataFromFile(RegionFile);
         RegionHandle = region.value_or(QRegion());
     } else {
-        const int frame = *kind == TargetKind::Button ? kButtonFrame : 0;
+        const int frame = *kind == TargetKind::Button ? ButtonFrame : 0;
         const QRect base = rectFromCorners(frame, frame, TargetWidth - frame, TargetHeight - frame);
         region = keptRegion(base, scanRuns(pictureOf(Target, *kind), TargetWidth, TargetHeight, KeyColor));
         RegionHandle = *region;
@@ -286,8 +287,8 @@ void clsTransForm::ShapeMe(QWidget *Target, QRgb KeyColor, bool LoadFromFile, co
 
 void clsTransForm::DragForm(QWidget *window, int Button)
 {
-    constexpr int kLeftButton = 1;
-    if (Button != kLeftButton || !window)
+    constexpr int LeftButton = 1;
+    if (Button != LeftButton || !window)
         return;
     QWidget *topLevel = window->window();
     QWindow *handle = topLevel->windowHandle();
@@ -308,7 +309,7 @@ void clsTransForm::SaveRegionDataToFile(const QString &FileName) const
     const QByteArray bytes = RegionData::toRgnData(RegionHandle);
     QFile file(FileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
-        throw fileError(file, kClassSource);
+        throw fileError(file, ClassSource);
 }
 
 std::optional<QRegion> clsTransForm::LoadRegionDataFromFile(const QString &FileName) const
@@ -320,6 +321,6 @@ std::optional<QRegion> clsTransForm::LoadRegionDataFromFile(const QString &FileN
     if (file.error() != QFileDevice::NoError)
         throw fileError(file, loadErrorSource());
     if (bytes.isEmpty())
-        throw TransFormError{kInputPastEnd, loadErrorSource(), QStringLiteral("Input past end of file")};
+        throw TransFormError{InputPastEnd, loadErrorSource(), QStringLiteral("Input past end of file")};
     return RegionData::fromRgnData(bytes);
 }

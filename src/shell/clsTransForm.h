@@ -40,9 +40,9 @@ public:
     // once, so it can be called from a mouse-press handler. Other buttons do nothing.
     void DragForm(QWidget *window, int Button);
 
-    QRegion RegionHandle;            // built or loaded by the latest ShapeMe
-    QPointer<QWidget> TargetObject;  // target of the latest ShapeMe
-    qint32 TargetHeight = 0;         // scanned area, in pixels
+    QRegion RegionHandle; // built or loaded by the latest ShapeMe
+    QPointer<QWidget> TargetObject; // target of the latest ShapeMe
+    qint32 TargetHeight = 0; // scanned area, in pixels
     qint32 TargetWidth = 0;
 
 private:

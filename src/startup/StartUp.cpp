@@ -1,13 +1,13 @@
 #include "startup/StartUp.h"
 
-#include "catalogue/DataEnvironment1.h"
 #include "catalogue/CatalogueFields.h"
-#include "forms/record/Form1.h"
-#include "forms/tray/FrmMenu.h"
+#include "catalogue/DataEnvironment1.h"
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
 #include "desktop/SingleInstance.h"
+#include "forms/record/Form1.h"
+#include "forms/tray/FrmMenu.h"
 #include "program/ProgramFacts.h"
 
 #include <QApplication>
@@ -26,7 +26,8 @@ bool FileExists(const QString &path)
 
 QString settingsValue()
 {
-    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
+                      QString::fromLatin1(ProgramFacts::SettingsSection),
                       QString::fromLatin1(ProgramFacts::DbsLocationKey));
 }
 }
@@ -37,7 +38,8 @@ bool StartUp::EntryRoutine()
     if (!FileExists(path)) {
         path = AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
         if (FileExists(path))
-            SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+            SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
+                        QString::fromLatin1(ProgramFacts::SettingsSection),
                         QString::fromLatin1(ProgramFacts::DbsLocationKey), path);
         else
             MsgBox(QStringLiteral("Database File not found"));

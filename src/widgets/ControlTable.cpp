@@ -53,28 +53,28 @@ QWidget *makeWidget(ControlKind kind, const QString &caption, QWidget *parent)
 }
 }
 
-void createControls(QWidget *parent, std::span<const ControlSpec> specs, const QFont &font)
+void createControls(QWidget *parent, std::span<const ControlRow> rows, const QFont &font)
 {
-    for (const ControlSpec &spec : specs) {
-        QWidget *widget = makeWidget(spec.kind, QString::fromUtf8(spec.caption), parent);
-        widget->setObjectName(QString::fromLatin1(spec.name));
-        widget->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
+    for (const ControlRow &row : rows) {
+        QWidget *widget = makeWidget(row.kind, QString::fromUtf8(row.caption), parent);
+        widget->setObjectName(QString::fromLatin1(row.name));
+        widget->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
         widget->setFont(font);
-        if (spec.toolTip)
-            widget->setToolTip(QString::fromUtf8(spec.toolTip));
+        if (row.toolTip)
+            widget->setToolTip(QString::fromUtf8(row.toolTip));
         if (auto *label = qobject_cast<QLabel *>(widget))
             shrinkFontToFit(label);
     }
 }
 
-void applyTabOrder(QWidget *parent, std::initializer_list<std::span<const ControlSpec>> tables)
+void applyTabOrder(QWidget *parent, std::initializer_list<std::span<const ControlRow>> tables)
 {
     std::vector<std::pair<int, QWidget *>> tabbed;
     for (auto table : tables) {
-        for (const ControlSpec &spec : table) {
-            QWidget *widget = parent->findChild<QWidget *>(QString::fromLatin1(spec.name));
-            if (widget && spec.tab >= 0 && widget->focusPolicy() != Qt::NoFocus)
-                tabbed.emplace_back(spec.tab, widget);
+        for (const ControlRow &row : table) {
+            QWidget *widget = parent->findChild<QWidget *>(QString::fromLatin1(row.name));
+            if (widget && row.tab >= 0 && widget->focusPolicy() != Qt::NoFocus)
+                tabbed.emplace_back(row.tab, widget);
         }
     }
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto &a, auto &b) { return a.first < b.first; });

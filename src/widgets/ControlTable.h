@@ -11,13 +11,13 @@ class QWidget;
 // (15 twips per device-independent pixel).
 enum class ControlKind { TextBox, MultiLineTextBox, Label, Button, OptionButton };
 
-struct ControlSpec
+struct ControlRow
 {
     const char *name;
     ControlKind kind;
     const char *caption;
     int left, top, width, height; // twips
-    int tab;                      // keyboard order; -1 for none
+    int tab; // keyboard order; -1 for none
     const char *toolTip;
 };
 
@@ -33,6 +33,6 @@ QRect twipsRect(int left, int top, int width, int height);
 QFont uiFont(const char *family, qreal pointSize, bool bold = false);
 
 // Creates the table's controls as children of parent, named by the table.
-void createControls(QWidget *parent, std::span<const ControlSpec> specs, const QFont &font);
+void createControls(QWidget *parent, std::span<const ControlRow> rows, const QFont &font);
 // Chains the keyboard order of the named controls of all tables by their tab positions.
-void applyTabOrder(QWidget *parent, std::initializer_list<std::span<const ControlSpec>> tables);
+void applyTabOrder(QWidget *parent, std::initializer_list<std::span<const ControlRow>> tables);

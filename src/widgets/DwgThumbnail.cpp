@@ -1,5 +1,6 @@
 #include "widgets/DwgThumbnail.h"
 
+#include "files/BlockingPool.h"
 #include "files/DwgPreview.h"
 
 #include <QFutureWatcher>
@@ -11,69 +12,55 @@
 
 namespace {
 
-// Reads from hanging shares can block a thread for minutes, so previews get a pool
-// of their own with room for several stuck reads. It is never destroyed: waiting
-// for a stuck read at exit would hang the program.
-QThreadPool *previewPool()
-{
-    static QThreadPool *const pool = [] {
-        auto *created = new QThreadPool;
-        created->setMaxThreadCount(8);
-        return created;
-    }();
-    return pool;
-}
-
-const QString kNoPreviewText = QStringLiteral("No preview");
+const QString NoPreviewText = QStringLiteral("No preview");
 
 } // namespace
 
-DwgThumbnail::DwgThumbnail(QWidget *parent)
-    : QWidget(parent), m_latestRequest(std::make_shared<std::atomic<quint64>>(0))
+DwgThumbnail::DwgThumbnail(QWidget *parent) : QWidget(parent), latestRequest_(std::make_shared<std::atomic<quint64>>(0))
 {
 }
 
 QString DwgThumbnail::DwgFileName() const
 {
-    return m_fileName;
+    return fileName_;
 }
 
 void DwgThumbnail::setDwgFileName(const QString &fileName)
 {
-    m_fileName = fileName;
+    fileName_ = fileName;
 }
 
 bool DwgThumbnail::hasPreview() const
 {
-    return !m_preview.isNull();
+    return !preview_.isNull();
 }
 
 QImage DwgThumbnail::previewImage() const
 {
-    return m_preview;
+    return preview_;
 }
 
 void DwgThumbnail::Refresh()
 {
-    const quint64 generation = ++*m_latestRequest;
+    const quint64 generation = ++*latestRequest_;
     auto *watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
         applyPreview(generation, watcher->result());
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run(
-        previewPool(), [latest = m_latestRequest, generation, fileName = m_fileName] {
-            return *latest == generation ? DwgPreview::fromFile(fileName) : QImage();
-        }));
+    watcher->setFuture(QtConcurrent::run(blockingPool(BlockingWork::PreviewDecoding),
+                                         [latest = latestRequest_, generation, fileName = fileName_] {
+                                             return *latest == generation ? DwgPreview::fromFile(fileName) : QImage();
+                                         }));
     emit refreshed();
 }
 
 void DwgThumbnail::applyPreview(quint64 generation, const QImage &image)
 {
-    if (generation != *m_latestRequest)
+    if (generation != *latestRequest_)
         return;
-    m_preview = image;
-    m_scaledPreview = QPixmap();
+    preview_ = image;
+    scaledPreview_ = QPixmap();
     update();
     emit previewReady();
 }
@@ -82,7 +69,7 @@ void DwgThumbnail::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (m_preview.isNull())
+    if (preview_.isNull())
         paintNoPreview(painter);
     else
         paintPreview(painter);
@@ -90,18 +77,18 @@ void DwgThumbnail::paintEvent(QPaintEvent *)
 
 void DwgThumbnail::paintPreview(QPainter &painter)
 {
-    const QSize target = m_preview.size().scaled(size(), Qt::KeepAspectRatio);
+    const QSize target = preview_.size().scaled(size(), Qt::KeepAspectRatio);
     if (target.isEmpty())
         return;
     // Smooth scaling keeps thin drawing lines visible when shrinking.
     const qreal ratio = devicePixelRatioF();
-    if (m_scaledPreview.deviceIndependentSize().toSize() != target) {
-        m_scaledPreview = QPixmap::fromImage(
-            m_preview.scaled(target * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        m_scaledPreview.setDevicePixelRatio(ratio);
+    if (scaledPreview_.deviceIndependentSize().toSize() != target) {
+        scaledPreview_ =
+            QPixmap::fromImage(preview_.scaled(target * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        scaledPreview_.setDevicePixelRatio(ratio);
     }
     const QPoint topLeft((width() - target.width()) / 2, (height() - target.height()) / 2);
-    painter.drawPixmap(topLeft, m_scaledPreview);
+    painter.drawPixmap(topLeft, scaledPreview_);
 }
 
 // A light frame with a small drawing-sheet glyph above the words "No preview".
@@ -138,9 +125,8 @@ void DwgThumbnail::paintNoPreview(QPainter &painter) const
     painter.setBrush(Qt::NoBrush);
     painter.drawPath(sheet);
 
-    const QRectF textArea(0, origin.y() + sheetHeight + metrics.height() * 0.5, width(),
-                          metrics.height());
-    painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop, kNoPreviewText);
+    const QRectF textArea(0, origin.y() + sheetHeight + metrics.height() * 0.5, width(), metrics.height());
+    painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop, NoPreviewText);
 }
 
 void DwgThumbnail::mouseDoubleClickEvent(QMouseEvent *event)

@@ -12,7 +12,8 @@
 // stores the path; Refresh() loads it. Loading runs off the GUI thread because a
 // drawing may sit on a slow or hanging network share, and only the result of the
 // latest Refresh() is ever shown.
-class DwgThumbnail : public QWidget {
+class DwgThumbnail : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QString DwgFileName READ DwgFileName WRITE setDwgFileName)
 
@@ -47,9 +48,9 @@ private:
     void paintPreview(QPainter &painter);
     void paintNoPreview(QPainter &painter) const;
 
-    QString m_fileName;
-    QImage m_preview;
-    QPixmap m_scaledPreview;
+    QString fileName_;
+    QImage preview_;
+    QPixmap scaledPreview_;
     // Shared with the loading tasks so that a request already superseded skips its work.
-    std::shared_ptr<std::atomic<quint64>> m_latestRequest;
+    std::shared_ptr<std::atomic<quint64>> latestRequest_;
 };

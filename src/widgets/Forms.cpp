@@ -29,7 +29,9 @@ std::function<void()> &allUnloaded()
 }
 }
 
-Form::Form(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
+Form::Form(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags)
+{
+}
 
 void Form::Unload()
 {

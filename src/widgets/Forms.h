@@ -12,8 +12,8 @@ class Form : public QWidget
 public:
     explicit Form(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
-    virtual void Form_Load() {}
-    virtual void Form_Unload() {}
+    virtual void Form_Load() { }
+    virtual void Form_Unload() { }
 
     void Unload();
     bool isUnloading() const { return unloading_; }

@@ -16,7 +16,8 @@ void ImageControl::setPicture(const QPixmap &picture)
 
 int ImageControl::buttonCode(Qt::MouseButtons buttons)
 {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) | (buttons & Qt::MiddleButton ? 4 : 0);
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
+        | (buttons & Qt::MiddleButton ? 4 : 0);
 }
 
 void ImageControl::mousePressEvent(QMouseEvent *event)
@@ -28,7 +29,8 @@ void ImageControl::mousePressEvent(QMouseEvent *event)
 void ImageControl::mouseReleaseEvent(QMouseEvent *event)
 {
     // A click is a left press and release over the picture.
-    const bool click = pressedInside_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        pressedInside_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     pressedInside_ = false;
     if (click)
         emit clicked();

@@ -21,9 +21,7 @@ void TextBinder::bind(QLineEdit *box, const QString &field)
 void TextBinder::bind(QPlainTextEdit *box, const QString &field)
 {
     bindings_.push_back({box, field});
-    connect(box, &QPlainTextEdit::textChanged, this, [this, box, field] {
-        edited({box, field}, box->toPlainText());
-    });
+    connect(box, &QPlainTextEdit::textChanged, this, [this, box, field] { edited({box, field}, box->toPlainText()); });
 }
 
 void TextBinder::edited(const Binding &binding, const QString &text)

@@ -1,7 +1,7 @@
 #include "CatalogueFiles.h"
 
-#include "catalogue/DataEnvironment1.h"
 #include "catalogue/Connection.h"
+#include "catalogue/DataEnvironment1.h"
 #include "catalogue/LeadingNumber.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SqlStatement.h"
@@ -79,8 +79,8 @@ private slots:
     void sortsByNumericValueThenText()
     {
         const QString path = writeCatalogue(sandbox->path("c.res"),
-            {record("200"), record("30"), record("ABC"), record(""), record("1000"), record("30A"),
-             Record{QVariant(), "null job"}, record("4")});
+                                            {record("200"), record("30"), record("ABC"), record(""), record("1000"),
+                                             record("30A"), Record{QVariant(), "null job"}, record("4")});
         Recordset &rs = open(path);
         QVERIFY2(rs.isOpen(), qPrintable(rs.lastError()));
         // Text without a number counts as 0; ties are ordered by their text.
@@ -197,12 +197,18 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("missing") << "missing" << "does not exist";
-        QTest::newRow("folder") << "folder" << "is a folder";
-        QTest::newRow("not sqlite") << "text" << "not a SQLite database";
-        QTest::newRow("damaged") << "damaged" << "damaged";
-        QTest::newRow("no table") << "notable" << "has no table \"Projects\"";
-        QTest::newRow("no job number") << "nojob" << "has no field \"JobNumber\"";
+        QTest::newRow("missing") << "missing"
+                                 << "does not exist";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder";
+        QTest::newRow("not sqlite") << "text"
+                                    << "not a SQLite database";
+        QTest::newRow("damaged") << "damaged"
+                                 << "damaged";
+        QTest::newRow("no table") << "notable"
+                                  << "has no table \"Projects\"";
+        QTest::newRow("no job number") << "nojob"
+                                       << "has no field \"JobNumber\"";
     }
     void failuresDescribeTheCause()
     {
@@ -225,7 +231,8 @@ private slots:
         } else if (kind == "notable" || kind == "nojob") {
             sqlite3 *db = nullptr;
             sqlite3_open(path.toUtf8().constData(), &db);
-            sqlite3_exec(db, kind == "notable" ? "CREATE TABLE Other (a TEXT)" : "CREATE TABLE Projects (ProjectName TEXT)",
+            sqlite3_exec(db,
+                         kind == "notable" ? "CREATE TABLE Other (a TEXT)" : "CREATE TABLE Projects (ProjectName TEXT)",
                          nullptr, nullptr, nullptr);
             sqlite3_close(db);
         }

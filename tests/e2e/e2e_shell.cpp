@@ -16,7 +16,7 @@ using Desktop::ProgramUnderTest;
 
 namespace {
 const QString RecordWindow = QStringLiteral("    Morvo II");
-constexpr QPoint StripPoint(300, 25);     // on the drag strip, clear of every control
+constexpr QPoint StripPoint(300, 25); // on the drag strip, clear of every control
 constexpr QPoint MinimizeButton(540, 27); // centres of the caption buttons, window pixels
 constexpr QPoint ExitButton(572, 27);
 constexpr QPoint BodyPoint(10, 200); // plain skin between the frame and the boxes
@@ -134,8 +134,9 @@ private slots:
         const QPoint from = before.topLeft() + StripPoint;
         const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
         // Pauses between the steps let the window manager take the move over.
-        xdotool(QStringList{"mousemove"} + at(from) + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"}
-                + at(from + QPoint(30, 20)) + QStringList{"sleep", "0.05", "mousemove"} + at(from + QPoint(60, 40))
+        xdotool(QStringList{"mousemove"} + at(from)
+                + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"} + at(from + QPoint(30, 20))
+                + QStringList{"sleep", "0.05", "mousemove"} + at(from + QPoint(60, 40))
                 + QStringList{"sleep", "0.2", "mouseup", "1"});
         QTRY_COMPARE(Desktop::windowGeometry(window), before.translated(60, 40));
         screenshot("dragged");

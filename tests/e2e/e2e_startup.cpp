@@ -42,7 +42,8 @@ private slots:
     void mapsTheRecordWindowOnTheLastRecord()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest"), record("1001", "Low")});
+        writeCatalogue(program.catalogue(),
+                       {record("1040", "Middle"), record("1041", "Highest"), record("1001", "Low")});
         program.start();
         const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
         QVERIFY2(window, "the record window was not mapped");

@@ -33,13 +33,15 @@ bool isEmbedded(qulonglong window)
 qulonglong embeddedIcon(qint64 pid)
 {
     qulonglong icon = 0;
-    QTest::qWaitFor([&] {
-        for (qulonglong w : Desktop::windowsOfProcess(pid)) {
-            if (Desktop::windowName(w) == IconWindow && isEmbedded(w))
-                icon = w;
-        }
-        return icon != 0;
-    }, 10000);
+    QTest::qWaitFor(
+        [&] {
+            for (qulonglong w : Desktop::windowsOfProcess(pid)) {
+                if (Desktop::windowName(w) == IconWindow && isEmbedded(w))
+                    icon = w;
+            }
+            return icon != 0;
+        },
+        10000);
     return icon;
 }
 
@@ -53,8 +55,9 @@ void clickIcon(qulonglong icon, int button)
     // The closing pop-up menu may still hold the pointer for a moment.
     QTest::qWait(300);
     const QPoint centre = Desktop::windowGeometry(icon).center();
-    Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
-                             "0.1", "click", QString::number(button)});
+    Desktop::run("xdotool",
+                 {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep", "0.1", "click",
+                  QString::number(button)});
 }
 
 // Picks an item of the pop-up menu that the right click opened: the menu
@@ -143,8 +146,9 @@ private slots:
 
         QTest::qWait(300);
         const QPoint centre = Desktop::windowGeometry(icon).center();
-        Desktop::run("xdotool", {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep",
-                                 "0.1", "click", "--repeat", "2", "--delay", "80", "1"});
+        Desktop::run("xdotool",
+                     {"mousemove", QString::number(centre.x()), QString::number(centre.y()), "sleep", "0.1", "click",
+                      "--repeat", "2", "--delay", "80", "1"});
         QTRY_VERIFY_WITH_TIMEOUT(isMapped(pid, window), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
         QVERIFY(program.process().state() == QProcess::Running);

@@ -19,7 +19,8 @@ namespace {
 
 enum EntryCode : quint8 { HeaderCode = 1, BmpCode = 2, WmfCode = 3, PngCode = 6 };
 
-struct PreviewEntry {
+struct PreviewEntry
+{
     quint8 code;
     QByteArray data;
 };
@@ -39,7 +40,8 @@ void appendU16(QByteArray &bytes, quint16 value)
 }
 
 // A drawing with a preview block, and where its parts sit, so that a test can damage one.
-struct Drawing {
+struct Drawing
+{
     QByteArray bytes;
     qint64 blockOffset = 0;
     qint64 tableOffset = 0;
@@ -55,7 +57,7 @@ struct Drawing {
     }
 };
 
-constexpr qint64 kSeekerOffset = 0x0D;
+constexpr qint64 SeekerOffset = 0x0D;
 
 enum class DataOrder { AsTable, Reversed };
 
@@ -69,7 +71,7 @@ Drawing buildDrawing(const QList<PreviewEntry> &entries, const QByteArray &versi
     drawing.tableOffset = blockOffset + 21;
     QByteArray &bytes = drawing.bytes;
     bytes = version;
-    bytes.resize(kSeekerOffset, '\0');
+    bytes.resize(SeekerOffset, '\0');
     appendU32(bytes, quint32(blockOffset));
     bytes.resize(blockOffset, '\x11');
     bytes += QByteArray::fromHex("1F256D07D43628289D57CA3F9D44102B");
@@ -96,12 +98,12 @@ Drawing buildDrawing(const QList<PreviewEntry> &entries, const QByteArray &versi
     return drawing;
 }
 
-const PreviewEntry kTitleEntry{HeaderCode, QByteArray(80, '\0')};
+const PreviewEntry TitleEntry{HeaderCode, QByteArray(80, '\0')};
 
 // Test pictures are 5 x 3 (odd, so rows need padding at every bit count), given top row first.
-constexpr int kWidth = 5;
-constexpr int kHeight = 3;
-using Pixels = std::array<std::array<quint32, kWidth>, kHeight>;
+constexpr int Width = 5;
+constexpr int Height = 3;
+using Pixels = std::array<std::array<quint32, Width>, Height>;
 
 // Distinct colours whose red and blue differ, so a swapped channel order shows.
 QList<QRgb> palette(int size)
@@ -139,22 +141,23 @@ Pixels cornerColours()
     return pixels;
 }
 
-enum Compression : quint32 { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitfields = 3 };
+enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, Bitfields = 3 };
 
-struct Bitmap {
+struct Bitmap
+{
     int bitCount = 8;
     bool topDown = false;
-    quint32 compression = kRgb;
+    quint32 compression = Rgb;
     quint32 colourCountField = 0; // biClrUsed as written
-    QList<QRgb> colours;          // the palette actually written
-    Pixels pixels{};              // indices up to 8 bits, RGB above
+    QList<QRgb> colours; // the palette actually written
+    Pixels pixels{}; // indices up to 8 bits, RGB above
 };
 
-QByteArray pixelRow(const Bitmap &bitmap, const std::array<quint32, kWidth> &row)
+QByteArray pixelRow(const Bitmap &bitmap, const std::array<quint32, Width> &row)
 {
-    const int stride = (kWidth * bitmap.bitCount + 31) / 32 * 4;
+    const int stride = (Width * bitmap.bitCount + 31) / 32 * 4;
     QByteArray bytes(stride, '\0');
-    for (int x = 0; x < kWidth; ++x) {
+    for (int x = 0; x < Width; ++x) {
         const quint32 value = row[x];
         if (bitmap.bitCount <= 8) {
             const int bit = x * bitmap.bitCount;
@@ -177,7 +180,7 @@ QByteArray pixelRow(const Bitmap &bitmap, const std::array<quint32, kWidth> &row
 QByteArray runLengthRows(const Bitmap &bitmap)
 {
     QByteArray rows;
-    for (int y = kHeight - 1; y >= 0; --y) {
+    for (int y = Height - 1; y >= 0; --y) {
         for (const quint32 index : bitmap.pixels[y]) {
             rows.append(char(1));
             rows.append(char(bitmap.bitCount == 4 ? index << 4 : index));
@@ -193,8 +196,8 @@ QByteArray packedDib(const Bitmap &bitmap)
 {
     QByteArray dib;
     appendU32(dib, 40);
-    appendU32(dib, kWidth);
-    appendU32(dib, quint32(bitmap.topDown ? -kHeight : kHeight));
+    appendU32(dib, Width);
+    appendU32(dib, quint32(bitmap.topDown ? -Height : Height));
     appendU16(dib, 1);
     appendU16(dib, quint16(bitmap.bitCount));
     appendU32(dib, bitmap.compression);
@@ -203,16 +206,16 @@ QByteArray packedDib(const Bitmap &bitmap)
     appendU32(dib, 2835);
     appendU32(dib, bitmap.colourCountField);
     appendU32(dib, 0);
-    if (bitmap.compression == kBitfields) {
+    if (bitmap.compression == Bitfields) {
         for (const quint32 mask : {0xFF0000u, 0xFF00u, 0xFFu})
             appendU32(dib, mask);
     }
     for (QRgb colour : bitmap.colours)
         appendU32(dib, colour & 0xFFFFFF);
-    if (bitmap.compression == kRle8 || bitmap.compression == kRle4)
+    if (bitmap.compression == Rle8 || bitmap.compression == Rle4)
         return dib + runLengthRows(bitmap);
-    for (int y = 0; y < kHeight; ++y)
-        dib += pixelRow(bitmap, bitmap.pixels[bitmap.topDown ? y : kHeight - 1 - y]);
+    for (int y = 0; y < Height; ++y)
+        dib += pixelRow(bitmap, bitmap.pixels[bitmap.topDown ? y : Height - 1 - y]);
     return dib;
 }
 
@@ -230,14 +233,14 @@ Bitmap indexedBitmap(int bitCount, bool topDown)
 Pixels indexedPixels(const Bitmap &bitmap)
 {
     Pixels colours;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
             colours[y][x] = bitmap.colours[bitmap.pixels[y][x]];
     return colours;
 }
 
 // Picture with a single colour, for tests that only need to tell which entry was used.
-QByteArray plainDib(QRgb colour, int width = kWidth, int height = kHeight)
+QByteArray plainDib(QRgb colour, int width = Width, int height = Height)
 {
     QByteArray dib;
     const int stride = (width * 24 + 31) / 32 * 4;
@@ -269,7 +272,7 @@ QByteArray pngOf(const QImage &image)
     return png;
 }
 
-QByteArray plainPng(QRgb colour, int width = kWidth, int height = kHeight)
+QByteArray plainPng(QRgb colour, int width = Width, int height = Height)
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
@@ -291,9 +294,9 @@ QRgb colourOf(const QImage &image)
 
 void comparePixels(const QImage &image, const Pixels &expected)
 {
-    QCOMPARE(image.size(), QSize(kWidth, kHeight));
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
+    QCOMPARE(image.size(), QSize(Width, Height));
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
             QVERIFY2(image.pixel(x, y) == expected[y][x],
                      qPrintable(QStringLiteral("pixel %1,%2 is %3, expected %4")
                                     .arg(x)
@@ -303,33 +306,28 @@ void comparePixels(const QImage &image, const Pixels &expected)
 }
 
 // Reads a file on behalf of the decoder and counts the bytes it asks for.
-class CountingDevice : public QIODevice {
+class CountingDevice : public QIODevice
+{
 public:
-    explicit CountingDevice(const QString &path) : m_file(path) {}
+    explicit CountingDevice(const QString &path) : file_(path) { }
 
-    bool open(OpenMode mode) override
-    {
-        return m_file.open(mode | Unbuffered) && QIODevice::open(mode | Unbuffered);
-    }
-    qint64 size() const override { return m_file.size(); }
-    bool seek(qint64 position) override
-    {
-        return QIODevice::seek(position) && m_file.seek(position);
-    }
-    qint64 bytesRead() const { return m_bytesRead; }
+    bool open(OpenMode mode) override { return file_.open(mode | Unbuffered) && QIODevice::open(mode | Unbuffered); }
+    qint64 size() const override { return file_.size(); }
+    bool seek(qint64 position) override { return QIODevice::seek(position) && file_.seek(position); }
+    qint64 bytesRead() const { return bytesRead_; }
 
 protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
-        const qint64 got = m_file.read(data, maxSize);
-        m_bytesRead += qMax<qint64>(got, 0);
+        const qint64 got = file_.read(data, maxSize);
+        bytesRead_ += qMax<qint64>(got, 0);
         return got;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    QFile m_file;
-    qint64 m_bytesRead = 0;
+    QFile file_;
+    qint64 bytesRead_ = 0;
 };
 
 using Damage = std::function<void(Drawing &)>;
@@ -340,7 +338,8 @@ Q_DECLARE_METATYPE(Pixels)
 Q_DECLARE_METATYPE(PreviewEntry)
 Q_DECLARE_METATYPE(Damage)
 
-class TestDwgPreview : public QObject {
+class TestDwgPreview : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -365,7 +364,7 @@ private slots:
     void readsOnlyThePreview();
 
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir dir_;
 };
 
 void TestDwgPreview::bitmapPreviews_data()
@@ -400,14 +399,14 @@ void TestDwgPreview::bitmapPreviews_data()
 
     for (const int bitCount : {8, 4}) {
         Bitmap runLength = indexedBitmap(bitCount, false);
-        runLength.compression = bitCount == 8 ? kRle8 : kRle4;
+        runLength.compression = bitCount == 8 ? Rle8 : Rle4;
         QTest::addRow("%d-bit run-length", bitCount) << packedDib(runLength) << indexedPixels(runLength);
     }
 
     // Colour masks follow the 40-byte header.
     Bitmap masked;
     masked.bitCount = 32;
-    masked.compression = kBitfields;
+    masked.compression = Bitfields;
     masked.pixels = cornerColours();
     QTest::newRow("32-bit with colour masks") << packedDib(masked) << cornerColours();
 }
@@ -416,7 +415,7 @@ void TestDwgPreview::bitmapPreviews()
 {
     QFETCH(QByteArray, dib);
     QFETCH(Pixels, expected);
-    comparePixels(decode(buildDrawing({kTitleEntry, {BmpCode, dib}}).bytes), expected);
+    comparePixels(decode(buildDrawing({TitleEntry, {BmpCode, dib}}).bytes), expected);
 }
 
 void TestDwgPreview::thirtyTwoBitFourthByteIsNotAlpha()
@@ -424,18 +423,18 @@ void TestDwgPreview::thirtyTwoBitFourthByteIsNotAlpha()
     Bitmap bitmap;
     bitmap.bitCount = 32;
     bitmap.pixels = cornerColours();
-    const QImage image = decode(buildDrawing({kTitleEntry, {BmpCode, packedDib(bitmap)}}).bytes);
+    const QImage image = decode(buildDrawing({TitleEntry, {BmpCode, packedDib(bitmap)}}).bytes);
     QVERIFY(!image.isNull());
-    for (int x = 0; x < kWidth; ++x)
+    for (int x = 0; x < Width; ++x)
         QCOMPARE(qAlpha(image.pixel(x, 0)), 255);
 }
 
 void TestDwgPreview::pngPreviews_data()
 {
     QTest::addColumn<QImage>("picture");
-    QImage rgb(kWidth, kHeight, QImage::Format_RGB32);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
+    QImage rgb(Width, Height, QImage::Format_RGB32);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
             rgb.setPixel(x, y, cornerColours()[y][x]);
     QTest::newRow("rgb") << rgb;
     QTest::newRow("palette") << rgb.convertToFormat(QImage::Format_Indexed8);
@@ -444,7 +443,7 @@ void TestDwgPreview::pngPreviews_data()
 void TestDwgPreview::pngPreviews()
 {
     QFETCH(QImage, picture);
-    const Drawing drawing = buildDrawing({kTitleEntry, {PngCode, pngOf(picture)}}, "AC1032", 0x1C0);
+    const Drawing drawing = buildDrawing({TitleEntry, {PngCode, pngOf(picture)}}, "AC1032", 0x1C0);
     comparePixels(decode(drawing.bytes), cornerColours());
 }
 
@@ -452,8 +451,8 @@ void TestDwgPreview::everyVersionWithSeeker_data()
 {
     QTest::addColumn<QByteArray>("version");
     QTest::addColumn<bool>("hasPreview");
-    for (const char *version : {"AC1012", "AC1013", "AC1014", "AC1015", "AC1016", "AC1018",
-                                "AC1021", "AC1024", "AC1027", "AC1032"})
+    for (const char *version :
+         {"AC1012", "AC1013", "AC1014", "AC1015", "AC1016", "AC1018", "AC1021", "AC1024", "AC1027", "AC1032"})
         QTest::newRow(version) << QByteArray(version) << true;
     // Older drawings keep something else at the seeker's place.
     for (const char *version : {"AC1009", "AC1006", "AC1.40", "AC1011", "ac1015", "MC0.0"})
@@ -464,7 +463,7 @@ void TestDwgPreview::everyVersionWithSeeker()
 {
     QFETCH(QByteArray, version);
     QFETCH(bool, hasPreview);
-    const Drawing drawing = buildDrawing({kTitleEntry, {BmpCode, plainDib(qRgb(9, 99, 199))}}, version);
+    const Drawing drawing = buildDrawing({TitleEntry, {BmpCode, plainDib(qRgb(9, 99, 199))}}, version);
     QCOMPARE(colourOf(decode(drawing.bytes)), hasPreview ? qRgb(9, 99, 199) : QRgb(0));
 }
 
@@ -476,15 +475,24 @@ void TestDwgPreview::entryChoice_data()
     const QByteArray wmf = QByteArray::fromHex("D7CDC69A") + QByteArray(40, '\1');
     QTest::addColumn<QList<PreviewEntry>>("entries");
     QTest::addColumn<QRgb>("shown"); // 0: no preview
-    QTest::newRow("PNG after BMP") << QList<PreviewEntry>{kTitleEntry, {BmpCode, plainDib(red)}, {PngCode, plainPng(blue)}} << blue;
+    QTest::newRow("PNG after BMP") << QList<PreviewEntry>{TitleEntry,
+                                                          {BmpCode, plainDib(red)},
+                                                          {PngCode, plainPng(blue)}}
+                                   << blue;
     QTest::newRow("PNG before BMP") << QList<PreviewEntry>{{PngCode, plainPng(blue)}, {BmpCode, plainDib(red)}} << blue;
-    QTest::newRow("two BMPs: the first") << QList<PreviewEntry>{kTitleEntry, {BmpCode, plainDib(red)}, {BmpCode, plainDib(green)}} << red;
-    QTest::newRow("broken PNG gives way to BMP") << QList<PreviewEntry>{{PngCode, QByteArray("not a png at all, really not")}, {BmpCode, plainDib(red)}} << red;
-    QTest::newRow("broken first BMP gives way") << QList<PreviewEntry>{{BmpCode, QByteArray(12, '\0')}, {BmpCode, plainDib(green)}} << green;
-    QTest::newRow("WMF and BMP") << QList<PreviewEntry>{kTitleEntry, {WmfCode, wmf}, {BmpCode, plainDib(green)}} << green;
+    QTest::newRow("two BMPs: the first") << QList<PreviewEntry>{TitleEntry,
+                                                                {BmpCode, plainDib(red)},
+                                                                {BmpCode, plainDib(green)}}
+                                         << red;
+    QTest::newRow("broken PNG gives way to BMP")
+        << QList<PreviewEntry>{{PngCode, QByteArray("not a png at all, really not")}, {BmpCode, plainDib(red)}} << red;
+    QTest::newRow("broken first BMP gives way")
+        << QList<PreviewEntry>{{BmpCode, QByteArray(12, '\0')}, {BmpCode, plainDib(green)}} << green;
+    QTest::newRow("WMF and BMP") << QList<PreviewEntry>{TitleEntry, {WmfCode, wmf}, {BmpCode, plainDib(green)}}
+                                 << green;
     QTest::newRow("unknown code skipped") << QList<PreviewEntry>{{9, plainDib(red)}, {BmpCode, plainDib(blue)}} << blue;
-    QTest::newRow("WMF only") << QList<PreviewEntry>{kTitleEntry, {WmfCode, wmf}} << QRgb(0);
-    QTest::newRow("header only") << QList<PreviewEntry>{kTitleEntry} << QRgb(0);
+    QTest::newRow("WMF only") << QList<PreviewEntry>{TitleEntry, {WmfCode, wmf}} << QRgb(0);
+    QTest::newRow("header only") << QList<PreviewEntry>{TitleEntry} << QRgb(0);
     QTest::newRow("no entries") << QList<PreviewEntry>{} << QRgb(0);
     QTest::newRow("BMP under another code") << QList<PreviewEntry>{{HeaderCode, plainDib(red)}} << QRgb(0);
 }
@@ -499,7 +507,7 @@ void TestDwgPreview::entryChoice()
 void TestDwgPreview::entryStartsAreFollowed()
 {
     // Entry data need not follow the table's order; the start addresses say where it is.
-    const QList<PreviewEntry> entries{kTitleEntry, {BmpCode, plainDib(qRgb(1, 2, 3))}};
+    const QList<PreviewEntry> entries{TitleEntry, {BmpCode, plainDib(qRgb(1, 2, 3))}};
     const Drawing drawing = buildDrawing(entries, "AC1018", 0x1C0, DataOrder::Reversed);
     QVERIFY(drawing.entryStart(1) < drawing.entryStart(0));
     QCOMPARE(colourOf(decode(drawing.bytes)), qRgb(1, 2, 3));
@@ -536,18 +544,24 @@ void TestDwgPreview::damagedDrawings_data()
 {
     QTest::addColumn<Damage>("damage");
     QTest::newRow("wrong start sentinel") << Damage([](Drawing &d) { d.bytes[d.blockOffset + 7] = '\0'; });
-    QTest::newRow("seeker 0") << Damage([](Drawing &d) { d.setU32(kSeekerOffset, 0); });
-    QTest::newRow("seeker past the end") << Damage([](Drawing &d) { d.setU32(kSeekerOffset, quint32(d.bytes.size() + 100)); });
-    QTest::newRow("seeker near the end") << Damage([](Drawing &d) { d.setU32(kSeekerOffset, quint32(d.bytes.size() - 10)); });
-    QTest::newRow("seeker at 0xFFFFFFFF") << Damage([](Drawing &d) { d.setU32(kSeekerOffset, 0xFFFFFFFF); });
-    QTest::newRow("overall size past the end") << Damage([](Drawing &d) { d.setU32(d.overallSizeField(), quint32(d.bytes.size())); });
+    QTest::newRow("seeker 0") << Damage([](Drawing &d) { d.setU32(SeekerOffset, 0); });
+    QTest::newRow("seeker past the end") << Damage(
+        [](Drawing &d) { d.setU32(SeekerOffset, quint32(d.bytes.size() + 100)); });
+    QTest::newRow("seeker near the end") << Damage(
+        [](Drawing &d) { d.setU32(SeekerOffset, quint32(d.bytes.size() - 10)); });
+    QTest::newRow("seeker at 0xFFFFFFFF") << Damage([](Drawing &d) { d.setU32(SeekerOffset, 0xFFFFFFFF); });
+    QTest::newRow("overall size past the end")
+        << Damage([](Drawing &d) { d.setU32(d.overallSizeField(), quint32(d.bytes.size())); });
     QTest::newRow("overall size huge") << Damage([](Drawing &d) { d.setU32(d.overallSizeField(), 0xFFFFFFFF); });
     QTest::newRow("255 entries in a short block") << Damage([](Drawing &d) { d.bytes[d.countField()] = char(255); });
     QTest::newRow("BMP size huge") << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), 0x7FFFFFF0); });
-    QTest::newRow("BMP size past the end") << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), quint32(d.bytes.size())); });
+    QTest::newRow("BMP size past the end")
+        << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), quint32(d.bytes.size())); });
     QTest::newRow("BMP size too small for a header") << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), 39); });
-    QTest::newRow("BMP size short of the rows") << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), 40 + 4 * 256 + 8); });
-    QTest::newRow("BMP start past the end") << Damage([](Drawing &d) { d.setU32(d.entryStartField(1), quint32(d.bytes.size() + 1)); });
+    QTest::newRow("BMP size short of the rows")
+        << Damage([](Drawing &d) { d.setU32(d.entrySizeField(1), 40 + 4 * 256 + 8); });
+    QTest::newRow("BMP start past the end")
+        << Damage([](Drawing &d) { d.setU32(d.entryStartField(1), quint32(d.bytes.size() + 1)); });
     QTest::newRow("BMP start 0xFFFFFFFF") << Damage([](Drawing &d) { d.setU32(d.entryStartField(1), 0xFFFFFFFF); });
     QTest::newRow("truncated inside the BMP") << Damage([](Drawing &d) { d.bytes.truncate(d.entryStart(1) + 100); });
     QTest::newRow("truncated inside the table") << Damage([](Drawing &d) { d.bytes.truncate(d.tableOffset + 4); });
@@ -569,7 +583,7 @@ void TestDwgPreview::damagedDrawings_data()
 void TestDwgPreview::damagedDrawings()
 {
     QFETCH(Damage, damage);
-    Drawing drawing = buildDrawing({kTitleEntry, {BmpCode, packedDib(indexedBitmap(8, false))}});
+    Drawing drawing = buildDrawing({TitleEntry, {BmpCode, packedDib(indexedBitmap(8, false))}});
     QVERIFY(!decode(drawing.bytes).isNull());
     damage(drawing);
     QVERIFY(decode(drawing.bytes).isNull());
@@ -579,21 +593,21 @@ void TestDwgPreview::paths_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("hasPreview");
-    QVERIFY(m_dir.isValid());
+    QVERIFY(dir_.isValid());
     const auto write = [this](const QString &name, const QByteArray &bytes) {
-        QFile file(m_dir.filePath(name));
+        QFile file(dir_.filePath(name));
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write %s", qPrintable(file.fileName()));
         return file.fileName();
     };
-    const QByteArray withPreview = buildDrawing({kTitleEntry, {BmpCode, plainDib(qRgb(1, 1, 1))}}).bytes;
+    const QByteArray withPreview = buildDrawing({TitleEntry, {BmpCode, plainDib(qRgb(1, 1, 1))}}).bytes;
     QTest::newRow("drawing") << write("a.dwg", withPreview) << true;
     QTest::newRow("pre-R13 with a valid-looking block")
         << write("old.dwg", buildDrawing({{BmpCode, plainDib(qRgb(1, 1, 1))}}, "AC1009").bytes) << false;
     QTest::newRow("empty file") << write("empty.dwg", QByteArray()) << false;
     QTest::newRow("not a drawing") << write("text.dwg", QByteArray("just some text\n").repeated(20)) << false;
-    QTest::newRow("missing") << m_dir.filePath("missing.dwg") << false;
-    QTest::newRow("folder") << m_dir.path() << false;
+    QTest::newRow("missing") << dir_.filePath("missing.dwg") << false;
+    QTest::newRow("folder") << dir_.path() << false;
     QTest::newRow("single blank") << QStringLiteral(" ") << false;
     QTest::newRow("empty text") << QString() << false;
 }
@@ -607,13 +621,13 @@ void TestDwgPreview::paths()
 
 void TestDwgPreview::windowsSeparatorsInPath()
 {
-    QVERIFY(m_dir.isValid());
-    QVERIFY(QDir(m_dir.path()).mkpath("sub"));
-    QFile file(m_dir.filePath("sub/b.dwg"));
+    QVERIFY(dir_.isValid());
+    QVERIFY(QDir(dir_.path()).mkpath("sub"));
+    QFile file(dir_.filePath("sub/b.dwg"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(buildDrawing({{BmpCode, plainDib(qRgb(4, 5, 6))}}).bytes);
     file.close();
-    QCOMPARE(colourOf(DwgPreview::fromFile(m_dir.path() + "\\sub\\b.dwg")), qRgb(4, 5, 6));
+    QCOMPARE(colourOf(DwgPreview::fromFile(dir_.path() + "\\sub\\b.dwg")), qRgb(4, 5, 6));
 }
 
 void TestDwgPreview::readsOnlyThePreview_data()
@@ -627,8 +641,8 @@ void TestDwgPreview::readsOnlyThePreview_data()
 void TestDwgPreview::readsOnlyThePreview()
 {
     QFETCH(PreviewEntry, entry);
-    const Drawing drawing = buildDrawing({kTitleEntry, entry});
-    QFile file(m_dir.filePath("big.dwg"));
+    const Drawing drawing = buildDrawing({TitleEntry, entry});
+    QFile file(dir_.filePath("big.dwg"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(drawing.bytes), drawing.bytes.size());
     // 10 MB of drawing after the preview.

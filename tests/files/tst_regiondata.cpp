@@ -13,11 +13,10 @@ QByteArray withField(QByteArray bytes, qsizetype offset, quint32 value)
 }
 
 // One band of two rectangles: (1,2)-(4,6) and (10,2)-(15,6).
-const QByteArray kTwoRectBytes = QByteArray::fromHex(
-    "20000000 01000000 02000000 20000000"
-    "01000000 02000000 0f000000 06000000"
-    "01000000 02000000 04000000 06000000"
-    "0a000000 02000000 0f000000 06000000");
+const QByteArray TwoRectBytes = QByteArray::fromHex("20000000 01000000 02000000 20000000"
+                                                    "01000000 02000000 0f000000 06000000"
+                                                    "01000000 02000000 04000000 06000000"
+                                                    "0a000000 02000000 0f000000 06000000");
 
 QRegion twoRectRegion()
 {
@@ -34,8 +33,8 @@ QList<ListedRect> listedRects(const QByteArray &bytes)
     QList<ListedRect> rects;
     for (qsizetype at = 32; at + 16 <= bytes.size(); at += 16) {
         const char *p = bytes.constData() + at;
-        rects.append({qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4),
-                      qFromLittleEndian<qint32>(p + 8), qFromLittleEndian<qint32>(p + 12)});
+        rects.append({qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4), qFromLittleEndian<qint32>(p + 8),
+                      qFromLittleEndian<qint32>(p + 12)});
     }
     return rects;
 }
@@ -59,7 +58,8 @@ QRegion scatteredRects(quint32 seed)
     QRandomGenerator random(seed);
     QRegion region;
     for (int i = 0; i < 40; ++i)
-        region += QRect(random.bounded(-50, 200), random.bounded(-50, 200), random.bounded(1, 40), random.bounded(1, 40));
+        region +=
+            QRect(random.bounded(-50, 200), random.bounded(-50, 200), random.bounded(1, 40), random.bounded(1, 40));
     return region;
 }
 
@@ -85,16 +85,16 @@ void tst_RegionData::writesWindowsLayout_data()
     QTest::addColumn<QRegion>("region");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("one band of two rectangles") << twoRectRegion() << kTwoRectBytes;
-    QTest::newRow("two bands, negative coordinates")
-        << QRegion(-3, -2, 4, 2).united(QRegion(-3, 0, 2, 2))
-        << QByteArray::fromHex("20000000 01000000 02000000 20000000"
-                               "fdffffff feffffff 01000000 02000000"
-                               "fdffffff feffffff 01000000 00000000"
-                               "fdffffff 00000000 ffffffff 02000000");
+    QTest::newRow("one band of two rectangles") << twoRectRegion() << TwoRectBytes;
+    QTest::newRow("two bands, negative coordinates") << QRegion(-3, -2, 4, 2).united(QRegion(-3, 0, 2, 2))
+                                                     << QByteArray::fromHex("20000000 01000000 02000000 20000000"
+                                                                            "fdffffff feffffff 01000000 02000000"
+                                                                            "fdffffff feffffff 01000000 00000000"
+                                                                            "fdffffff 00000000 ffffffff 02000000");
     QTest::newRow("empty region: header only, zero bound")
-        << QRegion() << QByteArray::fromHex("20000000 01000000 00000000 00000000"
-                                            "00000000 00000000 00000000 00000000");
+        << QRegion()
+        << QByteArray::fromHex("20000000 01000000 00000000 00000000"
+                               "00000000 00000000 00000000 00000000");
 }
 
 void tst_RegionData::writesWindowsLayout()
@@ -111,7 +111,8 @@ void tst_RegionData::roundTripKeepsRegionAndBanding_data()
     QTest::newRow("one rectangle") << QRegion(5, 6, 7, 8);
     QTest::newRow("two rectangles") << twoRectRegion();
     QTest::newRow("ellipse") << QRegion(0, 0, 61, 37, QRegion::Ellipse);
-    QTest::newRow("ring") << QRegion(0, 0, 80, 80, QRegion::Ellipse).subtracted(QRegion(20, 20, 40, 40, QRegion::Ellipse));
+    QTest::newRow("ring")
+        << QRegion(0, 0, 80, 80, QRegion::Ellipse).subtracted(QRegion(20, 20, 40, 40, QRegion::Ellipse));
     for (quint32 seed : {1u, 2u, 3u})
         QTest::addRow("scattered rectangles, seed %u", seed) << scatteredRects(seed);
 }
@@ -133,23 +134,23 @@ void tst_RegionData::roundTripKeepsRegionAndBanding()
 void tst_RegionData::rejectsMalformedBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray headerOnly = kTwoRectBytes.left(32);
+    const QByteArray headerOnly = TwoRectBytes.left(32);
 
     QTest::newRow("nothing") << QByteArray();
-    QTest::newRow("header cut short") << kTwoRectBytes.left(31);
-    QTest::newRow("header size 40") << withField(kTwoRectBytes, 0, 40);
-    QTest::newRow("header size 0") << withField(kTwoRectBytes, 0, 0);
-    QTest::newRow("type 2") << withField(kTwoRectBytes, 4, 2);
-    QTest::newRow("count beyond the bytes") << withField(kTwoRectBytes, 8, 3);
-    QTest::newRow("last rectangle cut short") << kTwoRectBytes.chopped(1);
+    QTest::newRow("header cut short") << TwoRectBytes.left(31);
+    QTest::newRow("header size 40") << withField(TwoRectBytes, 0, 40);
+    QTest::newRow("header size 0") << withField(TwoRectBytes, 0, 0);
+    QTest::newRow("type 2") << withField(TwoRectBytes, 4, 2);
+    QTest::newRow("count beyond the bytes") << withField(TwoRectBytes, 8, 3);
+    QTest::newRow("last rectangle cut short") << TwoRectBytes.chopped(1);
     QTest::newRow("count whose byte size wraps 32 bits to 0") << withField(headerOnly, 8, 0x10000000);
-    QTest::newRow("count wrapping to 16 bytes") << withField(kTwoRectBytes.left(48), 8, 0x10000001);
-    QTest::newRow("largest count") << withField(kTwoRectBytes, 8, 0xFFFFFFFF);
-    QTest::newRow("zero-width rectangle") << withField(kTwoRectBytes, 40, 1);
-    QTest::newRow("upside-down rectangle") << withField(kTwoRectBytes, 44, 1);
-    QTest::newRow("left far out of range") << withField(kTwoRectBytes, 32, 0x80000000);
-    QTest::newRow("right far out of range") << withField(kTwoRectBytes, 56, 0x7FFFFFFF);
-    QTest::newRow("bottom just beyond range") << withField(kTwoRectBytes, 44, 1 << 27);
+    QTest::newRow("count wrapping to 16 bytes") << withField(TwoRectBytes.left(48), 8, 0x10000001);
+    QTest::newRow("largest count") << withField(TwoRectBytes, 8, 0xFFFFFFFF);
+    QTest::newRow("zero-width rectangle") << withField(TwoRectBytes, 40, 1);
+    QTest::newRow("upside-down rectangle") << withField(TwoRectBytes, 44, 1);
+    QTest::newRow("left far out of range") << withField(TwoRectBytes, 32, 0x80000000);
+    QTest::newRow("right far out of range") << withField(TwoRectBytes, 56, 0x7FFFFFFF);
+    QTest::newRow("bottom just beyond range") << withField(TwoRectBytes, 44, 1 << 27);
 }
 
 void tst_RegionData::rejectsMalformedBytes()
@@ -163,11 +164,12 @@ void tst_RegionData::readsWhatWindowsAccepts_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QRegion>("expected");
 
-    QTest::newRow("two rectangles") << kTwoRectBytes << twoRectRegion();
-    QTest::newRow("no rectangles: empty region") << kTwoRectBytes.left(32).replace(8, 4, QByteArray(4, '\0')) << QRegion();
-    QTest::newRow("bytes after the rectangles ignored") << kTwoRectBytes + QByteArray("tail") << twoRectRegion();
+    QTest::newRow("two rectangles") << TwoRectBytes << twoRectRegion();
+    QTest::newRow("no rectangles: empty region")
+        << TwoRectBytes.left(32).replace(8, 4, QByteArray(4, '\0')) << QRegion();
+    QTest::newRow("bytes after the rectangles ignored") << TwoRectBytes + QByteArray("tail") << twoRectRegion();
     QTest::newRow("rectangle-bytes field and bound ignored")
-        << withField(withField(withField(kTwoRectBytes, 12, 0), 16, 999), 28, 0) << twoRectRegion();
+        << withField(withField(withField(TwoRectBytes, 12, 0), 16, 999), 28, 0) << twoRectRegion();
     QTest::newRow("overlapping rectangles out of order united")
         << QByteArray::fromHex("20000000 01000000 03000000 30000000"
                                "00000000 00000000 00000000 00000000"
@@ -176,7 +178,7 @@ void tst_RegionData::readsWhatWindowsAccepts_data()
                                "05000000 00000000 0a000000 04000000")
         << QRegion(0, 0, 10, 5).united(QRegion(5, 5, 5, 2));
     QTest::newRow("largest coordinates in range")
-        << withField(withField(kTwoRectBytes.left(48).replace(8, 1, "\x01"), 40, 0x07FFFFFF), 32, 0xF8000001)
+        << withField(withField(TwoRectBytes.left(48).replace(8, 1, "\x01"), 40, 0x07FFFFFF), 32, 0xF8000001)
         << QRegion(QRect(QPoint(-0x07FFFFFF, 2), QPoint(0x07FFFFFE, 5)));
 }
 

@@ -117,9 +117,13 @@ private slots:
         const qint32 denied = LaunchApp::ErrAccessDenied;
         QTest::newRow("script with the run bit") << writeFile(file("run.sh"), "#!/bin/sh\ntouch x\n", true) << denied;
         QTest::newRow("script without #! with the run bit") << writeFile(file("bare.sh"), "touch x\n", true) << denied;
-        QTest::newRow("program named as a drawing")
-            << writeFile(file("trojan.dwg"), QByteArray("\x7f" "ELF\x02\x01\x01", 7) + QByteArray(64, '\0'), true)
-            << denied;
+        QTest::newRow("program named as a drawing") << writeFile(file("trojan.dwg"),
+                                                                 QByteArray("\x7f"
+                                                                            "ELF\x02\x01\x01",
+                                                                            7)
+                                                                     + QByteArray(64, '\0'),
+                                                                 true)
+                                                    << denied;
         QTest::newRow("desktop entry") << writeFile(file("open.desktop"), "[Desktop Entry]\nExec=touch x\n") << denied;
         QTest::newRow("desktop entry, upper case")
             << writeFile(file("OPEN2.DESKTOP"), "[Desktop Entry]\nExec=touch x\n") << denied;

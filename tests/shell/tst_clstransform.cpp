@@ -21,20 +21,20 @@
 
 namespace {
 
-constexpr QRgb kKey = qRgb(255, 0, 255);
-constexpr QRgb kOpaque = qRgb(40, 90, 160);
-const QString kWrongTargetDescription = QStringLiteral(
-    "Must pass in the name of a Form, PictureBox, CommandButton, CheckBox or OptionButton.  "
-    "TransForm ShapeMe method failed.");
-const QString kLoadSource = QStringLiteral("tst_clstransform.cDIBSectionRegion");
+constexpr QRgb Key = qRgb(255, 0, 255);
+constexpr QRgb Opaque = qRgb(40, 90, 160);
+const QString WrongTargetDescription =
+    QStringLiteral("Must pass in the name of a Form, PictureBox, CommandButton, CheckBox or OptionButton.  "
+                   "TransForm ShapeMe method failed.");
+const QString LoadSource = QStringLiteral("tst_clstransform.cDIBSectionRegion");
 
 QImage pictureWithKeyAreas(QSize size, const QList<QRect> &keyAreas)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(kOpaque);
+    image.fill(Opaque);
     QPainter painter(&image);
     for (const QRect &area : keyAreas)
-        painter.fillRect(area, QColor::fromRgb(kKey));
+        painter.fillRect(area, QColor::fromRgb(Key));
     return image;
 }
 
@@ -73,7 +73,7 @@ QRegion nonKeyPixels(const QImage &image, const QRect &area)
     QRegion region(area);
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) == (kKey & 0xFFFFFF))
+            if ((image.pixel(x, y) & 0xFFFFFF) == (Key & 0xFFFFFF))
                 region -= QRect(x, y, 1, 1);
     return region;
 }
@@ -108,7 +108,7 @@ QByteArray readFile(const QString &path)
 class DragStrip : public QWidget
 {
 public:
-    DragStrip(clsTransForm &transform, QWidget *parent) : QWidget(parent), transform(transform) {}
+    DragStrip(clsTransForm &transform, QWidget *parent) : QWidget(parent), transform(transform) { }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override
@@ -176,11 +176,14 @@ void tst_clsTransForm::cutsKeyPixelsAway_data()
         {"no key pixel: whole rectangle", {}, whole},
         {"all key: empty", {whole}, QRegion()},
         {"one key pixel", {QRect(2, 1, 1, 1)}, QRegion(whole).subtracted(QRect(2, 1, 1, 1))},
-        {"run reaching the row's last pixel", {QRect(3, 2, 3, 1)},
+        {"run reaching the row's last pixel",
+         {QRect(3, 2, 3, 1)},
          QRegion(0, 0, 6, 2).united(QRect(0, 2, 3, 1)).united(QRect(0, 3, 6, 1))},
-        {"two runs split by one opaque pixel", {QRect(1, 0, 2, 1), QRect(4, 0, 2, 1)},
+        {"two runs split by one opaque pixel",
+         {QRect(1, 0, 2, 1), QRect(4, 0, 2, 1)},
          QRegion(0, 0, 1, 1).united(QRect(3, 0, 1, 1)).united(QRect(0, 1, 6, 3))},
-        {"run at a row's end, run at the next row's start", {QRect(4, 0, 2, 1), QRect(0, 1, 2, 1)},
+        {"run at a row's end, run at the next row's start",
+         {QRect(4, 0, 2, 1), QRect(0, 1, 2, 1)},
          QRegion(0, 0, 4, 1).united(QRect(2, 1, 4, 1)).united(QRect(0, 2, 6, 2))},
         {"last row and last column", {QRect(5, 0, 1, 4), QRect(0, 3, 6, 1)}, QRegion(0, 0, 5, 3)},
     };
@@ -198,7 +201,7 @@ void tst_clsTransForm::cutsKeyPixelsAway()
 
     const Target target = targetShowing(path, pictureWithKeyAreas(QSize(6, 4), keyAreas));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, false, QString());
+    transform.ShapeMe(target.widget, Key, false, QString());
 
     QCOMPARE(transform.TargetObject.data(), target.widget);
     QCOMPARE(transform.TargetWidth, 6);
@@ -236,7 +239,7 @@ void tst_clsTransForm::matchesPixelByPixelDefinition()
 
     const Target target = targetShowing(path, picture);
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, false, QString());
+    transform.ShapeMe(target.widget, Key, false, QString());
     QCOMPARE(transform.RegionHandle, nonKeyPixels(picture, picture.rect()));
 }
 
@@ -266,14 +269,15 @@ void tst_clsTransForm::buttonsLoseTheirFrame()
     button->setGeometry(5, 5, 60, 24);
 
     clsTransForm transform;
-    transform.ShapeMe(button, kKey, false, QString());
+    transform.ShapeMe(button, Key, false, QString());
 
     QCOMPARE(button->text(), QString());
-    QCOMPARE(button->palette().color(button->backgroundRole()).rgb(), kKey);
+    QCOMPARE(button->palette().color(button->backgroundRole()).rgb(), Key);
     const QRect base(2, 2, 56, 20);
     const QImage face = renderingOf(button);
     const QRegion frame = QRegion(button->rect()).subtracted(base);
-    QVERIFY2(!nonKeyPixels(face, button->rect()).intersected(frame).isEmpty(), "the frame shows something besides the key");
+    QVERIFY2(!nonKeyPixels(face, button->rect()).intersected(frame).isEmpty(),
+             "the frame shows something besides the key");
     QVERIFY(!transform.RegionHandle.intersects(frame));
     QVERIFY(!transform.RegionHandle.isEmpty());
     QCOMPARE(transform.RegionHandle, nonKeyPixels(face, base));
@@ -285,7 +289,7 @@ void tst_clsTransForm::topLevelButtonIsShapedAsForm()
     QPushButton button(QStringLiteral("Caption"));
     button.resize(60, 24);
     clsTransForm transform;
-    transform.ShapeMe(&button, kKey, false, QString());
+    transform.ShapeMe(&button, Key, false, QString());
     QCOMPARE(button.text(), QStringLiteral("Caption"));
     QCOMPARE(transform.RegionHandle, QRegion(0, 0, 60, 24));
 }
@@ -317,13 +321,13 @@ void tst_clsTransForm::refusesOtherWidgetsUntouched()
 
     clsTransForm transform;
     try {
-        transform.ShapeMe(widget, kKey, false, QString());
+        transform.ShapeMe(widget, Key, false, QString());
         QFAIL("no error raised");
     } catch (const TransFormError &error) {
         QCOMPARE(error.Number, qint32(0x800409D0));
         QCOMPARE(error.Number, -2147218992);
         QCOMPARE(error.Source, QStringLiteral("TransForm"));
-        QCOMPARE(error.Description, kWrongTargetDescription);
+        QCOMPARE(error.Description, WrongTargetDescription);
     }
     QCOMPARE(widget->property("text"), text);
     QCOMPARE(widget->palette(), palette);
@@ -334,7 +338,7 @@ void tst_clsTransForm::refusesNoTarget()
 {
     clsTransForm transform;
     try {
-        transform.ShapeMe(nullptr, kKey, false, QString());
+        transform.ShapeMe(nullptr, Key, false, QString());
         QFAIL("no error raised");
     } catch (const TransFormError &error) {
         QCOMPARE(error.Number, qint32(0x800409D0));
@@ -358,7 +362,7 @@ void tst_clsTransForm::emptyFileNameTouchesNoFile()
 
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(6, 4), {QRect(0, 0, 2, 2)}));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, loadFromFile, QString());
+    transform.ShapeMe(target.widget, Key, loadFromFile, QString());
     QDir::setCurrent(oldCurrent);
 
     QCOMPARE(transform.RegionHandle, QRegion(0, 0, 6, 4).subtracted(QRect(0, 0, 2, 2)));
@@ -371,9 +375,10 @@ void tst_clsTransForm::savedRegionLoadsWithoutReadingPixels()
     const QString path = dir.filePath(QStringLiteral("Morvo.dat"));
     const QRegion shape = QRegion(0, 0, 30, 20).subtracted(QRect(0, 0, 4, 3)).subtracted(QRect(10, 8, 5, 1));
 
-    const Target saved = targetShowing(Path::Form, pictureWithKeyAreas(QSize(30, 20), {QRect(0, 0, 4, 3), QRect(10, 8, 5, 1)}));
+    const Target saved =
+        targetShowing(Path::Form, pictureWithKeyAreas(QSize(30, 20), {QRect(0, 0, 4, 3), QRect(10, 8, 5, 1)}));
     clsTransForm saving;
-    saving.ShapeMe(saved.widget, kKey, false, path);
+    saving.ShapeMe(saved.widget, Key, false, path);
     QCOMPARE(saving.RegionHandle, shape);
     QCOMPARE(saved.widget->mask(), shape);
     QCOMPARE(readFile(path), RegionData::toRgnData(shape));
@@ -381,7 +386,7 @@ void tst_clsTransForm::savedRegionLoadsWithoutReadingPixels()
     // No key pixel in this picture: reading it would give the whole rectangle.
     const Target loaded = targetShowing(Path::Form, pictureWithKeyAreas(QSize(30, 20), {}));
     clsTransForm loading;
-    loading.ShapeMe(loaded.widget, kKey, true, path);
+    loading.ShapeMe(loaded.widget, Key, true, path);
     QCOMPARE(loading.RegionHandle, shape);
     QCOMPARE(loaded.widget->mask(), shape);
 }
@@ -394,7 +399,7 @@ void tst_clsTransForm::saveReplacesLongerFile()
 
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(8, 8), {QRect(0, 0, 1, 1)}));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, false, path);
+    transform.ShapeMe(target.widget, Key, false, path);
     QCOMPARE(readFile(path), RegionData::toRgnData(QRegion(0, 0, 8, 8).subtracted(QRect(0, 0, 1, 1))));
 }
 
@@ -416,7 +421,7 @@ void tst_clsTransForm::saveFailureLeavesWindowUnshaped()
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(8, 8), {QRect(0, 0, 1, 1)}));
     clsTransForm transform;
     try {
-        transform.ShapeMe(target.widget, kKey, false, dir.filePath(name));
+        transform.ShapeMe(target.widget, Key, false, dir.filePath(name));
         QFAIL("no error raised");
     } catch (const TransFormError &error) {
         QCOMPARE(error.Source, QStringLiteral("TransForm"));
@@ -447,13 +452,13 @@ void tst_clsTransForm::loadFailureKeepsOldShape()
 
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(8, 8), {QRect(0, 0, 1, 1)}));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, false, QString());
+    transform.ShapeMe(target.widget, Key, false, QString());
     const QRegion oldShape = target.widget->mask();
     try {
-        transform.ShapeMe(target.widget, kKey, true, dir.filePath(name));
+        transform.ShapeMe(target.widget, Key, true, dir.filePath(name));
         QFAIL("no error raised");
     } catch (const TransFormError &error) {
-        QCOMPARE(error.Source, kLoadSource);
+        QCOMPARE(error.Source, LoadSource);
         QCOMPARE(error.Number, number);
         if (description.isEmpty())
             QVERIFY(!error.Description.isEmpty());
@@ -471,10 +476,10 @@ void tst_clsTransForm::invalidRegionBytesUnshapeWindow()
 
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(8, 8), {QRect(0, 0, 1, 1)}));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, false, QString());
+    transform.ShapeMe(target.widget, Key, false, QString());
     QVERIFY(!target.widget->mask().isEmpty());
 
-    transform.ShapeMe(target.widget, kKey, true, path);
+    transform.ShapeMe(target.widget, Key, true, path);
     QCOMPARE(target.widget->mask(), QRegion());
     QVERIFY(transform.RegionHandle.isEmpty());
 }
@@ -487,7 +492,7 @@ void tst_clsTransForm::emptyRegionFileHidesWindow()
 
     const Target target = targetShowing(Path::Form, pictureWithKeyAreas(QSize(8, 8), {}));
     clsTransForm transform;
-    transform.ShapeMe(target.widget, kKey, true, path);
+    transform.ShapeMe(target.widget, Key, true, path);
     QVERIFY(transform.RegionHandle.isEmpty());
     QVERIFY(showsNothing(target.widget));
 }
@@ -496,13 +501,13 @@ void tst_clsTransForm::emptyRegionFileHidesWindow()
 void tst_clsTransForm::skinSizedFormShapesQuickly()
 {
     QImage skin(620, 409, QImage::Format_RGB32);
-    skin.fill(kKey);
+    skin.fill(Key);
     QPainter painter(&skin);
-    painter.setBrush(QColor::fromRgb(kOpaque));
+    painter.setBrush(QColor::fromRgb(Opaque));
     painter.setPen(Qt::NoPen);
     painter.drawRoundedRect(QRect(0, 0, 620, 409).adjusted(5, 5, -5, -5), 40, 40);
     for (int x = 60; x < 560; x += 50)
-        painter.fillRect(QRect(x, 200, 20, 8), QColor::fromRgb(kKey));
+        painter.fillRect(QRect(x, 200, 20, 8), QColor::fromRgb(Key));
     painter.end();
 
     const Target target = targetShowing(Path::Form, skin);
@@ -511,7 +516,7 @@ void tst_clsTransForm::skinSizedFormShapesQuickly()
     for (int attempt = 0; attempt < 3; ++attempt) {
         QElapsedTimer timer;
         timer.start();
-        transform.ShapeMe(target.widget, kKey, false, QString());
+        transform.ShapeMe(target.widget, Key, false, QString());
         fastest = qMin(fastest, timer.nsecsElapsed());
     }
     qInfo("620 x 409 form shaped in %.2f ms (fastest of 3), %d rectangles", fastest / 1e6,

@@ -2,11 +2,11 @@
 #include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
-#include "widgets/Forms.h"
-#include "widgets/ImageControl.h"
 #include "shell/Artwork.h"
 #include "shell/FrmFakeMin.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
+#include "widgets/ImageControl.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,8 +19,10 @@ class TestFakeMin : public ProgramTestCase
 {
     Q_OBJECT
 
-
-    Form1 *start() { return startProgram({record("1001", "First"), record("1002", "Second"), record("1003", "Third")}); }
+    Form1 *start()
+    {
+        return startProgram({record("1001", "First"), record("1002", "Second"), record("1003", "Third")});
+    }
     static void minimize(Form1 *w) { QTest::mouseClick(w->ImgMIn, Qt::LeftButton, {}, QPoint(12, 12)); }
     static FrmFakeMin *placeholder() { return Forms::Loaded<FrmFakeMin>(); }
     // What the window system does when the user restores the task-bar entry.

@@ -2,8 +2,8 @@
 #include "ProgramTestCase.h"
 
 #include "forms/record/Form1.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,7 +69,6 @@ QList<int> series(int from, int to, int step)
 class TestPanel : public ProgramTestCase
 {
     Q_OBJECT
-
 
     Form1 *start() { return startProgram({record("1001"), record("1002")}); }
     // The focus goes elsewhere first, so that the toggle must bring it back.

@@ -1,10 +1,10 @@
 #include "ProgramTestCase.h"
 
 #include "catalogue/DataEnvironment1.h"
-#include "forms/record/Form1.h"
-#include "widgets/Forms.h"
 #include "desktop/SingleInstance.h"
+#include "forms/record/Form1.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -16,7 +16,6 @@ using namespace TestSupport;
 class TestStartUp : public ProgramTestCase
 {
     Q_OBJECT
-
 
     QString ownCatalogue() const { return sandbox->programFolder() + "/morvo.res"; }
     void touchStaleDataFile() const

@@ -10,8 +10,13 @@ namespace TestSupport {
 
 Record record(const QString &jobNumber, const QString &name, const QString &fileLocation)
 {
-    return {jobNumber, name, QStringLiteral("Description of ") + name, QStringLiteral("Client"),
-            QStringLiteral("County"), QStringLiteral("01/02/2025"), QStringLiteral("Manager"),
+    return {jobNumber,
+            name,
+            QStringLiteral("Description of ") + name,
+            QStringLiteral("Client"),
+            QStringLiteral("County"),
+            QStringLiteral("01/02/2025"),
+            QStringLiteral("Manager"),
             fileLocation.isNull() ? QVariant() : QVariant(fileLocation)};
 }
 

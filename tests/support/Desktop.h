@@ -50,11 +50,11 @@ private:
 }
 
 // Skips when a desktop feature is missing, or fails when the run requires it.
-#define REQUIRE_DESKTOP(feature, present)                                                     \
-    do {                                                                                      \
-        if (!(present)) {                                                                     \
-            if (Desktop::required(feature))                                                   \
-                QFAIL("required desktop feature missing: " feature);                          \
-            QSKIP("desktop feature missing: " feature);                                       \
-        }                                                                                     \
+#define REQUIRE_DESKTOP(feature, present)                                                                              \
+    do {                                                                                                               \
+        if (!(present)) {                                                                                              \
+            if (Desktop::required(feature))                                                                            \
+                QFAIL("required desktop feature missing: " feature);                                                   \
+            QSKIP("desktop feature missing: " feature);                                                                \
+        }                                                                                                              \
     } while (false)

@@ -3,8 +3,8 @@
 #include "TestSupport.h"
 
 #include "forms/record/Form1.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QObject>
 #include <QTest>

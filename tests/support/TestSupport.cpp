@@ -2,20 +2,20 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
-#include "forms/record/Form1.h"
+#include "catalogue/SqlStatement.h"
 #include "desktop/AppPaths.h"
-#include "widgets/Forms.h"
 #include "desktop/Launcher.h"
 #include "desktop/Settings.h"
-#include "catalogue/SqlStatement.h"
+#include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
+#include "widgets/Forms.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QWidget>
-#include <QApplication>
 #include <QtTest>
 
 namespace TestSupport {
@@ -49,12 +49,15 @@ QString Sandbox::path(const QString &name) const
 
 QString Sandbox::setting() const
 {
-    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(ProgramFacts::DbsLocationKey));
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
+                      QString::fromLatin1(ProgramFacts::SettingsSection),
+                      QString::fromLatin1(ProgramFacts::DbsLocationKey));
 }
 
 void Sandbox::setSetting(const QString &value) const
 {
-    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(ProgramFacts::DbsLocationKey), value);
+    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                QString::fromLatin1(ProgramFacts::DbsLocationKey), value);
 }
 
 bool Sandbox::hasSetting() const

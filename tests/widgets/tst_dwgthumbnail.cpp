@@ -68,11 +68,12 @@ QImage noisy(int side)
     return image;
 }
 
-const QRgb kRed = qRgb(255, 0, 0);
+const QRgb Red = qRgb(255, 0, 0);
 
 } // namespace
 
-class TestDwgThumbnail : public QObject {
+class TestDwgThumbnail : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -95,13 +96,13 @@ private:
     QString writeDrawing(const QString &name, const QImage &picture);
     bool refreshAndWait(DwgThumbnail &thumbnail, const QString &fileName);
 
-    QTemporaryDir m_dir;
-    QString m_red;
+    QTemporaryDir dir_;
+    QString red_;
 };
 
 QString TestDwgThumbnail::writeDrawing(const QString &name, const QImage &picture)
 {
-    QFile file(m_dir.filePath(name));
+    QFile file(dir_.filePath(name));
     const QByteArray bytes = drawingWithPng(picture);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(file.fileName()));
@@ -118,8 +119,8 @@ bool TestDwgThumbnail::refreshAndWait(DwgThumbnail &thumbnail, const QString &fi
 
 void TestDwgThumbnail::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_red = writeDrawing("red.dwg", filled(40, 20, kRed));
+    QVERIFY(dir_.isValid());
+    red_ = writeDrawing("red.dwg", filled(40, 20, Red));
 }
 
 void TestDwgThumbnail::fileNameReadsBack_data()
@@ -147,17 +148,17 @@ void TestDwgThumbnail::refreshShowsPreview()
 {
     DwgThumbnail thumbnail;
     QVERIFY(!thumbnail.hasPreview());
-    QVERIFY(refreshAndWait(thumbnail, m_red));
+    QVERIFY(refreshAndWait(thumbnail, red_));
     QVERIFY(thumbnail.hasPreview());
     QCOMPARE(thumbnail.previewImage().size(), QSize(40, 20));
-    QCOMPARE(thumbnail.previewImage().pixel(0, 0), kRed);
+    QCOMPARE(thumbnail.previewImage().pixel(0, 0), Red);
 }
 
 void TestDwgThumbnail::refreshWithoutDrawingClearsPreview_data()
 {
     QTest::addColumn<QString>("fileName");
-    QTest::newRow("missing") << m_dir.filePath("missing.dwg");
-    QTest::newRow("folder") << m_dir.path();
+    QTest::newRow("missing") << dir_.filePath("missing.dwg");
+    QTest::newRow("folder") << dir_.path();
     QTest::newRow("single blank") << QStringLiteral(" ");
 }
 
@@ -165,7 +166,7 @@ void TestDwgThumbnail::refreshWithoutDrawingClearsPreview()
 {
     QFETCH(QString, fileName);
     DwgThumbnail thumbnail;
-    QVERIFY(refreshAndWait(thumbnail, m_red));
+    QVERIFY(refreshAndWait(thumbnail, red_));
     QVERIFY(thumbnail.hasPreview());
     QVERIFY(refreshAndWait(thumbnail, fileName));
     QVERIFY(!thumbnail.hasPreview());
@@ -189,9 +190,9 @@ void TestDwgThumbnail::latestRequestWins()
 
     DwgThumbnail thumbnail;
     QSignalSpy ready(&thumbnail, &DwgThumbnail::previewReady);
-    thumbnail.setDwgFileName(slowFirst ? slow : m_red);
+    thumbnail.setDwgFileName(slowFirst ? slow : red_);
     thumbnail.Refresh();
-    thumbnail.setDwgFileName(slowFirst ? m_red : slow);
+    thumbnail.setDwgFileName(slowFirst ? red_ : slow);
     thumbnail.Refresh();
 
     QVERIFY(ready.wait(10000));
@@ -206,7 +207,7 @@ void TestDwgThumbnail::refreshedOnEveryCall()
     DwgThumbnail thumbnail;
     QSignalSpy refreshed(&thumbnail, &DwgThumbnail::refreshed);
     QSignalSpy ready(&thumbnail, &DwgThumbnail::previewReady);
-    thumbnail.setDwgFileName(m_red);
+    thumbnail.setDwgFileName(red_);
     for (int call = 0; call < 3; ++call)
         thumbnail.Refresh();
     QCOMPARE(refreshed.count(), 3);
@@ -231,9 +232,9 @@ void TestDwgThumbnail::refreshDoesNotWaitForLoading()
     thumbnail.Refresh();
     const qint64 refreshNs = timer.nsecsElapsed();
     // Loading in the call would take at least as long as decoding; a busy machine blurs the rest.
-    QVERIFY2(refreshNs < decodeNs / 2, qPrintable(QStringLiteral("Refresh took %1 us, decoding %2 us")
-                                                       .arg(refreshNs / 1000)
-                                                       .arg(decodeNs / 1000)));
+    QVERIFY2(
+        refreshNs < decodeNs / 2,
+        qPrintable(QStringLiteral("Refresh took %1 us, decoding %2 us").arg(refreshNs / 1000).arg(decodeNs / 1000)));
     QCOMPARE(ready.count(), 0);
     QVERIFY(ready.wait(5000));
     QVERIFY(thumbnail.hasPreview());
@@ -256,21 +257,21 @@ void TestDwgThumbnail::paintsPreviewScaledAndCentred()
 {
     DwgThumbnail thumbnail;
     thumbnail.resize(200, 100);
-    QVERIFY(refreshAndWait(thumbnail, writeDrawing("square.dwg", filled(10, 10, kRed))));
+    QVERIFY(refreshAndWait(thumbnail, writeDrawing("square.dwg", filled(10, 10, Red))));
     const QImage shown = thumbnail.grab().toImage();
     // A square in a 2:1 widget: a 100 x 100 square in the middle, background beside it.
-    QCOMPARE(shown.pixel(100, 50), kRed);
-    QCOMPARE(shown.pixel(52, 2), kRed);
-    QCOMPARE(shown.pixel(147, 97), kRed);
-    QVERIFY(shown.pixel(40, 50) != kRed);
-    QVERIFY(shown.pixel(160, 50) != kRed);
+    QCOMPARE(shown.pixel(100, 50), Red);
+    QCOMPARE(shown.pixel(52, 2), Red);
+    QCOMPARE(shown.pixel(147, 97), Red);
+    QVERIFY(shown.pixel(40, 50) != Red);
+    QVERIFY(shown.pixel(160, 50) != Red);
 }
 
 void TestDwgThumbnail::paintsNoPreviewPicture()
 {
     DwgThumbnail thumbnail;
     thumbnail.resize(170, 160);
-    QVERIFY(refreshAndWait(thumbnail, m_dir.filePath("missing.dwg")));
+    QVERIFY(refreshAndWait(thumbnail, dir_.filePath("missing.dwg")));
     const QImage shown = thumbnail.grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRgb background = thumbnail.palette().color(QPalette::Base).rgb();
     const QRgb ink = thumbnail.palette().color(QPalette::Mid).rgb();
@@ -286,12 +287,12 @@ void TestDwgThumbnail::paintsNoPreviewPicture()
 void TestDwgThumbnail::destroyedWhileLoading()
 {
     auto *gone = new DwgThumbnail;
-    gone->setDwgFileName(m_red);
+    gone->setDwgFileName(red_);
     gone->Refresh();
     delete gone;
     // The late result of the deleted widget must find nothing to touch.
     DwgThumbnail next;
-    QVERIFY(refreshAndWait(next, m_red));
+    QVERIFY(refreshAndWait(next, red_));
     QVERIFY(next.hasPreview());
 }
 

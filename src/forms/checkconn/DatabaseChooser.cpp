@@ -3,9 +3,9 @@
 #include "forms/tray/FrmMenu.h"
 
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/FileDialog.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
-#include "desktop/FileDialog.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
 #include "forms/checkconn/FrmCheckConn.h"
 
 #include "catalogue/DataEnvironment1.h"
-#include "forms/checkconn/FrmCheckConnLayout.h"
-#include "forms/record/Form1.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "forms/checkconn/FrmCheckConnLayout.h"
+#include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
 
 #include <QLabel>
@@ -23,7 +23,8 @@ bool chosenCatalogueHoldsARecord()
 
 void storeDatabaseLocation(const QString &path)
 {
-    const QString app = QString::fromLatin1(ProgramFacts::SettingsApp), section = QString::fromLatin1(ProgramFacts::SettingsSection),
+    const QString app = QString::fromLatin1(ProgramFacts::SettingsApp),
+                  section = QString::fromLatin1(ProgramFacts::SettingsSection),
                   key = QString::fromLatin1(ProgramFacts::DbsLocationKey);
     DeleteSetting(app, section, key);
     SaveSetting(app, section, key, path);

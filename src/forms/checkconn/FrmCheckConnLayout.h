@@ -13,12 +13,12 @@ inline constexpr int TimerIntervalMs = 100;
 // The tick on which the check runs, about 400 ms after the window loaded.
 inline constexpr qint16 CheckTick = 4;
 
-inline constexpr std::array<ControlSpec, 2> Labels{{
+inline constexpr std::array<ControlRow, 2> Labels{{
     {"Label1", ControlKind::Label, "Checking Database Connection...", 180, 120, 2475, 195, -1, nullptr},
     {"LblShowOff", ControlKind::Label, "", 2700, 120, 615, 195, -1, nullptr},
 }};
 // Holds the path under test; never shown.
-inline constexpr std::array<ControlSpec, 1> PathBox{{
+inline constexpr std::array<ControlRow, 1> PathBox{{
     {"Text1", ControlKind::TextBox, "", 0, -60, 975, 285, -1, nullptr},
 }};
 

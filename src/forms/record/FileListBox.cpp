@@ -10,24 +10,12 @@
 #include <QStringListModel>
 #include <QUrl>
 
-namespace {
-FileDragSeam::Handler &dragHandler()
-{
-    static FileDragSeam::Handler current;
-    return current;
-}
-}
-
-void FileDragSeam::setHandler(Handler handler)
-{
-    dragHandler() = std::move(handler);
-}
-
 FileListBox::FileListBox(const QString &pattern, QWidget *parent)
-    : QListView(parent), pattern_(pattern), model_(new QStringListModel(this)),
-      lister_(new FolderLister([patterns = QStringList{pattern}](const QString &folder) {
-          return listFolder(folder, patterns);
-      }, this))
+    : QListView(parent),
+      pattern_(pattern),
+      model_(new QStringListModel(this)),
+      lister_(new FolderLister(
+          [patterns = QStringList{pattern}](const QString &folder) { return listFolder(folder, patterns); }, this))
 {
     setModel(model_);
     // Equal rows let the view lay out a folder of many thousand drawings at once.
@@ -97,8 +85,8 @@ void FileListBox::mouseMoveEvent(QMouseEvent *event)
     }
     // Held buttons never sweep the selection: the left button alone drags, the
     // distance keeps a slightly moving click a click.
-    const bool draggedFarEnough = (event->position().toPoint() - pressPosition_).manhattanLength()
-                                  >= QApplication::startDragDistance();
+    const bool draggedFarEnough =
+        (event->position().toPoint() - pressPosition_).manhattanLength() >= QApplication::startDragDistance();
     if (event->buttons() == Qt::LeftButton && leftPressed_ && draggedFarEnough) {
         leftPressed_ = false;
         startFileDrag();
@@ -144,8 +132,8 @@ void FileListBox::startFileDrag()
     drag->setMimeData(data);
     // Copy only: a drop must never move the drawing away from its folder.
     constexpr Qt::DropActions offered = Qt::CopyAction;
-    if (dragHandler()) {
-        dragHandler()(*drag, offered);
+    if (const auto &handler = FileDragSeam::handler()) {
+        handler(*drag, offered);
         drag->deleteLater();
         return;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "program/Seam.h"
+
 #include <QListView>
 #include <QPoint>
 #include <QString>
@@ -65,7 +67,4 @@ private:
 
 // Tests see the drag and the actions it offers instead of running it (a drag
 // needs a real desktop).
-namespace FileDragSeam {
-using Handler = std::function<void(const QDrag &, Qt::DropActions)>;
-void setHandler(Handler handler);
-}
+using FileDragSeam = Seam<struct FileDragTag, void(const QDrag &, Qt::DropActions)>;

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/MsgBox.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
@@ -9,7 +10,6 @@
 #include "forms/tray/FrmMenu.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
-#include "desktop/MsgBox.h"
 #include "widgets/TextBinder.h"
 
 #include <QFocusEvent>
@@ -70,9 +70,9 @@ void Form1::buildControls()
 void Form1::connectHandlers()
 {
     const std::pair<const char *, void (Form1::*)()> clicks[] = {
-        {"Command3", &Form1::Command3_Click}, {"Command4", &Form1::Command4_Click},
-        {"Command5", &Form1::Command5_Click}, {"Command6", &Form1::Command6_Click},
-        {"Command7", &Form1::Command7_Click}, {"CmdAdd", &Form1::CmdAdd_Click},
+        {"Command3", &Form1::Command3_Click},   {"Command4", &Form1::Command4_Click},
+        {"Command5", &Form1::Command5_Click},   {"Command6", &Form1::Command6_Click},
+        {"Command7", &Form1::Command7_Click},   {"CmdAdd", &Form1::CmdAdd_Click},
         {"CmdDelete", &Form1::CmdDelete_Click}, {"CmdUpdate", &Form1::CmdUpdate_Click},
     };
     for (const auto &[name, handler] : clicks)
@@ -82,12 +82,13 @@ void Form1::connectHandlers()
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     // Focus leaving the whole window (another program, a menu) is no focus loss of the box.
-    const auto reason = event->type() == QEvent::FocusOut ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
+    const auto reason =
+        event->type() == QEvent::FocusOut ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
     if (event->type() == QEvent::FocusOut && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
         const std::pair<QObject *, void (Form1::*)()> lostFocus[] = {
-            {TxtNumber, &Form1::TxtNumber_LostFocus}, {TxtClient, &Form1::TxtClient_LostFocus},
-            {txtDate, &Form1::txtDate_LostFocus}, {TxtName, &Form1::TxtName_LostFocus},
-            {TxtDesc, &Form1::TxtDesc_LostFocus}, {TxtCounty, &Form1::TxtCounty_LostFocus},
+            {TxtNumber, &Form1::TxtNumber_LostFocus},   {TxtClient, &Form1::TxtClient_LostFocus},
+            {txtDate, &Form1::txtDate_LostFocus},       {TxtName, &Form1::TxtName_LostFocus},
+            {TxtDesc, &Form1::TxtDesc_LostFocus},       {TxtCounty, &Form1::TxtCounty_LostFocus},
             {TxtFileNum, &Form1::TxtFileNum_LostFocus}, {txtFileLoc, &Form1::txtFileLoc_LostFocus},
         };
         for (const auto &[box, handler] : lostFocus) {

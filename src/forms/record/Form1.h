@@ -104,9 +104,9 @@ private:
 
     // Each part of the window builds its own controls.
     void buildDrawingPanel(); // Form1Drawing.cpp
-    void buildLockImages();   // Form1Lock.cpp
-    void buildShell();        // Form1Shell.cpp
-    void TogglePanel();       // Form1Shell.cpp
+    void buildLockImages(); // Form1Lock.cpp
+    void buildShell(); // Form1Shell.cpp
+    void TogglePanel(); // Form1Shell.cpp
     void shapeFromRegionFile(); // Form1Shell.cpp
 
     TextBinder *binder_ = nullptr;

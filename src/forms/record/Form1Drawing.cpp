@@ -2,15 +2,15 @@
 // preview of one drawing, opening them, and choosing a drawing file.
 #include "forms/record/Form1.h"
 
+#include "desktop/AppPaths.h"
+#include "desktop/FileDialog.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SearchInProgress.h"
 #include "modules/LaunchApp.h"
-#include "desktop/AppPaths.h"
-#include "widgets/DwgThumbnail.h"
-#include "desktop/FileDialog.h"
 #include "shell/Artwork.h"
+#include "widgets/DwgThumbnail.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -36,13 +36,6 @@ void place(QWidget *widget, const Form1DrawingLayout::Placement &row)
     widget->setObjectName(QString::fromLatin1(row.name));
     widget->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
     widget->setToolTip(QString::fromLatin1(row.toolTip));
-}
-
-void launch(QString target)
-{
-    bool print = false;
-    qint16 show = 1;
-    LaunchApp::LaunchFile(target, print, show); // a failed launch is silent
 }
 
 } // namespace
@@ -107,12 +100,12 @@ void Form1::File1_Click()
 
 void Form1::File1_DblClick()
 {
-    launch(File1->Path());
+    LaunchApp::open(File1->Path()); // a failed launch is silent
 }
 
 void Form1::DwgThumbnail1_DblClick()
 {
-    launch(DwgThumbnail1->DwgFileName());
+    LaunchApp::open(DwgThumbnail1->DwgFileName());
 }
 
 void Form1::CmdExplore_Click()
@@ -129,4 +122,6 @@ void Form1::CmdExplore_Click()
 
 // The program has no scripting window: the button stays hidden, and a click
 // that reached it would have nothing to show.
-void Form1::CmdScript_Click() {}
+void Form1::CmdScript_Click()
+{
+}

@@ -13,7 +13,7 @@ inline constexpr char File1DesignTip[] = "Double Click to Explore";
 inline constexpr char File1LoadedTip[] = "Double Click to Explore, Hold & Drag to Copy";
 
 // The locate button and the list take the free tab places before the script button.
-inline constexpr std::array<ControlSpec, 2> Buttons{{
+inline constexpr std::array<ControlRow, 2> Buttons{{
     {"CmdExplore", ControlKind::Button, "", 5945, 5110, 315, 315, 28, "Locate File"},
     {"CmdScript", ControlKind::Button, "Scripting", 6540, 4980, 975, 375, 30, nullptr},
 }};

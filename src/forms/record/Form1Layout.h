@@ -9,7 +9,7 @@ namespace Form1Layout {
 inline constexpr int Left = 1245, Top = 1335, Width = 9300, Height = 6135;
 inline constexpr char Caption[] = "    Morvo II";
 
-inline constexpr std::array<ControlSpec, 8> Boxes{{
+inline constexpr std::array<ControlRow, 8> Boxes{{
     {"TxtNumber", ControlKind::TextBox, "", 360, 1080, 1095, 285, 6, nullptr},
     {"TxtClient", ControlKind::TextBox, "", 1440, 1080, 3375, 285, 7, nullptr},
     {"txtDate", ControlKind::TextBox, "", 4920, 1080, 1335, 285, 8, nullptr},
@@ -20,7 +20,7 @@ inline constexpr std::array<ControlSpec, 8> Boxes{{
     {"txtFileLoc", ControlKind::TextBox, "", 360, 5110, 5550, 285, 13, nullptr},
 }};
 
-inline constexpr std::array<ControlSpec, 8> Captions{{
+inline constexpr std::array<ControlRow, 8> Captions{{
     {"LblNumber", ControlKind::Label, "Job Number", 360, 840, 1035, 255, -1, nullptr},
     {"LblClient", ControlKind::Label, "Client Name", 1440, 840, 1095, 255, -1, nullptr},
     {"LblDate", ControlKind::Label, "Date", 4920, 840, 435, 255, -1, nullptr},
@@ -31,7 +31,7 @@ inline constexpr std::array<ControlSpec, 8> Captions{{
     {"LblFileLoc", ControlKind::Label, "File Name", 360, 4920, 1575, 255, -1, nullptr},
 }};
 
-inline constexpr std::array<ControlSpec, 8> RecordButtons{{
+inline constexpr std::array<ControlRow, 8> RecordButtons{{
     {"Command3", ControlKind::Button, "Search", 5160, 5460, 975, 375, 19, "Search For Record"},
     {"Command4", ControlKind::Button, "First", 6420, 3000, 615, 375, 20, "Go to First Record"},
     {"Command5", ControlKind::Button, "Prev", 7080, 3000, 615, 375, 21, "Go to Previous Record"},

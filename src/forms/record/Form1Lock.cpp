@@ -8,13 +8,13 @@
 
 void Form1::buildLockImages()
 {
-    for (const Form1LockLayout::PadlockSpec &spec : Form1LockLayout::Padlocks) {
+    for (const Form1LockLayout::PadlockRow &row : Form1LockLayout::Padlocks) {
         auto *image = new ImageControl(this);
-        image->setObjectName(QString::fromLatin1(spec.name));
-        image->setPicture(QPixmap(QString::fromLatin1(spec.picture)));
-        image->setGeometry(twipsRect(Form1LockLayout::Left, Form1LockLayout::Top, Form1LockLayout::Width,
-                                     Form1LockLayout::Height));
-        image->setToolTip(QString::fromLatin1(spec.toolTip));
+        image->setObjectName(QString::fromLatin1(row.name));
+        image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+        image->setGeometry(
+            twipsRect(Form1LockLayout::Left, Form1LockLayout::Top, Form1LockLayout::Width, Form1LockLayout::Height));
+        image->setToolTip(QString::fromLatin1(row.toolTip));
         image->setCursor(Artwork::handCursor());
     }
     ImgLocked = findChild<ImageControl *>(QStringLiteral("ImgLocked"));

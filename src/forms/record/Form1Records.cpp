@@ -49,8 +49,8 @@ void Form1::CmdAdd_Click()
 void Form1::CmdDelete_Click()
 {
     if (rs().RecordCount() == 1) {
-        MsgBox(QStringLiteral("Cannot delete last record\r\nPlease modify record and update."),
-               MsgIcon::Information, QString::fromLatin1(ProgramFacts::Title));
+        MsgBox(QStringLiteral("Cannot delete last record\r\nPlease modify record and update."), MsgIcon::Information,
+               QString::fromLatin1(ProgramFacts::Title));
         return;
     }
     qint64 position = rs().AbsolutePosition();
@@ -76,13 +76,34 @@ void blankIfEmpty(QLineEdit *box)
 }
 }
 
-void Form1::TxtNumber_LostFocus() { blankIfEmpty(TxtNumber); }
-void Form1::TxtClient_LostFocus() { blankIfEmpty(TxtClient); }
-void Form1::txtDate_LostFocus() { blankIfEmpty(txtDate); }
-void Form1::TxtName_LostFocus() { blankIfEmpty(TxtName); }
-void Form1::TxtCounty_LostFocus() { blankIfEmpty(TxtCounty); }
-void Form1::TxtFileNum_LostFocus() { blankIfEmpty(TxtFileNum); }
-void Form1::txtFileLoc_LostFocus() { blankIfEmpty(txtFileLoc); }
+void Form1::TxtNumber_LostFocus()
+{
+    blankIfEmpty(TxtNumber);
+}
+void Form1::TxtClient_LostFocus()
+{
+    blankIfEmpty(TxtClient);
+}
+void Form1::txtDate_LostFocus()
+{
+    blankIfEmpty(txtDate);
+}
+void Form1::TxtName_LostFocus()
+{
+    blankIfEmpty(TxtName);
+}
+void Form1::TxtCounty_LostFocus()
+{
+    blankIfEmpty(TxtCounty);
+}
+void Form1::TxtFileNum_LostFocus()
+{
+    blankIfEmpty(TxtFileNum);
+}
+void Form1::txtFileLoc_LostFocus()
+{
+    blankIfEmpty(txtFileLoc);
+}
 
 void Form1::TxtDesc_LostFocus()
 {

@@ -2,15 +2,15 @@
 // strip that stand in for a title bar, and the panel that folds the window.
 #include "forms/record/Form1.h"
 
+#include "desktop/AppPaths.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/Form1ShellLayout.h"
 #include "forms/tray/FrmMenu.h"
 #include "modules/LaunchApp.h"
-#include "desktop/AppPaths.h"
-#include "widgets/ImageControl.h"
+#include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
-#include "program/ProgramFacts.h"
+#include "widgets/ImageControl.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -45,15 +45,15 @@ void Form1::buildShell()
     skin.setBrush(QPalette::Window, QPixmap(QString::fromLatin1(Artwork::Skin)));
     setPalette(skin);
 
-    for (const ImageSpec &spec : Images) {
+    for (const ImageRow &row : Images) {
         auto *image = new ImageControl(this);
-        image->setObjectName(QString::fromLatin1(spec.name));
-        image->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
-        if (spec.picture)
-            image->setPicture(QPixmap(QString::fromLatin1(spec.picture)));
-        if (spec.toolTip)
-            image->setToolTip(QString::fromLatin1(spec.toolTip));
-        switch (spec.role) {
+        image->setObjectName(QString::fromLatin1(row.name));
+        image->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
+        if (row.picture)
+            image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+        if (row.toolTip)
+            image->setToolTip(QString::fromLatin1(row.toolTip));
+        switch (row.role) {
         case ImageRole::DragStrip:
             image->lower(); // a press on any control lying on the strip never drags
             break;
@@ -65,7 +65,7 @@ void Form1::buildShell()
             image->hide();
             break;
         }
-        this->*spec.member = image;
+        this->*row.member = image;
     }
 
     createControls(this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
@@ -81,9 +81,10 @@ void Form1::buildShell()
     tmrCollapse->setInterval(Panel::TimerInterval);
 
     connect(Image2, &ImageControl::mousePressed, this, &Form1::Image2_MouseDown);
-    const std::pair<ImageControl *, void (Form1::*)()> clicks[] = {
-        {ImgQ, &Form1::ImgQ_Click}, {ImgMax, &Form1::ImgMax_Click},
-        {ImgMIn, &Form1::ImgMIn_Click}, {ImgExit, &Form1::ImgExit_Click}};
+    const std::pair<ImageControl *, void (Form1::*)()> clicks[] = {{ImgQ, &Form1::ImgQ_Click},
+                                                                   {ImgMax, &Form1::ImgMax_Click},
+                                                                   {ImgMIn, &Form1::ImgMIn_Click},
+                                                                   {ImgExit, &Form1::ImgExit_Click}};
     for (const auto &[image, handler] : clicks)
         connect(image, &ImageControl::clicked, this, handler);
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -114,11 +115,8 @@ void Form1::Image2_MouseDown(int Button, QPoint)
 void Form1::ImgQ_Click()
 {
     ImgQ->setPicture(ImgQBw->picture());
-    QString helpFile = AppPaths::companion(QString::fromLatin1(ProgramFacts::HelpFileName));
-    bool print = false;
-    qint16 showNormal = 1;
     // A missing help page or viewer goes unnoticed.
-    LaunchApp::LaunchFile(helpFile, print, showNormal);
+    LaunchApp::open(AppPaths::companion(QString::fromLatin1(ProgramFacts::HelpFileName)));
 }
 
 void Form1::ImgMax_Click()

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "forms/record/Form1.h"
-#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
+#include "widgets/ControlTable.h"
 
 #include <array>
 
@@ -11,12 +11,12 @@
 namespace Form1ShellLayout {
 
 enum class ImageRole {
-    DragStrip,     // no picture; lies under every other control
+    DragStrip, // no picture; lies under every other control
     CaptionButton, // hand pointer and tool tip, above the strip
-    Hidden,        // keeps a picture for the buttons; never shown
+    Hidden, // keeps a picture for the buttons; never shown
 };
 
-struct ImageSpec
+struct ImageRow
 {
     const char *name;
     ImageControl *Form1::*member;
@@ -26,7 +26,7 @@ struct ImageSpec
     const char *toolTip; // null for none
 };
 
-inline constexpr std::array<ImageSpec, 11> Images{{
+inline constexpr std::array<ImageRow, 11> Images{{
     {"Image2", &Form1::Image2, ImageRole::DragStrip, 240, 180, 8775, 480, nullptr, nullptr},
     {"ImgQ", &Form1::ImgQ, ImageRole::CaptionButton, 6480, 225, 360, 360, Artwork::Help, "Help"},
     {"ImgMax", &Form1::ImgMax, ImageRole::CaptionButton, 7440, 225, 360, 360, Artwork::Plus, "Menu"},
@@ -41,7 +41,7 @@ inline constexpr std::array<ImageSpec, 11> Images{{
 }};
 
 // The double arrows that fold the window narrower (Command1) and wider (Command2).
-inline constexpr std::array<ControlSpec, 2> PanelButtons{{
+inline constexpr std::array<ControlRow, 2> PanelButtons{{
     {"Command1", ControlKind::Button, "\u21D0", 11520, -120, 255, 4935, -1, nullptr},
     {"Command2", ControlKind::Button, "\u21D2", 9000, 600, 255, 4935, -1, nullptr},
 }};
@@ -54,8 +54,8 @@ inline constexpr int CollapseStep = 50;
 inline constexpr int ExpandedAbove = 11850;
 inline constexpr int ExpandStep = 10;
 inline constexpr int Command1Rest = 11520; // Command1's left edge after a fold
-inline constexpr int Command2Rest = 8640;  // Command2's left edge after a fold
-inline constexpr int TimerInterval = 50;   // tmrCollapse's interval, in milliseconds
+inline constexpr int Command2Rest = 8640; // Command2's left edge after a fold
+inline constexpr int TimerInterval = 50; // tmrCollapse's interval, in milliseconds
 }
 
 } // namespace Form1ShellLayout

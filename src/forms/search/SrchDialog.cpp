@@ -1,10 +1,10 @@
 #include "forms/search/SrchDialog.h"
 
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
 #include "forms/search/SrchDialogLayout.h"
-#include "desktop/MsgBox.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,8 +16,9 @@
 using namespace SrchDialogLayout;
 
 SrchDialog::SrchDialog()
-    : Form(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
-                        | Qt::WindowStaysOnTopHint)
+    : Form(nullptr,
+           Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+               | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
     // Showing the dialog must not take the focus from the record window.
@@ -46,8 +47,14 @@ SrchDialog::SrchDialog()
     connect(OKButton, &QPushButton::clicked, this, &SrchDialog::OKButton_Click);
     connect(CmdNext, &QPushButton::clicked, this, &SrchDialog::CmdNext_Click);
     connect(CancelButton, &QPushButton::clicked, this, &SrchDialog::CancelButton_Click);
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option1_Click();
+    });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            Option2_Click();
+    });
     connect(Text1, &QLineEdit::textChanged, this, &SrchDialog::Text1_Change);
     connect(Timer1, &QTimer::timeout, this, &SrchDialog::Timer1_Timer);
 }

@@ -40,7 +40,7 @@ public:
     QLabel *Label1, *Label2;
     QTimer *Timer1;
 
-    QString SearchText;     // upper case
+    QString SearchText; // upper case
     qint64 StartPosition = 0; // a whole number: exact beyond 16 million records
     int MessageTicks = 0;
 

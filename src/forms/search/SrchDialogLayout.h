@@ -15,7 +15,7 @@ inline constexpr int MinimumWidth = 6045, MinimumHeight = 1470;
 inline constexpr int MessageTimerMs = 1000;
 inline constexpr int MessageTicksShown = 2;
 
-inline constexpr std::array<ControlSpec, 8> Controls{{
+inline constexpr std::array<ControlRow, 8> Controls{{
     {"Text1", ControlKind::TextBox, "", 240, 240, 4215, 285, 0, nullptr},
     {"Option1", ControlKind::OptionButton, "Search Forward", 240, 720, 1575, 255, 1, nullptr},
     {"Option2", ControlKind::OptionButton, "Search Backward", 2760, 720, 1695, 255, 2, nullptr},

@@ -1,10 +1,10 @@
 #include "forms/tray/AboutDialog.h"
 
 #include "forms/tray/AboutDialogLayout.h"
-#include "widgets/LabelFit.h"
 #include "modules/LaunchApp.h"
-#include "widgets/ControlTable.h"
 #include "shell/Artwork.h"
+#include "widgets/ControlTable.h"
+#include "widgets/LabelFit.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -17,7 +17,7 @@ using namespace AboutDialogLayout;
 QFont fontFor(Look look)
 {
     QFont font = look == Look::Title || look == Look::TitleShadow ? uiFont("MS Sans Serif", 24, true)
-                                                                   : uiFont("MS Sans Serif", 8.25);
+                                                                  : uiFont("MS Sans Serif", 8.25);
     font.setUnderline(look == Look::Link);
     return font;
 }
@@ -25,19 +25,25 @@ QFont fontFor(Look look)
 QColor colourFor(Look look, const QPalette &palette)
 {
     switch (look) {
-    case Look::Title: return palette.color(QPalette::ToolTipBase);
-    case Look::TitleShadow: return palette.color(QPalette::Text);
-    case Look::Grey: return QColor(GreyText);
-    case Look::Link: return QColor(LinkBlue);
-    case Look::Plain: break;
+    case Look::Title:
+        return palette.color(QPalette::ToolTipBase);
+    case Look::TitleShadow:
+        return palette.color(QPalette::Text);
+    case Look::Grey:
+        return QColor(GreyText);
+    case Look::Link:
+        return QColor(LinkBlue);
+    case Look::Plain:
+        break;
     }
     return palette.color(QPalette::WindowText);
 }
 }
 
 AboutDialog::AboutDialog()
-    : Form(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                        | Qt::WindowCloseButtonHint)
+    : Form(nullptr,
+           Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+               | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
     setWindowIcon(QIcon(QString::fromLatin1(Artwork::App)));
@@ -54,20 +60,20 @@ AboutDialog::AboutDialog()
 
 void AboutDialog::buildLabels()
 {
-    for (const LabelSpec &spec : Labels) {
-        const QString text = spec.text ? QString::fromLatin1(spec.text) : QString::fromLatin1(ContactAddress);
+    for (const LabelRow &row : Labels) {
+        const QString text = row.text ? QString::fromLatin1(row.text) : QString::fromLatin1(ContactAddress);
         auto *label = new QLabel(text, this);
-        label->setObjectName(QString::fromLatin1(spec.name));
-        if (spec.index >= 0)
-            label->setProperty("index", spec.index);
-        label->setGeometry(twipsRect(spec.left, spec.top, spec.width, spec.height));
-        label->setFont(fontFor(spec.look));
+        label->setObjectName(QString::fromLatin1(row.name));
+        if (row.index >= 0)
+            label->setProperty("index", row.index);
+        label->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
+        label->setFont(fontFor(row.look));
         shrinkFontToFit(label);
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, colourFor(spec.look, palette));
+        palette.setColor(QPalette::WindowText, colourFor(row.look, palette));
         label->setPalette(palette);
-        label->setAutoFillBackground(spec.filled);
-        if (spec.look == Look::Link) {
+        label->setAutoFillBackground(row.filled);
+        if (row.look == Look::Link) {
             label->setCursor(Artwork::handCursor());
             label->installEventFilter(this);
         }
@@ -84,7 +90,7 @@ void AboutDialog::buildLabels()
 void AboutDialog::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    for (const LineSpec &line : Lines) {
+    for (const LineRow &line : Lines) {
         const int y = twipsToPixels(line.y);
         painter.fillRect(QRect(QPoint(twipsToPixels(line.x1), y), QPoint(twipsToPixels(line.x2), y + line.width - 1)),
                          palette().color(line.colour));
@@ -104,11 +110,8 @@ bool AboutDialog::eventFilter(QObject *watched, QEvent *event)
 
 void AboutDialog::Label6_Click()
 {
-    QString target = QStringLiteral("mailto:") + QString::fromLatin1(ContactAddress);
-    bool printFlag = false;
-    qint16 showCode = 1;
     // Nothing is reported when no mail program starts.
-    LaunchApp::LaunchFile(target, printFlag, showCode);
+    LaunchApp::open(QStringLiteral("mailto:") + QString::fromLatin1(ContactAddress));
 }
 
 void AboutDialog::changeEvent(QEvent *event)

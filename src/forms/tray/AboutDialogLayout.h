@@ -16,7 +16,7 @@ inline constexpr char ContactAddress[] = "support@morvo.example";
 // How a label looks: its font and the colour of its text.
 enum class Look { Plain, Title, TitleShadow, Grey, Link };
 
-struct LabelSpec
+struct LabelRow
 {
     const char *name;
     int index; // element of a control array, or -1
@@ -28,7 +28,7 @@ struct LabelSpec
 
 // Listed back to front: the dark title lies behind the light one, 30 twips
 // right and 45 twips down, as its shadow. A null text is the contact address.
-inline constexpr std::array<LabelSpec, 7> Labels{{
+inline constexpr std::array<LabelRow, 7> Labels{{
     {"Label1", 1, "CAD Morvo", 750, 135, 2895, 495, Look::TitleShadow, false},
     {"Label1", 0, "CAD Morvo", 720, 90, 3015, 495, Look::Title, false},
     {"Label2", -1, "Version 2.5", 3360, 480, 795, 195, Look::Plain, false},
@@ -46,15 +46,15 @@ inline constexpr int ImageLeft = 60, ImageTop = 120, ImageSize = 480;
 
 // Horizontal rules; Line2 over Line3 draws an etched rule. Parts beyond the
 // dialog are not drawn.
-struct LineSpec
+struct LineRow
 {
     const char *name;
     int x1, x2, y; // twips
-    int width;     // pixels, downwards from y
+    int width; // pixels, downwards from y
     QPalette::ColorRole colour;
 };
 
-inline constexpr std::array<LineSpec, 3> Lines{{
+inline constexpr std::array<LineRow, 3> Lines{{
     {"Line1", 660, 5280, 790, 3, QPalette::Text},
     {"Line2", -120, 4695, 1560, 1, QPalette::Text},
     {"Line3", 0, 4200, 1570, 2, QPalette::Base},

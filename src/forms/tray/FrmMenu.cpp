@@ -15,11 +15,16 @@
 FrmMenu::TrayCode FrmMenu::trayCodeFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
-    case QSystemTrayIcon::Trigger: return LeftButtonUp;
-    case QSystemTrayIcon::Context: return RightButtonUp;
-    case QSystemTrayIcon::DoubleClick: return LeftButtonDoubleClick;
-    case QSystemTrayIcon::MiddleClick: return MiddleButtonUp;
-    case QSystemTrayIcon::Unknown: break;
+    case QSystemTrayIcon::Trigger:
+        return LeftButtonUp;
+    case QSystemTrayIcon::Context:
+        return RightButtonUp;
+    case QSystemTrayIcon::DoubleClick:
+        return LeftButtonDoubleClick;
+    case QSystemTrayIcon::MiddleClick:
+        return MiddleButtonUp;
+    case QSystemTrayIcon::Unknown:
+        break;
     }
     return MouseMove;
 }
@@ -33,16 +38,16 @@ FrmMenu::~FrmMenu() = default;
 
 void FrmMenu::buildMenus()
 {
-    const std::pair<QMenu **, std::span<const FrmMenuLayout::MenuItemSpec>> menus[] = {
+    const std::pair<QMenu **, std::span<const FrmMenuLayout::MenuItemRow>> menus[] = {
         {&PopMenu, FrmMenuLayout::PopMenu}, {&TaskMenu, FrmMenuLayout::TaskMenu}};
     for (const auto &[menu, items] : menus) {
         *menu = new QMenu(this);
-        for (const FrmMenuLayout::MenuItemSpec &spec : items) {
-            QAction *action = spec.handler ? (*menu)->addAction(QString::fromLatin1(spec.caption))
-                                           : (*menu)->addSeparator();
-            action->setObjectName(QString::fromLatin1(spec.name));
-            if (spec.handler)
-                connect(action, &QAction::triggered, this, spec.handler);
+        for (const FrmMenuLayout::MenuItemRow &row : items) {
+            QAction *action =
+                row.handler ? (*menu)->addAction(QString::fromLatin1(row.caption)) : (*menu)->addSeparator();
+            action->setObjectName(QString::fromLatin1(row.name));
+            if (row.handler)
+                connect(action, &QAction::triggered, this, row.handler);
         }
     }
     PopMenu->setObjectName(QStringLiteral("PopMenu"));
@@ -74,9 +79,9 @@ void FrmMenu::addTrayIcon()
     trayIcon_->setToolTip(QString::fromLatin1(FrmMenuLayout::TrayToolTip));
     // Queued, as a window message would be: a handler that ends the program
     // must not delete the icon while the icon is still delivering the click.
-    connect(trayIcon_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) { TrayCallback(trayCodeFor(reason)); },
-            Qt::QueuedConnection);
+    connect(
+        trayIcon_, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason reason) { TrayCallback(trayCodeFor(reason)); }, Qt::QueuedConnection);
     // Without a tray host the icon simply does not appear; Qt embeds it if a
     // host starts later.
     trayIcon_->show();

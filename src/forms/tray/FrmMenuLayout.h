@@ -11,7 +11,7 @@ inline constexpr char Caption[] = "Morvo II";
 inline constexpr char ResizedCaptionPrefix[] = "CADMorvo(";
 inline constexpr char TrayToolTip[] = "CAD Morvo";
 
-struct MenuItemSpec
+struct MenuItemRow
 {
     const char *name;
     const char *caption;
@@ -20,7 +20,7 @@ struct MenuItemSpec
 
 inline constexpr char Separator[] = "-";
 
-inline constexpr std::array<MenuItemSpec, 12> PopMenu{{
+inline constexpr std::array<MenuItemRow, 12> PopMenu{{
     {"MnuRestore", "Restore", &FrmMenu::MnuRestore_Click},
     {"MnuHide", "Hide to Taskbar", &FrmMenu::MnuHide_Click},
     {"Mnu_2", Separator, nullptr},
@@ -35,7 +35,7 @@ inline constexpr std::array<MenuItemSpec, 12> PopMenu{{
     {"MnuExit", "Exit", &FrmMenu::MnuExit_Click},
 }};
 
-inline constexpr std::array<MenuItemSpec, 4> TaskMenu{{
+inline constexpr std::array<MenuItemRow, 4> TaskMenu{{
     {"MnuTskRestore", "Restore", &FrmMenu::MnuTskRestore_Click},
     {"MnuTskMinimize", "Hide", &FrmMenu::MnuTskMinimize_Click},
     {"mnu_3", Separator, nullptr},

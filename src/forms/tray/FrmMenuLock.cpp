@@ -11,7 +11,7 @@
 
 namespace {
 // The record window's bound boxes and editing buttons, in the order they are set.
-constexpr const char *LockedBoxes[] = {"TxtClient", "TxtCounty", "txtDate", "TxtDesc",
+constexpr const char *LockedBoxes[] = {"TxtClient",  "TxtCounty",  "txtDate", "TxtDesc",
                                        "txtFileLoc", "TxtFileNum", "TxtName", "TxtNumber"};
 constexpr const char *EditingButtons[] = {"CmdAdd", "CmdDelete", "CmdUpdate", "CmdExplore"};
 

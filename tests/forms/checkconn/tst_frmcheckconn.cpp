@@ -4,12 +4,12 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
+#include "catalogue/SqlStatement.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
-#include "widgets/Forms.h"
-#include "catalogue/SqlStatement.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -22,7 +22,8 @@
 using namespace TestSupport;
 
 namespace {
-const Message Changed{"New Database Location Set.\r\nRestart MORVO II", MsgIcon::Information, "MORVO-II Database Changed"};
+const Message Changed{"New Database Location Set.\r\nRestart MORVO II", MsgIcon::Information,
+                      "MORVO-II Database Changed"};
 const Message Invalid{"Invalid Database Selected.\r\nEnding Program.", MsgIcon::Exclamation, "MORVO II - Error"};
 
 bool operator==(const Message &a, const Message &b)
@@ -48,7 +49,8 @@ class TestFrmCheckConn : public ProgramTestCase
 
     Form1 *start()
     {
-        catalogue = writeCatalogue(sandbox->programFolder() + "/morvo.res", {record("1040", "Middle"), record("1041", "Highest")});
+        catalogue = writeCatalogue(sandbox->programFolder() + "/morvo.res",
+                                   {record("1040", "Middle"), record("1041", "Highest")});
         if (!StartUp::EntryRoutine())
             return nullptr;
         return Forms::Loaded<Form1>();
@@ -60,7 +62,10 @@ class TestFrmCheckConn : public ProgramTestCase
         tray()->findChild<QAction *>("MnuLocate")->trigger();
     }
     // The check runs on the window's timer, about 400 ms after it loaded.
-    bool programEnded() { return QTest::qWaitFor([this] { return programEnds > 0; }, 5000); }
+    bool programEnded()
+    {
+        return QTest::qWaitFor([this] { return programEnds > 0; }, 5000);
+    }
 
 private slots:
     void cancellingTheDialogChangesNothing()

@@ -2,15 +2,15 @@
 // strip and the caption buttons that stand in for a title bar.
 #include "TestSupport.h"
 
+#include "files/RegionData.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/FrmMenu.h"
-#include "widgets/Forms.h"
-#include "widgets/ImageControl.h"
 #include "shell/Artwork.h"
 #include "shell/FrmFakeMin.h"
-#include "files/RegionData.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
+#include "widgets/ImageControl.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -211,7 +211,8 @@ private slots:
         QVERIFY(w);
         LauncherRecorder launcher;
         const std::tuple<ImageControl *, ImageControl *, ImageControl *> buttons[] = {
-            {w->ImgQ, w->ImgQBw, w->ImgQCol}, {w->ImgMax, w->ImgPlusBw, w->ImgPlusCol},
+            {w->ImgQ, w->ImgQBw, w->ImgQCol},
+            {w->ImgMax, w->ImgPlusBw, w->ImgPlusCol},
             {w->ImgMIn, w->ImgMinBw, w->ImgMinCol}};
         for (const auto &[button, resting, colour] : buttons) {
             if (!w->isVisible())

@@ -3,13 +3,13 @@
 // what double-clicks open, and the background lister under it.
 #include "TestSupport.h"
 
+#include "files/FolderLister.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
-#include "widgets/DwgThumbnail.h"
-#include "files/FolderLister.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/DwgThumbnail.h"
+#include "widgets/Forms.h"
 
 #include <QDir>
 #include <QDrag>
@@ -146,22 +146,37 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("folder"); // "" for the program's folder
-        QTest::newRow("windows path") << "C:\\Jobs\\1024\\plan.dwg" << "";
-        QTest::newRow("windows path with slashes") << "C:/Jobs/1024/plan.dwg" << "";
-        QTest::newRow("drawing path") << "%root%/jobs/1024/plan.dwg" << "/jobs/1024";
-        QTest::newRow("backslashes") << "%rootbs%\\jobs\\1024\\plan.dwg" << "/jobs/1024";
-        QTest::newRow("both separators") << "%root%/jobs\\1024\\plan.dwg" << "/jobs/1024";
-        QTest::newRow("final separator: a folder") << "%root%/jobs/1024/" << "/jobs/1024";
-        QTest::newRow("final backslash: a folder") << "%root%/jobs/1024\\" << "/jobs/1024";
-        QTest::newRow("no final separator: the parent") << "%root%/jobs/1024" << "/jobs";
-        QTest::newRow("missing drawing, existing folder") << "%root%/jobs/1024/gone.dwg" << "/jobs/1024";
-        QTest::newRow("missing folder") << "%root%/jobs/9999/plan.dwg" << "";
-        QTest::newRow("a file is no folder") << "%root%/jobs/1024/plan.dwg/" << "";
-        QTest::newRow("single blank") << " " << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("no separator") << "plan.dwg" << "";
+        QTest::newRow("windows path") << "C:\\Jobs\\1024\\plan.dwg"
+                                      << "";
+        QTest::newRow("windows path with slashes") << "C:/Jobs/1024/plan.dwg"
+                                                   << "";
+        QTest::newRow("drawing path") << "%root%/jobs/1024/plan.dwg"
+                                      << "/jobs/1024";
+        QTest::newRow("backslashes") << "%rootbs%\\jobs\\1024\\plan.dwg"
+                                     << "/jobs/1024";
+        QTest::newRow("both separators") << "%root%/jobs\\1024\\plan.dwg"
+                                         << "/jobs/1024";
+        QTest::newRow("final separator: a folder") << "%root%/jobs/1024/"
+                                                   << "/jobs/1024";
+        QTest::newRow("final backslash: a folder") << "%root%/jobs/1024\\"
+                                                   << "/jobs/1024";
+        QTest::newRow("no final separator: the parent") << "%root%/jobs/1024"
+                                                        << "/jobs";
+        QTest::newRow("missing drawing, existing folder") << "%root%/jobs/1024/gone.dwg"
+                                                          << "/jobs/1024";
+        QTest::newRow("missing folder") << "%root%/jobs/9999/plan.dwg"
+                                        << "";
+        QTest::newRow("a file is no folder") << "%root%/jobs/1024/plan.dwg/"
+                                             << "";
+        QTest::newRow("single blank") << " "
+                                      << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("no separator") << "plan.dwg"
+                                      << "";
         // Relative to the current folder it would exist: still not listed.
-        QTest::newRow("relative folder") << "jobs/1024/plan.dwg" << "";
+        QTest::newRow("relative folder") << "jobs/1024/plan.dwg"
+                                         << "";
     }
     void folderOfTheDrawingPath()
     {
@@ -184,8 +199,8 @@ private slots:
     void listsDrawingsOnlyIgnoringCaseWithoutSubfolders()
     {
         const QString folder = root() + "/mixed";
-        for (const char *name : {"a.dwg", "B.DWG", "b2.dwg", "c.Dwg", "Z.dwg", "notes.txt", "plan.dwg.bak",
-                                 "dwg", ".hidden.dwg", "sub.dwg/inner.dwg", "sub/deep.dwg"})
+        for (const char *name : {"a.dwg", "B.DWG", "b2.dwg", "c.Dwg", "Z.dwg", "notes.txt", "plan.dwg.bak", "dwg",
+                                 ".hidden.dwg", "sub.dwg/inner.dwg", "sub/deep.dwg"})
             touch(folder + "/" + name);
         Form1 *w = start({record("1", "Job", folder + "/a.dwg")});
         QCOMPARE(w->File1->Path(), folder);
@@ -367,9 +382,9 @@ private slots:
         clickEntry(w, "another.dwg");
         QTest::mouseDClick(w->DwgThumbnail1, Qt::LeftButton);
         QTest::mouseDClick(w->File1->viewport(), Qt::LeftButton, {}, entryCentre(w, "another.dwg"));
-        QCOMPARE(launcher.urls, (QList<QUrl>{QUrl::fromLocalFile(plan()),
-                                              QUrl::fromLocalFile(jobFolder() + "/another.dwg"),
-                                              QUrl::fromLocalFile(jobFolder())}));
+        QCOMPARE(launcher.urls,
+                 (QList<QUrl>{QUrl::fromLocalFile(plan()), QUrl::fromLocalFile(jobFolder() + "/another.dwg"),
+                              QUrl::fromLocalFile(jobFolder())}));
         QVERIFY(messages->messages.isEmpty());
     }
 

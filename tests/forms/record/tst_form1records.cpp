@@ -3,9 +3,9 @@
 #include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
+#include "startup/StartUp.h"
 #include "widgets/Forms.h"
 #include "widgets/TextBinder.h"
-#include "startup/StartUp.h"
 
 #include <QDate>
 #include <QLineEdit>
@@ -60,9 +60,9 @@ private slots:
         QCOMPARE(w->findChild<QPushButton *>("CmdAdd")->geometry(), QRect(24, 364, 65, 25));
         QVERIFY(w->TxtDesc->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn);
         // Tab order: the boxes in their order, then the record buttons.
-        const QStringList expected{"TxtNumber", "TxtClient", "txtDate", "TxtName", "TxtDesc", "TxtCounty",
-                                   "TxtFileNum", "txtFileLoc", "Command3", "Command4", "Command5", "Command6",
-                                   "Command7", "CmdAdd", "CmdDelete", "CmdUpdate"};
+        const QStringList expected{"TxtNumber",  "TxtClient",  "txtDate",   "TxtName",  "TxtDesc",  "TxtCounty",
+                                   "TxtFileNum", "txtFileLoc", "Command3",  "Command4", "Command5", "Command6",
+                                   "Command7",   "CmdAdd",     "CmdDelete", "CmdUpdate"};
         QWidget *at = w->TxtNumber;
         for (const QString &name : expected) {
             QCOMPARE(at->objectName(), name);

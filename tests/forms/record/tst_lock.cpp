@@ -1,11 +1,11 @@
 // The edit lock of the record window: the padlock button and the tray menu's
 // lock items, and what the lock refuses and what it leaves working.
-#include "ProgramTestCase.h"
 #include "../tray/TrayState.h"
+#include "ProgramTestCase.h"
 
 #include "catalogue/DataEnvironment1.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QClipboard>
 #include <QPushButton>
@@ -15,7 +15,8 @@ using namespace TestSupport;
 using TrayState::action;
 
 namespace {
-const char *const Boxes[] = {"TxtNumber", "TxtClient", "txtDate", "TxtName", "TxtDesc", "TxtCounty", "TxtFileNum", "txtFileLoc"};
+const char *const Boxes[] = {"TxtNumber", "TxtClient", "txtDate",    "TxtName",
+                             "TxtDesc",   "TxtCounty", "TxtFileNum", "txtFileLoc"};
 
 QString textOf(QWidget *box)
 {
@@ -28,7 +29,6 @@ QString textOf(QWidget *box)
 class TestLock : public ProgramTestCase
 {
     Q_OBJECT
-
 
     Form1 *start(const QList<Record> &records = {record("1040", "Middle"), record("1041", "Highest")})
     {
@@ -96,7 +96,7 @@ private slots:
     {
         Form1 *w = start();
         const std::pair<ImageControl *, const char *> padlocks[] = {{w->ImgLocked, "Lock Form"},
-                                                                   {w->ImgUnlocked, "Unlock Form"}};
+                                                                    {w->ImgUnlocked, "Unlock Form"}};
         for (const auto &[padlock, tip] : padlocks) {
             QCOMPARE(padlock->geometry(), QRect(400, 15, 24, 24));
             QCOMPARE(padlock->toolTip(), QString(tip));
@@ -111,10 +111,14 @@ private slots:
     {
         QTest::addColumn<QString>("unlock");
         QTest::addColumn<QString>("lock");
-        QTest::newRow("menu items") << "MnuUnlock" << "MnuLock";
-        QTest::newRow("padlock") << "ImgUnlocked" << "ImgLocked";
-        QTest::newRow("padlock, then menu") << "ImgUnlocked" << "MnuLock";
-        QTest::newRow("menu, then padlock") << "MnuUnlock" << "ImgLocked";
+        QTest::newRow("menu items") << "MnuUnlock"
+                                    << "MnuLock";
+        QTest::newRow("padlock") << "ImgUnlocked"
+                                 << "ImgLocked";
+        QTest::newRow("padlock, then menu") << "ImgUnlocked"
+                                            << "MnuLock";
+        QTest::newRow("menu, then padlock") << "MnuUnlock"
+                                            << "ImgLocked";
     }
     void unlockAndLockByEveryRoute()
     {

@@ -5,9 +5,9 @@
 #include "catalogue/DataEnvironment1.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SrchDialog.h"
+#include "startup/StartUp.h"
 #include "widgets/Forms.h"
 #include "widgets/TextBinder.h"
-#include "startup/StartUp.h"
 
 #include <QLabel>
 #include <QLineEdit>

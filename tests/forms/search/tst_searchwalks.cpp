@@ -52,8 +52,9 @@ private slots:
 
     void nullFieldsNeverMatchAndFieldsDoNotRunTogether()
     {
-        QVERIFY(f->start({Record{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
-                          Record{"2", "AB", "CD"}, Record{"3", "ABCD"}}));
+        QVERIFY(f->start(
+            {Record{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
+             Record{"2", "AB", "CD"}, Record{"3", "ABCD"}}));
         f->search("BC");
         QCOMPARE(f->current(), QString("3"));
         f->search("2");
@@ -171,7 +172,8 @@ private slots:
     {
         QList<Record> records;
         for (int i = 1; i <= 300; ++i)
-            records << job(QString::number(i), i == 250 ? "needle" : "hay", "Client", QString("/jobs/%1/plan.dwg").arg(i));
+            records << job(QString::number(i), i == 250 ? "needle" : "hay", "Client",
+                           QString("/jobs/%1/plan.dwg").arg(i));
         QVERIFY(f->start(records));
         const int before = f->window()->binder().refillCount();
         QSignalSpy thumbnailRefreshes(f->window()->DwgThumbnail1, &DwgThumbnail::refreshed);

@@ -52,16 +52,20 @@ inline QStringList violations(Expected expected)
                QStringLiteral("exactly one of %1/%2 is shown").arg(first, second));
 
     expect(action(menu, "MnuRestore")->isVisible() == expected.hidden, "PopMenu offers Restore exactly while hidden");
-    expect(action(menu, "MnuTskRestore")->isVisible() == expected.hidden, "TaskMenu offers Restore exactly while hidden");
+    expect(action(menu, "MnuTskRestore")->isVisible() == expected.hidden,
+           "TaskMenu offers Restore exactly while hidden");
     expect(window->isVisible() == !expected.hidden, "the record window is visible exactly while not hidden");
     expect(!expected.hidden || window->isMinimized(), "a hidden record window is minimized");
     expect(expected.hidden || !window->isMinimized(), "a shown record window is in its normal state");
-    expect((menu->formState() == Qt::WindowMinimized) == expected.hidden, "the tray form is minimized exactly while the window is hidden");
+    expect((menu->formState() == Qt::WindowMinimized) == expected.hidden,
+           "the tray form is minimized exactly while the window is hidden");
     expect(!menu->isVisible(), "the tray form is never shown");
 
     expect(action(menu, "MnuUnlock")->isVisible() == expected.locked, "Unlock Form is offered exactly while locked");
-    expect(action(menu, "MnuLocate")->isEnabled() == !expected.locked, "Set Database is enabled exactly while unlocked");
-    for (const char *box : {"TxtClient", "TxtCounty", "txtDate", "TxtDesc", "txtFileLoc", "TxtFileNum", "TxtName", "TxtNumber"})
+    expect(action(menu, "MnuLocate")->isEnabled() == !expected.locked,
+           "Set Database is enabled exactly while unlocked");
+    for (const char *box :
+         {"TxtClient", "TxtCounty", "txtDate", "TxtDesc", "txtFileLoc", "TxtFileNum", "TxtName", "TxtNumber"})
         expect(boxReadOnly(window->findChild<QWidget *>(box)) == expected.locked,
                QStringLiteral("%1 is read-only exactly while locked").arg(box));
     for (const char *button : {"CmdAdd", "CmdDelete", "CmdUpdate", "CmdExplore"}) {
@@ -72,8 +76,8 @@ inline QStringList violations(Expected expected)
     expect(!window->ImgUnlocked->isHidden() == expected.locked, "the open padlock is shown exactly while locked");
     expect(!window->ImgLocked->isHidden() == !expected.locked, "the closed padlock is shown exactly while unlocked");
 
-    for (const char *always : {"Mnu_2", "MnuSearch", "Mnu_4", "MnuLocate", "MnuHelp", "MnuAbout", "Mnu_1", "MnuExit",
-                               "mnu_3", "MnuTskExit"})
+    for (const char *always :
+         {"Mnu_2", "MnuSearch", "Mnu_4", "MnuLocate", "MnuHelp", "MnuAbout", "Mnu_1", "MnuExit", "mnu_3", "MnuTskExit"})
         expect(action(menu, always)->isVisible(), QStringLiteral("%1 is always shown").arg(always));
     for (const char *enabled : {"MnuRestore", "MnuHide", "MnuUnlock", "MnuLock", "MnuSearch", "MnuHelp", "MnuAbout",
                                 "MnuExit", "MnuTskRestore", "MnuTskMinimize", "MnuTskExit"})
@@ -85,8 +89,8 @@ inline QStringList violations(Expected expected)
 }
 
 // Compares the whole state; a failure lists every broken rule.
-#define CHECK_TRAY_STATE(hiddenValue, lockedValue)                                        \
-    do {                                                                                   \
-        const QStringList broken = TrayState::violations({(hiddenValue), (lockedValue)}); \
-        QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QStringLiteral("; "))));        \
+#define CHECK_TRAY_STATE(hiddenValue, lockedValue)                                                                     \
+    do {                                                                                                               \
+        const QStringList broken = TrayState::violations({(hiddenValue), (lockedValue)});                              \
+        QVERIFY2(broken.isEmpty(), qPrintable(broken.join(QStringLiteral("; "))));                                     \
     } while (false)

@@ -4,8 +4,8 @@
 #include "forms/record/Form1.h"
 #include "forms/tray/AboutDialog.h"
 #include "forms/tray/FrmMenu.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QAction>
 #include <QLabel>
@@ -30,7 +30,6 @@ class TestAboutDialog : public ProgramTestCase
 {
     Q_OBJECT
 
-
     AboutDialog *openAbout()
     {
         writeCatalogue(sandbox->programFolder() + "/morvo.res", {record("1")});
@@ -53,7 +52,8 @@ private slots:
         QTest::newRow("version") << "Label2" << -1 << "Version 2.5" << QRect(224, 32, 53, 13) << false;
         QTest::newRow("purpose") << "Label7" << -1 << "CAD Cataloging Software" << QRect(56, 40, 129, 17) << false;
         QTest::newRow("comments") << "Label5" << -1 << "For comments, questions and" << QRect(72, 120, 141, 17) << true;
-        QTest::newRow("purchasing") << "Label8" << -1 << "purchasing information, e-mail to:" << QRect(64, 136, 157, 13) << true;
+        QTest::newRow("purchasing") << "Label8" << -1 << "purchasing information, e-mail to:" << QRect(64, 136, 157, 13)
+                                    << true;
         QTest::newRow("contact") << "Label6" << -1 << Contact << QRect(72, 152, 125, 13) << true;
     }
     void showsItsTextsWhereTheyBelong()

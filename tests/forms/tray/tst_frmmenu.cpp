@@ -5,8 +5,8 @@
 
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/AboutDialog.h"
-#include "widgets/Forms.h"
 #include "startup/StartUp.h"
+#include "widgets/Forms.h"
 
 #include <QFile>
 #include <QMenu>
@@ -22,7 +22,6 @@ using TrayState::action;
 class TestFrmMenu : public ProgramTestCase
 {
     Q_OBJECT
-
 
     Form1 *start(const QList<Record> &records = {record("1040", "Middle"), record("1041", "Highest")})
     {
@@ -59,8 +58,8 @@ private slots:
                  (QStringList{"MnuRestore:Restore", "MnuHide:Hide to Taskbar", "Mnu_2:-", "MnuUnlock:Unlock Form",
                               "MnuLock:Lock Form", "MnuSearch:Search Records", "Mnu_4:-", "MnuLocate:Set Database",
                               "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-", "MnuExit:Exit"}));
-        QCOMPARE(itemsOf(tray()->TaskMenu), (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "mnu_3:-",
-                                                         "MnuTskExit:Exit"}));
+        QCOMPARE(itemsOf(tray()->TaskMenu),
+                 (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "mnu_3:-", "MnuTskExit:Exit"}));
     }
 
     void loadLeavesTheWindowShownAndLockedAndTheFormHidden()
@@ -76,11 +75,16 @@ private slots:
     {
         QTest::addColumn<QString>("hide");
         QTest::addColumn<QString>("restore");
-        QTest::newRow("PopMenu both ways") << "MnuHide" << "MnuRestore";
-        QTest::newRow("TaskMenu both ways") << "MnuTskMinimize" << "MnuTskRestore";
-        QTest::newRow("PopMenu hide, TaskMenu restore") << "MnuHide" << "MnuTskRestore";
-        QTest::newRow("TaskMenu hide, PopMenu restore") << "MnuTskMinimize" << "MnuRestore";
-        QTest::newRow("PopMenu hide, left click on the icon") << "MnuHide" << "514";
+        QTest::newRow("PopMenu both ways") << "MnuHide"
+                                           << "MnuRestore";
+        QTest::newRow("TaskMenu both ways") << "MnuTskMinimize"
+                                            << "MnuTskRestore";
+        QTest::newRow("PopMenu hide, TaskMenu restore") << "MnuHide"
+                                                        << "MnuTskRestore";
+        QTest::newRow("TaskMenu hide, PopMenu restore") << "MnuTskMinimize"
+                                                        << "MnuRestore";
+        QTest::newRow("PopMenu hide, left click on the icon") << "MnuHide"
+                                                              << "514";
     }
     void hideAndRestoreByEveryRoute()
     {
