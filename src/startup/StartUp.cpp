@@ -1,5 +1,7 @@
 #include "startup/StartUp.h"
 
+#include "startup/CommandLine.h"
+
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/AppPaths.h"
@@ -73,6 +75,12 @@ void StartUp::ActivateRecordWindow()
 
 int StartUp::Main(int argc, char *argv[])
 {
+    // Commands need no display: they run before any window system is touched.
+    if (argc > 1) {
+        QCoreApplication core(argc, argv);
+        return CommandLine::run(QCoreApplication::arguments().mid(1));
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
     // Hidden windows (the tray form) keep the program alive; the window
