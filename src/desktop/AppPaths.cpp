@@ -24,3 +24,10 @@ QString AppPaths::companion(const QString &name)
 {
     return programFolder() + u'/' + name;
 }
+
+QString AppPaths::helperProgram(const QString &name)
+{
+    // Helpers are built beside the program; tests may move the program folder
+    // away, but never its helpers.
+    return QCoreApplication::applicationDirPath() + u'/' + name;
+}

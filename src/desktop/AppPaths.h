@@ -9,4 +9,7 @@ QString programFolder();
 // Tests run the program's code against a folder of their own.
 void setProgramFolder(const QString &folder);
 QString companion(const QString &name); // programFolder() + "/" + name
+// A helper executable of the program's own (a reader of foreign files, say),
+// by its file name.
+QString helperProgram(const QString &name);
 }
