@@ -9,14 +9,15 @@ import sys
 
 MAY_INCLUDE = {
     "program": set(),
-    "catalogue": {"program"},
+    "stores": {"program"},
+    "catalogue": {"program", "stores"},
     "files": {"program"},
-    "widgets": {"program", "catalogue", "files"},
+    "widgets": {"program", "stores", "catalogue", "files"},
     "desktop": {"program"},
-    "shell": {"program", "catalogue", "files", "widgets", "desktop"},
+    "shell": {"program", "stores", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
-    "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
-    "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
+    "forms": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
+    "startup": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
 

@@ -1,7 +1,7 @@
 // Writes the example catalogue delivered beside the program: a dozen jobs of a
 // small engineering office, so that the first start shows a working catalogue.
 #include "catalogue/CatalogueSchema.h"
-#include "catalogue/SqlStatement.h"
+#include "stores/sqlite/SqlStatement.h"
 
 #include <QFile>
 #include <QTextStream>

@@ -2,7 +2,7 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/CatalogueSchema.h"
-#include "catalogue/SqlStatement.h"
+#include "stores/sqlite/SqlStatement.h"
 
 #include <QApplication>
 #include <QDir>

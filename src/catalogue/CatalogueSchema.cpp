@@ -1,7 +1,7 @@
 #include "catalogue/CatalogueSchema.h"
 
 #include "catalogue/CatalogueFields.h"
-#include "catalogue/SqlStatement.h"
+#include "stores/sqlite/SqlStatement.h"
 
 #include <QStringList>
 

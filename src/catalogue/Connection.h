@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
-struct sqlite3;
+class CatalogueStore;
 
-// A connection to one catalogue file. The connection string is the bare path of
-// the file; opening never creates a file.
+// A connection to one catalogue. The connection string is where the catalogue
+// is (the bare path of a file); opening never creates one.
 class Connection
 {
 public:
@@ -16,20 +17,16 @@ public:
 
     QString ConnectionString;
 
-    // Opens the file named by ConnectionString (closing any earlier file) and
-    // checks that it is a readable SQLite database.
+    // Opens the catalogue named by ConnectionString (closing any earlier one).
     bool Open();
-    bool isOpen() const { return db_ != nullptr; }
+    bool isOpen() const { return store_ != nullptr; }
     void Close();
 
-    sqlite3 *handle() const { return db_; }
+    CatalogueStore &store() const { return *store_; }
     QString lastError() const { return error_; }
-    void setError(const QString &text) { error_ = text; }
-    // The last SQLite error of this connection, worded for a person.
-    QString describeSqliteError(int code) const;
 
 private:
     bool readOnly_;
-    sqlite3 *db_ = nullptr;
+    std::unique_ptr<CatalogueStore> store_;
     QString error_;
 };

@@ -11,6 +11,8 @@ std::unique_ptr<DataEnvironment1> &slot()
     return environment;
 }
 
+constexpr int LiveViewIntervalMs = 500;
+
 QStringList catalogueFieldNames()
 {
     QStringList names;
@@ -28,6 +30,8 @@ DataEnvironment1::DataEnvironment1()
     // The search tests the fields in this order; the order decides nothing
     // about which record matches, so the text keeps the table's order.
     rsConJobnr.enableSearch(catalogueFieldNames());
+    // Others' changes to a shared catalogue show within a second.
+    rsConJobnr.enableLiveView(LiveViewIntervalMs);
 }
 
 DataEnvironment1 &DataEnvironment1::instance()

@@ -2,10 +2,10 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/SqlStatement.h"
 
 #include <QTimer>
 #include <algorithm>
+#include <unordered_set>
 
 Recordset::Recordset(Connection &connection, const QString &table, LockType lock, const QStringList &requiredFields)
     : connection_(connection), table_(table), lock_(lock), required_(requiredFields)
@@ -17,15 +17,15 @@ Recordset::~Recordset()
     stopSearchBuild();
 }
 
+CatalogueStore &Recordset::store() const
+{
+    return connection_.store();
+}
+
 bool Recordset::fail(const QString &text) const
 {
     error_ = text;
     return false;
-}
-
-bool Recordset::failSqlite(int code) const
-{
-    return fail(connection_.describeSqliteError(code));
 }
 
 bool Recordset::ensureOpen() const
@@ -33,36 +33,57 @@ bool Recordset::ensureOpen() const
     return open_ || const_cast<Recordset *>(this)->Open();
 }
 
+// Every operation starts from the catalogue as it is now.
+bool Recordset::readyFor(bool writing)
+{
+    if (!ensureOpen())
+        return false;
+    error_.clear();
+    failure_ = {};
+    if (writing && lock_ == ReadOnly)
+        return fail(QStringLiteral("The catalogue is open for reading only."));
+    // A view that cannot catch up now (the file busy) does so at the next look.
+    refresh();
+    return true;
+}
+
 int Recordset::columnIndex(const QString &field) const
 {
     return int(columns_.indexOf(field));
+}
+
+void Recordset::enableLiveView(int intervalMs)
+{
+    if (!liveTimer_) {
+        liveTimer_ = new QTimer(this);
+        connect(liveTimer_, &QTimer::timeout, this, [this] {
+            if (open_)
+                refresh();
+        });
+    }
+    liveTimer_->start(intervalMs);
 }
 
 bool Recordset::Open()
 {
     stopSearchBuild();
     searchText_ = SearchText();
-    ++structureGeneration_;
     error_.clear();
+    failure_ = {};
     open_ = false;
     rows_.clear();
     keyText_.clear();
     pending_.clear();
     adding_ = false;
-    cachedRowId_ = -1;
+    current_ = {};
+    unreadableId_ = -1;
     if (!connection_.isOpen() && !connection_.Open())
         return fail(connection_.lastError());
-    sqlite3 *db = connection_.handle();
 
-    columns_.clear();
-    SqlStatement info(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table_)));
-    while (info.step())
-        columns_ << info.text(1).toString();
-    if (!info.done())
-        return failSqlite(info.code());
-    if (columns_.isEmpty())
-        return fail(
-            QStringLiteral("The catalogue \"%1\" has no table \"%2\".").arg(connection_.ConnectionString, table_));
+    const std::optional<QStringList> columns = store().columns(table_, error_);
+    if (!columns)
+        return false;
+    columns_ = *columns;
     for (const QString &field : required_) {
         if (!columns_.contains(field))
             return fail(QStringLiteral("The table \"%1\" of the catalogue \"%2\" has no field \"%3\".")
@@ -72,11 +93,11 @@ bool Recordset::Open()
     if (!sort_.isEmpty() && sortColumn_ < 0)
         return fail(QStringLiteral("The table \"%1\" of the catalogue \"%2\" has no field \"%3\" to sort by.")
                         .arg(table_, connection_.ConnectionString, sort_));
-
-    if (!scanRows(db))
+    // The cursor first: a change made while the keys are read shows at the next refresh.
+    changeCursor_ = store().changeCursor(table_);
+    store().mayHaveChanged();
+    if (!scanRows())
         return false;
-    if (sortColumn_ >= 0)
-        std::stable_sort(rows_.begin(), rows_.end(), [this](const Row &a, const Row &b) { return rowLess(a, b); });
     open_ = true;
     pos_ = 0;
     // The search text is read once the window is on screen, not before.
@@ -87,31 +108,29 @@ bool Recordset::Open()
 }
 
 // Reads the row ids and sort keys of the whole table.
-bool Recordset::scanRows(sqlite3 *db)
+bool Recordset::scanRows()
 {
-    const QString sortExpr = sortColumn_ < 0 ? QStringLiteral("NULL") : quoteIdentifier(sort_);
-    SqlStatement scan(db, QStringLiteral("SELECT rowid, %1 FROM %2").arg(sortExpr, quoteIdentifier(table_)));
-    if (!scan.ok())
-        return failSqlite(scan.code());
-    while (scan.step()) {
-        // Read the key straight from SQLite's buffer: no QString per row.
-        Row row{scan.int64(0), 0.0, quint32(keyText_.size()), 0, {}};
-        if (sortColumn_ >= 0) {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(scan.get(), 1));
-            const int length = sqlite3_column_bytes(scan.get(), 1);
-            if (text) {
-                row.number = LeadingNumber::parse(std::string_view(text, size_t(length)));
-                keyText_.append(text, size_t(length));
-                row.keyLength = quint32(length);
+    rows_.clear();
+    keyText_.clear();
+    const bool scanned = store().scanKeys(
+        table_, sortColumn_,
+        [this](qint64 id, FieldBytes key) {
+            Row row{id, 0.0, quint32(keyText_.size()), 0, {}};
+            if (key.data) {
+                row.number = LeadingNumber::parse(std::string_view(key.data, size_t(key.length)));
+                keyText_.append(key.data, size_t(key.length));
+                row.keyLength = quint32(key.length);
             }
-        }
-        rows_.push_back(row);
-    }
-    if (!scan.done()) {
+            rows_.push_back(row);
+        },
+        error_);
+    if (!scanned) {
         rows_.clear();
         keyText_.clear();
-        return failSqlite(scan.code());
+        return false;
     }
+    if (sortColumn_ >= 0)
+        std::stable_sort(rows_.begin(), rows_.end(), [this](const Row &a, const Row &b) { return rowLess(a, b); });
     return true;
 }
 
@@ -133,40 +152,34 @@ bool Recordset::rowLess(const Row &a, const Row &b) const
     return a.rowid < b.rowid;
 }
 
-Recordset::Row Recordset::makeRow(qint64 rowid, const QVariant &sortValue)
+Recordset::Row Recordset::makeRow(qint64 rowid, const QVariant &sortValue, const FieldValues &values)
 {
-    Row row{rowid, 0.0, quint32(keyText_.size()), 0, {}};
+    Row row{rowid, 0.0, quint32(keyText_.size()), 0, searchSpanFor(values)};
     if (sortColumn_ >= 0 && !sortValue.isNull()) {
-        const QString text = sortValue.toString();
-        const QByteArray utf8 = text.toUtf8();
-        row.number = LeadingNumber::parse(text);
+        const QByteArray utf8 = sortValue.toString().toUtf8();
+        row.number = LeadingNumber::parse(std::string_view(utf8.constData(), size_t(utf8.size())));
         keyText_.append(utf8.constData(), size_t(utf8.size()));
         row.keyLength = quint32(utf8.size());
     }
     return row;
 }
 
-size_t Recordset::sortedIndexFor(const Row &row) const
-{
-    if (sortColumn_ < 0)
-        return rows_.size();
-    auto at =
-        std::upper_bound(rows_.begin(), rows_.end(), row, [this](const Row &a, const Row &b) { return rowLess(a, b); });
-    return size_t(at - rows_.begin());
-}
-
 void Recordset::placeRow(Row row)
 {
-    const size_t index = sortedIndexFor(row);
-    rows_.insert(rows_.begin() + qsizetype(index), row);
-    ++structureGeneration_;
-    pos_ = qint64(index);
+    auto at = rows_.end();
+    if (sortColumn_ >= 0)
+        at = std::upper_bound(rows_.begin(), rows_.end(), row,
+                              [this](const Row &a, const Row &b) { return rowLess(a, b); });
+    pos_ = qint64(at - rows_.begin());
+    rows_.insert(at, row);
 }
 
-void Recordset::eraseRow(qint64 index)
+std::optional<qint64> Recordset::indexOfRow(qint64 rowid) const
 {
-    rows_.erase(rows_.begin() + qsizetype(index));
-    ++structureGeneration_;
+    const auto at = std::find_if(rows_.begin(), rows_.end(), [rowid](const Row &row) { return row.rowid == rowid; });
+    if (at == rows_.end())
+        return std::nullopt;
+    return qint64(at - rows_.begin());
 }
 
 qint64 Recordset::RecordCount() const
@@ -202,48 +215,46 @@ bool Recordset::hasCurrent() const
 
 bool Recordset::moveTo(qint64 index)
 {
-    if (!ensureOpen())
-        return false;
-    error_.clear();
     if (!storePending())
         return false;
     const qint64 count = qint64(rows_.size());
     pos_ = count == 0 ? 0 : std::clamp<qint64>(index, -1, count);
-    cachedRowId_ = -1;
+    current_ = {};
+    unreadableId_ = -1;
     emit currentChanged();
     return true;
 }
 
 bool Recordset::MoveFirst()
 {
-    return moveTo(0);
+    return readyFor(false) && moveTo(0);
 }
 
 bool Recordset::MoveLast()
 {
     // The new record is stored first; the last record is then known.
-    if (!ensureOpen() || !storePending())
+    if (!readyFor(false) || !storePending())
         return false;
     return moveTo(qint64(rows_.size()) - 1);
 }
 
 bool Recordset::MoveNext()
 {
-    if (!ensureOpen() || !storePending())
+    if (!readyFor(false) || !storePending())
         return false;
     return EOF_() ? true : moveTo(pos_ + 1);
 }
 
 bool Recordset::MovePrevious()
 {
-    if (!ensureOpen() || !storePending())
+    if (!readyFor(false) || !storePending())
         return false;
     return BOF() ? true : moveTo(pos_ - 1);
 }
 
 bool Recordset::setAbsolutePosition(qint64 position)
 {
-    if (!ensureOpen() || !storePending())
+    if (!readyFor(false) || !storePending())
         return false;
     if (position < 1 || position > qint64(rows_.size()))
         return fail(QStringLiteral("There is no record at position %1.").arg(position));
@@ -252,25 +263,35 @@ bool Recordset::setAbsolutePosition(qint64 position)
 
 bool Recordset::AddNew()
 {
-    if (!ensureOpen())
-        return false;
-    if (lock_ == ReadOnly)
-        return fail(QStringLiteral("The catalogue is open for reading only."));
-    if (!storePending())
+    if (!readyFor(true) || !storePending())
         return false;
     adding_ = true;
+    editSince_ = changeCursor_;
     pos_ = qint64(rows_.size());
-    cachedRowId_ = -1;
+    current_ = {};
+    current_.values.assign(size_t(columns_.size()), QVariant());
     emit currentChanged();
     return true;
 }
 
 bool Recordset::Update()
 {
-    if (!ensureOpen())
-        return false;
-    error_.clear();
-    return storePending();
+    return readyFor(false) && storePending();
+}
+
+StoreRules Recordset::rules() const
+{
+    return {sortColumn_, editSince_};
+}
+
+// What the user would store: the record as read with the typed fields over it.
+FieldValues Recordset::mineOver(const FieldValues &base) const
+{
+    FieldValues mine = base;
+    mine.resize(size_t(columns_.size()));
+    for (auto it = pending_.begin(); it != pending_.end(); ++it)
+        mine[size_t(it.key())] = it.value();
+    return mine;
 }
 
 bool Recordset::storePending()
@@ -279,85 +300,87 @@ bool Recordset::storePending()
         return true;
     if (lock_ == ReadOnly)
         return fail(QStringLiteral("The catalogue is open for reading only."));
-    sqlite3 *db = connection_.handle();
-    QList<int> columns = pending_.keys();
-    std::sort(columns.begin(), columns.end());
-
-    QString sql;
-    if (adding_) {
-        QStringList names, marks;
-        for (int column : columns) {
-            names << quoteIdentifier(columns_[column]);
-            marks << QStringLiteral("?");
-        }
-        sql = names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table_))
-                              : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(quoteIdentifier(table_), names.join(u','), marks.join(u','));
-    } else {
-        QStringList sets;
-        for (int column : columns)
-            sets << quoteIdentifier(columns_[column]) + QStringLiteral("=?");
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteIdentifier(table_), sets.join(u','));
+    std::map<int, QString> changes;
+    for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+        // What the user did not change is never written back, not even unchanged.
+        const QVariant &read = current_.values[size_t(it.key())];
+        if (adding_ || read.isNull() || read.toString() != it.value())
+            changes.emplace(it.key(), it.value());
     }
-
-    int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        return failSqlite(rc);
-    qint64 rowid = adding_ ? 0 : rows_[size_t(pos_)].rowid;
-    {
-        SqlStatement statement(db, sql);
-        if (!statement.ok()) {
-            const int code = statement.code();
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return failSqlite(code);
-        }
-        int index = 1;
-        for (int column : columns)
-            statement.bind(index++, QVariant(pending_.value(column)));
-        if (!adding_)
-            statement.bind(index, rowid);
-        statement.step();
-        const bool gone = !adding_ && statement.done() && sqlite3_changes(db) == 0;
-        if (!statement.done() || gone) {
-            const int code = statement.code();
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            return gone ? fail(QStringLiteral("The record is no longer in the catalogue \"%1\".")
-                                   .arg(connection_.ConnectionString))
-                        : failSqlite(code);
-        }
-        if (adding_)
-            rowid = sqlite3_last_insert_rowid(db);
+    if (!adding_ && changes.empty()) {
+        pending_.clear();
+        return true;
     }
-    rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return failSqlite(rc);
-    }
+    if (adding_)
+        return handleStoreResult(store().insert(table_, changes, rules()), false);
+    return handleStoreResult(store().update(table_, current_, changes, rules()), false);
+}
 
-    // Show what the file now holds, and keep the record current in its new place.
-    std::vector<QVariant> stored;
-    readRow(rowid, stored);
-    if (!adding_)
-        eraseRow(pos_);
-    Row row = makeRow(rowid, sortColumn_ >= 0 ? stored[size_t(sortColumn_)] : QVariant());
-    row.search = searchSpanFor(stored);
-    placeRow(row);
+// Shows what the catalogue now holds, or keeps the typed text and says why not.
+bool Recordset::handleStoreResult(const StoreResult &result, bool deleting)
+{
+    switch (result.status) {
+    case StoreStatus::Done:
+        break;
+    case StoreStatus::Failed:
+        failure_ = {Conflict::Failed, deleting, mineOver(current_.values), {}, {}};
+        return fail(result.error);
+    case StoreStatus::Changed:
+        failure_ = {Conflict::Changed, deleting, mineOver(current_.values), result.record.values, {}};
+        return fail(QStringLiteral("Someone else changed this record in the catalogue \"%1\" since it was read.")
+                        .arg(connection_.ConnectionString));
+    case StoreStatus::Gone:
+        if (deleting) {
+            // Someone else deleted it already: what the user wanted has happened.
+            removeCurrentRow();
+            return true;
+        }
+        failure_ = {Conflict::Gone, deleting, mineOver(current_.values), {}, {}};
+        return fail(QStringLiteral("The record is no longer in the catalogue \"%1\": someone else deleted it.")
+                        .arg(connection_.ConnectionString));
+    case StoreStatus::DuplicateJobNumber: {
+        refresh(); // brings in the record that took the number
+        const QString taken = pending_.value(sortColumn_);
+        const QString last = rows_.empty()
+            ? QString()
+            : QString::fromUtf8(keyText_.data() + rows_.back().keyOffset, qsizetype(rows_.back().keyLength));
+        failure_ = {Conflict::DuplicateJobNumber, false, mineOver(current_.values), {}, LeadingNumber::nextAfter(last)};
+        return fail(QStringLiteral("The job number %1 was stored by someone else meanwhile.").arg(taken));
+    }
+    }
+    if (deleting) {
+        removeCurrentRow();
+        return true;
+    }
+    const StoredRecord &stored = result.record;
+    if (!adding_) {
+        const bool atPosition = pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == stored.id;
+        if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(stored.id))
+            rows_.erase(rows_.begin() + qsizetype(*index));
+    }
+    placeRow(makeRow(stored.id, sortColumn_ >= 0 ? stored.values[size_t(sortColumn_)] : QVariant(), stored.values));
     adding_ = false;
     pending_.clear();
-    cachedRowId_ = rowid;
-    cached_ = std::move(stored);
-    emit recordStored(rowid);
+    current_ = stored;
+    emit recordStored(stored.id);
     emit currentChanged();
     return true;
 }
 
+void Recordset::removeCurrentRow()
+{
+    const qint64 rowid = current_.id;
+    if (const auto index = indexOfRow(rowid))
+        rows_.erase(rows_.begin() + qsizetype(*index));
+    pending_.clear();
+    current_ = {};
+    emit recordDeleted(rowid);
+}
+
 bool Recordset::Delete()
 {
-    if (!ensureOpen())
+    if (!readyFor(true))
         return false;
-    error_.clear();
-    if (lock_ == ReadOnly)
-        return fail(QStringLiteral("The catalogue is open for reading only."));
     if (adding_) {
         adding_ = false;
         pending_.clear();
@@ -365,46 +388,95 @@ bool Recordset::Delete()
     }
     if (!hasCurrent())
         return true;
-    sqlite3 *db = connection_.handle();
-    const qint64 rowid = rows_[size_t(pos_)].rowid;
-    SqlStatement statement(db, QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(table_)));
-    statement.bind(1, rowid);
-    // A single statement outside BEGIN is its own transaction.
-    statement.step();
-    if (!statement.done())
-        return failSqlite(statement.code());
-    eraseRow(pos_);
-    pending_.clear();
-    cachedRowId_ = -1;
-    emit recordDeleted(rowid);
-    return true;
+    if (!loadCurrent())
+        return fail(unreadable_);
+    return handleStoreResult(store().remove(table_, current_, rules()), true);
 }
 
-bool Recordset::readRow(qint64 rowid, std::vector<QVariant> &values) const
+bool Recordset::storeMineOverTheirs()
 {
-    values.assign(size_t(columns_.size()), QVariant());
-    SqlStatement statement(connection_.handle(),
-                           QStringLiteral("SELECT * FROM %1 WHERE rowid=?").arg(quoteIdentifier(table_)));
-    statement.bind(1, rowid);
-    if (!statement.step())
+    if (failure_.conflict != Conflict::Changed || failure_.deleting)
         return false;
-    for (int i = 0; i < columns_.size(); ++i)
-        values[size_t(i)] = statement.text(i);
-    return true;
+    // Their version becomes the one read: only a further change conflicts again.
+    current_.values = failure_.theirs;
+    return Update();
 }
 
-void Recordset::loadCurrent() const
+bool Recordset::deleteAnyway()
 {
-    if (adding_ && pos_ == qint64(rows_.size())) {
-        cached_.assign(size_t(columns_.size()), QVariant());
-        cachedRowId_ = -1;
-        return;
+    if (failure_.conflict != Conflict::Changed || !failure_.deleting)
+        return false;
+    current_ = {};
+    return loadCurrent() ? Delete() : fail(unreadable_);
+}
+
+bool Recordset::takeTheirs()
+{
+    const Conflict conflict = failure_.conflict;
+    failure_ = {};
+    error_.clear();
+    pending_.clear();
+    if (adding_) {
+        adding_ = false;
+        pos_ = qint64(rows_.size()) - 1;
+    } else if (conflict == Conflict::Gone) {
+        removeCurrentRow();
+        pos_ = std::min<qint64>(pos_, qint64(rows_.size()) - 1);
     }
+    current_ = {};
+    emit currentChanged();
+    return refresh();
+}
+
+bool Recordset::storeAsNewRecord()
+{
+    if (failure_.conflict != Conflict::Gone)
+        return false;
+    const FieldValues mine = failure_.mine;
+    removeCurrentRow();
+    adding_ = true;
+    editSince_ = changeCursor_;
+    for (size_t column = 0; column < mine.size(); ++column) {
+        if (!mine[column].isNull())
+            pending_.insert(int(column), mine[column].toString());
+    }
+    return Update();
+}
+
+bool Recordset::useFreeJobNumber()
+{
+    if (failure_.conflict != Conflict::DuplicateJobNumber || sortColumn_ < 0)
+        return false;
+    pending_.insert(sortColumn_, failure_.freeJobNumber);
+    return Update();
+}
+
+bool Recordset::loadCurrent() const
+{
+    if (adding_ && pos_ == qint64(rows_.size()))
+        return true;
     const qint64 rowid = rows_[size_t(pos_)].rowid;
-    if (cachedRowId_ != rowid) {
-        readRow(rowid, cached_);
-        cachedRowId_ = rowid;
+    if (current_.id == rowid)
+        return true;
+    if (unreadableId_ == rowid)
+        return false;
+    QString error;
+    const std::optional<StoredRecord> record = store().read(table_, rowid, error);
+    if (!record) {
+        // Reported once; the boxes stay empty and nothing is stored over the record.
+        unreadable_ = error.isEmpty()
+            ? QStringLiteral("The record is no longer in the catalogue \"%1\": someone else deleted it.")
+                  .arg(connection_.ConnectionString)
+            : error;
+        unreadableId_ = rowid;
+        current_ = {};
+        QTimer::singleShot(
+            0, const_cast<Recordset *>(this),
+            [self = const_cast<Recordset *>(this), reason = unreadable_] { emit self->recordUnreadable(reason); });
+        return false;
     }
+    current_ = *record;
+    return true;
 }
 
 QVariant Recordset::value(const QString &field) const
@@ -414,8 +486,9 @@ QVariant Recordset::value(const QString &field) const
         return QVariant();
     if (pending_.contains(column))
         return pending_.value(column);
-    loadCurrent();
-    return cached_[size_t(column)];
+    if (!loadCurrent())
+        return QVariant();
+    return current_.values[size_t(column)];
 }
 
 bool Recordset::setValue(const QString &field, const QString &text)
@@ -425,6 +498,112 @@ bool Recordset::setValue(const QString &field, const QString &text)
         return fail(QStringLiteral("The table \"%1\" has no field \"%2\".").arg(table_, field));
     if (!hasCurrent())
         return fail(QStringLiteral("There is no current record."));
+    if (!loadCurrent())
+        return fail(unreadable_);
+    if (!editPending())
+        editSince_ = changeCursor_;
     pending_.insert(column, text);
+    return true;
+}
+
+bool Recordset::refresh()
+{
+    if (!open_ || !(catchUpDue_ || store().mayHaveChanged()))
+        return true;
+    // Another program in the middle of a store holds the file for a moment:
+    // look again later rather than hold up the window.
+    store().setLockWait(CatalogueStore::BackgroundLockWaitMs);
+    catchUpDue_ = !catchUp();
+    store().setLockWait(CatalogueStore::UserLockWaitMs);
+    return !catchUpDue_;
+}
+
+bool Recordset::catchUp()
+{
+    const qint64 before = changeCursor_;
+    QString error;
+    const std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, changeCursor_, error);
+    if (!changes)
+        return error.isEmpty() && rescanAll();
+    if (changes->empty() || applyChanges(*changes))
+        return true;
+    changeCursor_ = before; // try again at the next look
+    return false;
+}
+
+// Takes the changed records out and puts their new versions back in their
+// sorted places in one pass, so a change costs the same at any size. The
+// record being edited stays as read: its store will meet the change.
+bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
+{
+    const bool hadCurrent = hasCurrent() && !adding_;
+    const qint64 currentId = hadCurrent ? rows_[size_t(pos_)].rowid : -1;
+    const bool editingCurrent = hadCurrent && editPending();
+    std::unordered_set<qint64> touched;
+    std::vector<Row> placed;
+    std::optional<StoredRecord> currentNow;
+    for (const RecordChange &change : changes) {
+        if ((change.id == currentId && editingCurrent) || !touched.insert(change.id).second)
+            continue;
+        if (change.gone)
+            continue;
+        QString error;
+        const std::optional<StoredRecord> record = store().read(table_, change.id, error);
+        if (!record) {
+            if (!error.isEmpty())
+                return false;
+            continue; // deleted again since
+        }
+        placed.push_back(
+            makeRow(record->id, sortColumn_ >= 0 ? record->values[size_t(sortColumn_)] : QVariant(), record->values));
+        if (record->id == currentId)
+            currentNow = record;
+    }
+    std::erase_if(rows_, [&touched](const Row &row) { return touched.contains(row.rowid); });
+    const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
+    std::sort(placed.begin(), placed.end(), less);
+    const size_t middle = rows_.size();
+    rows_.insert(rows_.end(), placed.begin(), placed.end());
+    if (sortColumn_ >= 0)
+        std::inplace_merge(rows_.begin(), rows_.begin() + qsizetype(middle), rows_.end(), less);
+
+    if (adding_) {
+        pos_ = qint64(rows_.size());
+        return true;
+    }
+    if (!hadCurrent)
+        return true;
+    if (const auto index = indexOfRow(currentId)) {
+        pos_ = *index;
+        if (currentNow && currentNow->values != current_.values) {
+            current_ = *currentNow;
+            emit currentChanged();
+        } else if (currentNow) {
+            current_ = *currentNow;
+        }
+        return true;
+    }
+    // The record on screen was deleted by someone else: its neighbour takes its place.
+    pos_ = std::min<qint64>(pos_, qint64(rows_.size()) - 1);
+    current_ = {};
+    emit currentChanged();
+    return true;
+}
+
+// Without a change log (a file this program may not change) the keys are read again.
+bool Recordset::rescanAll()
+{
+    const qint64 currentId = hasCurrent() && !adding_ ? rows_[size_t(pos_)].rowid : -1;
+    stopSearchBuild();
+    searchText_ = SearchText();
+    if (!scanRows())
+        return false;
+    const std::optional<qint64> index = currentId >= 0 ? indexOfRow(currentId) : std::nullopt;
+    pos_ = adding_ ? qint64(rows_.size()) : index.value_or(std::min<qint64>(pos_, qint64(rows_.size()) - 1));
+    if (!editPending())
+        current_ = {};
+    searchBuildPending_ = !searchFields_.isEmpty();
+    startPendingSearchBuild();
+    emit currentChanged();
     return true;
 }

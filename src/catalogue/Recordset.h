@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/SearchText.h"
+#include "stores/CatalogueStore.h"
 
 #include <QFuture>
 #include <QHash>
@@ -11,12 +12,16 @@
 #include <vector>
 
 class Connection;
+class QTimer;
 
-// A client-side static cursor over one table of a catalogue, ordered by its
-// sort field. Only the row ids and sort keys are held; the fields of a record
-// are read when it becomes current, so a million records open quickly.
-// Every store is one transaction, and after a store the set shows what a
-// fresh open of the file would show.
+// A client-side cursor over one table of a catalogue, ordered by its sort
+// field. Only the row ids and sort keys are held; the fields of a record are
+// read when it becomes current, so a million records open quickly.
+//
+// Several people may have the catalogue open. A store changes a record only
+// while it still is the version read; otherwise the store fails with a
+// conflict (failure()) and the user decides through the resolving operations.
+// The set follows the others' changes (refresh()) without reading it all again.
 class Recordset : public QObject
 {
     Q_OBJECT
@@ -32,6 +37,8 @@ public:
     // Keeps the upper-cased text of these fields for fast searches; the text is
     // read off the window's thread after every open.
     void enableSearch(const QStringList &fields);
+    // Looks for the others' changes on a timer as well as before every operation.
+    void enableLiveView(int intervalMs);
 
     bool Open();
     bool isOpen() const { return open_; }
@@ -58,10 +65,38 @@ public:
     // Changes a field of the current record; stored by Update or a move.
     bool setValue(const QString &field, const QString &text);
     bool editPending() const { return adding_ || !pending_.isEmpty(); }
+    bool adding() const { return adding_; }
     const QStringList &fields() const { return columns_; }
 
     // Why the latest operation failed; empty after a success.
     QString lastError() const { return error_; }
+
+    // Why the latest store or delete did not happen, when the user must decide.
+    enum class Conflict {
+        None,
+        Changed, // someone else changed the record: theirs holds their version
+        Gone, // someone else deleted the record
+        DuplicateJobNumber, // someone else stored the same job number meanwhile: freeJobNumber is offered
+        Failed, // the catalogue refused (lastError says why); nothing was lost
+    };
+    struct Failure
+    {
+        Conflict conflict = Conflict::None;
+        bool deleting = false; // the user was deleting, not storing
+        FieldValues mine; // what the user would store
+        FieldValues theirs; // Changed: what is stored now
+        QString freeJobNumber; // DuplicateJobNumber: the next free number
+    };
+    const Failure &failure() const { return failure_; }
+    // The user's decisions on a failure; each returns whether it went through.
+    bool storeMineOverTheirs(); // Changed: store my fields over their version
+    bool takeTheirs(); // any: drop what I typed (or my new record) and show what is stored
+    bool storeAsNewRecord(); // Gone: store my version as a new record
+    bool useFreeJobNumber(); // DuplicateJobNumber: store with the offered number
+    bool deleteAnyway(); // Changed while deleting: delete their version
+
+    // Brings the set up to date with the others' changes; cheap when there are none.
+    bool refresh();
 
     // Walks for a text without moving the cursor: the first record at or after
     // (before) the 0-based index whose searched fields contain the needle
@@ -76,6 +111,9 @@ signals:
     void currentChanged();
     void recordStored(qint64 rowid);
     void recordDeleted(qint64 rowid);
+    // The current record could not be read; its boxes stay empty and nothing
+    // is stored over it.
+    void recordUnreadable(const QString &reason);
 
 private:
     struct Row
@@ -87,17 +125,22 @@ private:
         SearchText::Span search; // this record's text in searchText_
     };
 
+    CatalogueStore &store() const;
     bool ensureOpen() const;
-    bool scanRows(struct sqlite3 *db);
+    bool readyFor(bool writing);
+    bool scanRows();
     bool fail(const QString &text) const;
-    bool failSqlite(int code) const;
     bool storePending();
+    bool handleStoreResult(const StoreResult &result, bool deleting);
+    void removeCurrentRow();
     bool moveTo(qint64 index);
-    Row makeRow(qint64 rowid, const QVariant &sortValue);
+    Row makeRow(qint64 rowid, const QVariant &sortValue, const FieldValues &values);
     bool rowLess(const Row &a, const Row &b) const;
-    size_t sortedIndexFor(const Row &row) const;
     void placeRow(Row row);
-    void eraseRow(qint64 index);
+    std::optional<qint64> indexOfRow(qint64 rowid) const;
+    bool catchUp();
+    bool applyChanges(const std::vector<RecordChange> &changes);
+    bool rescanAll();
     void startSearchBuild();
     void stopSearchBuild();
     void startPendingSearchBuild();
@@ -105,11 +148,12 @@ private:
     size_t runEnd(size_t first) const;
     size_t runStart(size_t last) const;
     size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;
-    SearchText::Span searchSpanFor(const std::vector<QVariant> &values);
-    void loadCurrent() const;
+    SearchText::Span searchSpanFor(const FieldValues &values);
+    bool loadCurrent() const;
     bool hasCurrent() const;
-    bool readRow(qint64 rowid, std::vector<QVariant> &values) const;
     int columnIndex(const QString &field) const;
+    FieldValues mineOver(const FieldValues &base) const;
+    StoreRules rules() const;
 
     Connection &connection_;
     QString table_;
@@ -126,15 +170,20 @@ private:
 
     bool adding_ = false; // a new record waits at position size()+1
     QHash<int, QString> pending_;
-    mutable qint64 cachedRowId_ = -1;
-    mutable std::vector<QVariant> cached_;
+    qint64 editSince_ = 0; // the change cursor when the pending edit began
+    mutable StoredRecord current_; // the current record as read; id -1 when none is read
+    mutable qint64 unreadableId_ = -1; // the record that could not be read, reported once
+    mutable QString unreadable_; // and why
     mutable QString error_;
+    Failure failure_;
+
+    qint64 changeCursor_ = 0; // the others' changes seen up to here
+    bool catchUpDue_ = false; // the last look could not read the changes
+    QTimer *liveTimer_ = nullptr;
 
     QStringList searchFields_;
     SearchText searchText_;
     bool searchBuildPending_ = false;
-    quint64 structureGeneration_ = 0; // counts inserts and removals of rows
-    quint64 buildGeneration_ = 0; // the generation the running build started from
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchTextBuild>> build_;
 };

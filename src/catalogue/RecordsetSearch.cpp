@@ -38,11 +38,10 @@ void Recordset::startSearchBuild()
     std::vector<qint64> rowids(rows_.size());
     for (size_t i = 0; i < rows_.size(); ++i)
         rowids[i] = rows_[i].rowid;
-    buildGeneration_ = structureGeneration_;
     buildCancelled_ = std::make_shared<std::atomic<bool>>(false);
-    build_ = QtConcurrent::run([path = connection_.ConnectionString, table = table_, fields = searchFields_,
-                                rowids = std::move(rowids), cancelled = buildCancelled_] {
-        return std::make_shared<SearchTextBuild>(buildSearchText(path, table, fields, rowids, *cancelled));
+    build_ = QtConcurrent::run([&store = store(), table = table_, fields = searchFields_, rowids = std::move(rowids),
+                                cancelled = buildCancelled_]() mutable {
+        return std::make_shared<SearchTextBuild>(buildSearchText(store, table, fields, std::move(rowids), *cancelled));
     });
 }
 
@@ -54,23 +53,24 @@ bool Recordset::waitForSearchText()
     build_.waitForFinished();
     const std::shared_ptr<SearchTextBuild> result = build_.result();
     build_ = {};
-    if (!result->complete || buildGeneration_ != structureGeneration_ || result->spans.size() != rows_.size()) {
-        // Records came or went while the text was read: read it again.
-        startSearchBuild();
-        return waitForSearchText();
-    }
+    // Records stored, added or changed by others since the build began carry
+    // a text of their own already; the build fills in only the others.
     const quint32 shift = searchText_.adopt(std::move(result->text));
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        SearchText::Span span = result->spans[i];
-        if (!rows_[i].search.isSet() && span.isSet()) {
-            span.chunk += shift;
-            rows_[i].search = span;
+    const auto &spans = result->spans;
+    for (Row &row : rows_) {
+        if (row.search.isSet())
+            continue;
+        const auto at = std::lower_bound(spans.begin(), spans.end(), row.rowid,
+                                         [](const auto &entry, qint64 id) { return entry.first < id; });
+        if (at != spans.end() && at->first == row.rowid) {
+            row.search = at->second;
+            row.search.chunk += shift;
         }
     }
-    return true;
+    return result->complete;
 }
 
-SearchText::Span Recordset::searchSpanFor(const std::vector<QVariant> &values)
+SearchText::Span Recordset::searchSpanFor(const FieldValues &values)
 {
     if (searchFields_.isEmpty())
         return {};
@@ -86,9 +86,9 @@ bool Recordset::matchesAt(size_t index, const QByteArray &needle)
 {
     if (!rows_[index].search.isSet()) {
         // Text not read yet (the background read failed): read this record now.
-        std::vector<QVariant> values;
-        readRow(rows_[index].rowid, values);
-        rows_[index].search = searchSpanFor(values);
+        QString error;
+        if (const std::optional<StoredRecord> record = store().read(table_, rows_[index].rowid, error))
+            rows_[index].search = searchSpanFor(record->values);
     }
     return searchText_.contains(rows_[index].search, needle);
 }
@@ -125,6 +125,7 @@ qint64 Recordset::findForward(const QByteArray &needle, qint64 fromIndex)
 {
     if (!ensureOpen())
         return -1;
+    refresh();
     waitForSearchText();
     for (size_t i = size_t(std::max<qint64>(fromIndex, 0)); i < rows_.size();) {
         if (!rows_[i].search.isSet()) {
@@ -147,6 +148,7 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
 {
     if (!ensureOpen())
         return -1;
+    refresh();
     waitForSearchText();
     // Backward runs are scanned in blocks from their end, so that a match near
     // the start record is found without scanning the whole run.

@@ -1,7 +1,5 @@
 #include "catalogue/SearchText.h"
 
-#include "catalogue/SqlStatement.h"
-
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -136,101 +134,34 @@ quint32 SearchText::adopt(SearchText &&other)
     return shift;
 }
 
-namespace {
-using RowOrder = std::vector<std::pair<qint64, size_t>>; // row id, place in the caller's list
-
-struct Part
-{
-    SearchText text;
-    bool complete = false;
-};
-
-// Reads the rows order[begin, end) (ascending row ids) into part.text and their
-// spans into spans at each row's place in the caller's list.
-void readPart(const QString &databasePath, const QString &table, const QStringList &fields, const RowOrder &order,
-              size_t begin, size_t end, std::vector<SearchText::Span> &spans, Part &part,
-              const std::atomic<bool> &cancelled)
-{
-    if (begin == end) {
-        part.complete = true;
-        return;
-    }
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(databasePath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-        != SQLITE_OK) {
-        sqlite3_close(db);
-        return;
-    }
-    sqlite3_busy_timeout(db, 2000);
-    QStringList columns;
-    for (const QString &field : fields)
-        columns << quoteIdentifier(field);
-    // Batches by row id keep each read transaction short, so that a store of
-    // the window is never held up for long.
-    constexpr int Batch = 20000;
-    const QString sql =
-        QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > ? AND rowid <= ? ORDER BY rowid LIMIT %3")
-            .arg(columns.join(u','), quoteIdentifier(table))
-            .arg(Batch);
-    size_t next = begin;
-    qint64 lastRowid = order[begin].first - 1;
-    const qint64 lastWanted = order[end - 1].first;
-    std::vector<SearchText::FieldBytes> values(size_t(fields.size()));
-    bool more = true;
-    while (more && !cancelled.load(std::memory_order_relaxed)) {
-        SqlStatement select(db, sql);
-        select.bind(1, lastRowid);
-        select.bind(2, lastWanted);
-        int rows = 0;
-        while (select.step()) {
-            ++rows;
-            lastRowid = select.int64(0);
-            while (next < end && order[next].first < lastRowid)
-                ++next;
-            if (next == end || order[next].first != lastRowid)
-                continue; // a row the window does not know (yet)
-            for (int i = 0; i < fields.size(); ++i) {
-                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select.get(), i + 1));
-                values[size_t(i)] = {text, sqlite3_column_bytes(select.get(), i + 1)};
-            }
-            spans[order[next].second] = part.text.append(values);
-        }
-        if (!select.done())
-            break;
-        more = rows == Batch;
-        part.complete = !more;
-    }
-    sqlite3_close(db);
-}
-}
-
-SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
-                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled)
+SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
+                                std::vector<qint64> rowids, const std::atomic<bool> &cancelled)
 {
     SearchTextBuild build;
-    build.spans.resize(rowids.size());
-    // Row ids in ascending order, with the place each came from, to meet the
-    // table's rows as SQLite returns them.
-    RowOrder order(rowids.size());
-    for (size_t i = 0; i < rowids.size(); ++i)
-        order[i] = {rowids[i], i};
-    std::sort(order.begin(), order.end());
-
-    // Two halves read side by side, each through a connection of its own.
-    const size_t half = order.size() / 2;
-    Part first, second;
-    std::thread other(
-        [&] { readPart(databasePath, table, fields, order, half, order.size(), build.spans, second, cancelled); });
-    readPart(databasePath, table, fields, order, 0, half, build.spans, first, cancelled);
-    other.join();
-
-    const quint32 shift = first.text.adopt(std::move(second.text));
-    for (size_t k = half; k < order.size(); ++k) {
-        SearchText::Span &span = build.spans[order[k].second];
-        if (span.isSet())
-            span.chunk += shift;
+    if (rowids.empty()) {
+        build.complete = true;
+        return build;
     }
-    build.text = std::move(first.text);
-    build.complete = first.complete && second.complete;
+    std::sort(rowids.begin(), rowids.end());
+    // Split at the middle row id; each half keeps its spans in id order.
+    const qint64 split = rowids[rowids.size() / 2];
+    SearchTextBuild upper;
+    const auto readRange = [&](SearchTextBuild &part, qint64 first, qint64 last) {
+        part.complete = store.scanRecords(
+            table, fields, first, last,
+            [&part](qint64 id, const std::vector<FieldBytes> &values) {
+                part.spans.emplace_back(id, part.text.append(values));
+            },
+            cancelled);
+    };
+    std::thread other([&] { readRange(upper, split, rowids.back()); });
+    readRange(build, rowids.front(), split - 1);
+    other.join();
+    const quint32 shift = build.text.adopt(std::move(upper.text));
+    for (auto &[id, span] : upper.spans) {
+        span.chunk += shift;
+        build.spans.emplace_back(id, span);
+    }
+    build.complete = build.complete && upper.complete;
     return build;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "stores/CatalogueStore.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,12 +28,6 @@ public:
 
     // The text a search looks for: upper case, UTF-8.
     static QByteArray needleFor(const QString &searchText);
-    // One field as UTF-8 bytes; a null data pointer is NULL.
-    struct FieldBytes
-    {
-        const char *data;
-        int length;
-    };
     // Appends one record's fields.
     Span append(const std::vector<FieldBytes> &fields);
     Span append(const std::vector<QVariant> &fields);
@@ -55,14 +51,14 @@ private:
     std::vector<std::unique_ptr<std::string>> chunks_;
 };
 
-// Reads every record of a table off the window's thread into a SearchText.
-// The spans come back in the order of the row ids it was given.
+// Reads every record of a table off the window's thread into a SearchText,
+// two halves side by side, each through a connection of its own.
 struct SearchTextBuild
 {
     SearchText text;
-    std::vector<SearchText::Span> spans; // one per given row id, same order
+    std::vector<std::pair<qint64, SearchText::Span>> spans; // by ascending row id
     bool complete = false;
 };
 
-SearchTextBuild buildSearchText(const QString &databasePath, const QString &table, const QStringList &fields,
-                                const std::vector<qint64> &rowids, const std::atomic<bool> &cancelled);
+SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
+                                std::vector<qint64> rowids, const std::atomic<bool> &cancelled);

@@ -74,7 +74,7 @@ bool sideInRange(qint64 side)
 class BoundedReader
 {
 public:
-    explicit BoundedReader(QIODevice &device) : device_(device), size_(device.size()) { }
+    explicit BoundedReader(QIODevice &device) : device_(device), size_(device.size()) {}
 
     qint64 size() const { return size_; }
 

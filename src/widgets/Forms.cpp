@@ -35,7 +35,7 @@ Form::Form(QWidget *parent, Qt::WindowFlags flags) : QWidget(parent, flags)
 
 void Form::Unload()
 {
-    if (unloading_)
+    if (unloading_ || !Form_QueryUnload())
         return;
     unloading_ = true;
     // A later reference by name must load a fresh window.
@@ -48,8 +48,9 @@ void Form::Unload()
 
 void Form::closeEvent(QCloseEvent *event)
 {
-    event->accept();
     Unload();
+    // A window whose user is not done stays on screen.
+    event->setAccepted(unloading_);
 }
 
 void Forms::registerLoaded(Form *form, std::function<void()> forget)

@@ -12,8 +12,10 @@ class Form : public QWidget
 public:
     explicit Form(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
-    virtual void Form_Load() { }
-    virtual void Form_Unload() { }
+    virtual void Form_Load() {}
+    // Asked before every unload; false keeps the window (the user is not done).
+    virtual bool Form_QueryUnload() { return true; }
+    virtual void Form_Unload() {}
 
     void Unload();
     bool isUnloading() const { return unloading_; }

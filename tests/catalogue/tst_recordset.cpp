@@ -4,7 +4,7 @@
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/LeadingNumber.h"
 #include "catalogue/Recordset.h"
-#include "catalogue/SqlStatement.h"
+#include "stores/sqlite/SqlStatement.h"
 
 #include <QDir>
 #include <QFile>
@@ -248,6 +248,7 @@ private slots:
         const QString path = writeCatalogue(sandbox->path("lock.res"), numbered(2));
         Recordset &rs = open(path);
         QVERIFY(rs.MoveFirst());
+        QCOMPARE(rs.value("ProjectName").toString(), QString("Job 1")); // read, as the boxes do
         auto lock = std::make_unique<CatalogueLock>(path);
         QVERIFY(lock->held());
         QVERIFY(rs.setValue("ProjectName", "typed"));

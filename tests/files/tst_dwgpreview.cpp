@@ -309,7 +309,7 @@ void comparePixels(const QImage &image, const Pixels &expected)
 class CountingDevice : public QIODevice
 {
 public:
-    explicit CountingDevice(const QString &path) : file_(path) { }
+    explicit CountingDevice(const QString &path) : file_(path) {}
 
     bool open(OpenMode mode) override { return file_.open(mode | Unbuffered) && QIODevice::open(mode | Unbuffered); }
     qint64 size() const override { return file_.size(); }

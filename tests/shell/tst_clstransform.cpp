@@ -108,7 +108,7 @@ QByteArray readFile(const QString &path)
 class DragStrip : public QWidget
 {
 public:
-    DragStrip(clsTransForm &transform, QWidget *parent) : QWidget(parent), transform(transform) { }
+    DragStrip(clsTransForm &transform, QWidget *parent) : QWidget(parent), transform(transform) {}
 
 protected:
     void mousePressEvent(QMouseEvent *event) override

@@ -2,7 +2,7 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
-#include "catalogue/SqlStatement.h"
+#include "stores/sqlite/SqlStatement.h"
 
 #include <QFile>
 

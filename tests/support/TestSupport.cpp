@@ -2,12 +2,12 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
-#include "catalogue/SqlStatement.h"
 #include "desktop/AppPaths.h"
 #include "desktop/Launcher.h"
 #include "desktop/Settings.h"
 #include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
+#include "stores/sqlite/SqlStatement.h"
 #include "widgets/Forms.h"
 
 #include <QApplication>
@@ -73,6 +73,19 @@ void unloadAllForms()
             form->Unload();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+ConflictAnswers::ConflictAnswers(QList<ConflictChoice> answers) : answers_(std::move(answers))
+{
+    ConflictSeam::setHandler([this](const ConflictQuestion &question) {
+        questions << question;
+        return answers_.isEmpty() ? ConflictChoice::TakeTheirs : answers_.takeFirst();
+    });
+}
+
+ConflictAnswers::~ConflictAnswers()
+{
+    ConflictSeam::setHandler(nullptr);
 }
 
 MessageRecorder::MessageRecorder()

@@ -3,6 +3,7 @@
 #include "CatalogueFiles.h"
 #include "desktop/FileDialog.h"
 #include "desktop/MsgBox.h"
+#include "forms/record/StoreConflict.h"
 
 #include <QList>
 #include <QStringList>
@@ -50,6 +51,19 @@ public:
     explicit FileDialogStub(std::optional<QString> answer);
     ~FileDialogStub();
     QList<FileDialogRequest> requests;
+};
+
+// Answers the questions about stores that met someone else's change, in turn;
+// once the answers run out every question is discarded ("take theirs").
+class ConflictAnswers
+{
+public:
+    explicit ConflictAnswers(QList<ConflictChoice> answers = {});
+    ~ConflictAnswers();
+    QList<ConflictQuestion> questions;
+
+private:
+    QList<ConflictChoice> answers_;
 };
 
 class LauncherRecorder

@@ -6,6 +6,7 @@
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
+#include "forms/record/StoreConflict.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/FrmMenu.h"
 #include "shell/FrmFakeMin.h"
@@ -99,11 +100,17 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return Form::eventFilter(watched, event);
 }
 
-bool Form1::reported(bool ok)
+bool Form1::perform(const std::function<bool()> &command)
 {
-    if (!ok)
-        MsgBox(rs().lastError(), MsgIcon::Exclamation);
-    return ok;
+    return performSettled(rs(), this, command);
+}
+
+bool Form1::Form_QueryUnload()
+{
+    // Nothing typed is lost: a pending edit is stored, or the user decides.
+    return !rs().editPending()
+        || performSettled(
+            rs(), this, [this] { return rs().Update(); }, true);
 }
 
 void Form1::Form_Load()
@@ -114,6 +121,9 @@ void Form1::Form_Load()
     Forms::Get<FrmMenu>();
     connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &QWidget::showNormal);
     Forms::Get<SrchDialog>()->hide();
+    // A record that cannot be read is reported once; its boxes stay empty.
+    connect(&rs(), &Recordset::recordUnreadable, this,
+            [](const QString &reason) { MsgBox(reason, MsgIcon::Exclamation); });
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
@@ -122,10 +132,6 @@ void Form1::Form_Load()
 void Form1::Form_Unload()
 {
     TransForm_.reset();
-    // Nothing typed is lost: a pending edit is stored, or the user hears why not.
-    if (rs().editPending() && !rs().Update())
-        MsgBox(QStringLiteral("The changes to the current record could not be stored.\r\n") + rs().lastError(),
-               MsgIcon::Exclamation);
     // The tray form's close removes the icon and unloads the search dialog.
     Forms::Unload<FrmMenu>();
     Forms::Unload<FrmFakeMin>();

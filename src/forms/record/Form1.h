@@ -2,6 +2,7 @@
 
 #include "widgets/Forms.h"
 
+#include <functional>
 #include <memory>
 
 class DwgThumbnail;
@@ -26,6 +27,7 @@ public:
 
     void Form_Load() override;
     void Form_Unload() override;
+    bool Form_QueryUnload() override;
 
     // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
     void Command3_Click();
@@ -97,8 +99,8 @@ protected:
 
 private:
     Recordset &rs() const;
-    // Shows why the record set refused an operation; false when it did.
-    bool reported(bool ok);
+    // Runs a record command; a failed store is settled with the user. False when it did not go through.
+    bool perform(const std::function<bool()> &command);
     void buildControls();
     void connectHandlers();
 

@@ -13,34 +13,34 @@
 
 void Form1::Command4_Click()
 {
-    reported(rs().MoveFirst());
+    perform([this] { return rs().MoveFirst(); });
 }
 
 void Form1::Command7_Click()
 {
-    reported(rs().MoveLast());
+    perform([this] { return rs().MoveLast(); });
 }
 
 void Form1::Command5_Click()
 {
     if (rs().BOF() || rs().AbsolutePosition() == 1)
         return;
-    reported(rs().MovePrevious());
+    perform([this] { return rs().MovePrevious(); });
 }
 
 void Form1::Command6_Click()
 {
     if (rs().AbsolutePosition() == rs().RecordCount() || rs().EOF_())
         return;
-    reported(rs().MoveNext());
+    perform([this] { return rs().MoveNext(); });
 }
 
 void Form1::CmdAdd_Click()
 {
-    if (!reported(rs().MoveLast()))
+    if (!perform([this] { return rs().MoveLast(); }))
         return;
     const QString lastJobNumber = TxtNumber->text();
-    if (!reported(rs().AddNew()))
+    if (!perform([this] { return rs().AddNew(); }))
         return;
     TxtNumber->setText(LeadingNumber::nextAfter(lastJobNumber));
     txtDate->setText(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
@@ -56,16 +56,16 @@ void Form1::CmdDelete_Click()
     qint64 position = rs().AbsolutePosition();
     if (position < 1)
         return; // no current record: nothing to delete
-    if (!reported(rs().Delete()))
+    if (!perform([this] { return rs().Delete(); }))
         return;
     if (position > 1)
         --position;
-    reported(rs().setAbsolutePosition(position));
+    perform([this, position] { return rs().setAbsolutePosition(std::min(position, rs().RecordCount())); });
 }
 
 void Form1::CmdUpdate_Click()
 {
-    reported(rs().Update());
+    perform([this] { return rs().Update(); });
 }
 
 namespace {

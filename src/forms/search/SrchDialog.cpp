@@ -1,5 +1,7 @@
 #include "forms/search/SrchDialog.h"
 
+#include "forms/record/StoreConflict.h"
+
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
@@ -230,10 +232,8 @@ void SrchDialog::walk(bool forward)
 {
     StartPosition = rs().AbsolutePosition();
     // A move would store the current record's pending edit first; so does the walk.
-    if (!rs().Update()) {
-        MsgBox(rs().lastError(), MsgIcon::Exclamation);
+    if (!performSettled(rs(), this, [this] { return rs().Update(); }))
         return;
-    }
     const qint64 current = StartPosition >= 1 ? StartPosition - 1 : (rs().EOF_() ? rs().RecordCount() : -1);
     const qint64 step = continuing_ ? 1 : 0;
     const QByteArray needle = SearchText::needleFor(SearchText);

@@ -87,6 +87,13 @@ void FrmMenu::addTrayIcon()
     trayIcon_->show();
 }
 
+bool FrmMenu::Form_QueryUnload()
+{
+    // The tray's Exit closes the record window too: its pending edit is settled first.
+    Form1 *window = Forms::Loaded<Form1>();
+    return !window || window->isUnloading() || window->Form_QueryUnload();
+}
+
 void FrmMenu::Form_Unload()
 {
     // The icon leaves the tray before any window goes.

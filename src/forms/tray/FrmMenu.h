@@ -31,6 +31,7 @@ public:
     ~FrmMenu() override;
 
     void Form_Load() override;
+    bool Form_QueryUnload() override;
     void Form_Unload() override;
     // The tray icon's callback, with the code of the mouse event over the icon.
     void TrayCallback(int code);

@@ -4,11 +4,11 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
-#include "catalogue/SqlStatement.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "startup/StartUp.h"
+#include "stores/sqlite/SqlStatement.h"
 #include "widgets/Forms.h"
 
 #include <QAction>

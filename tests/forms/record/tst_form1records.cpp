@@ -204,10 +204,18 @@ private slots:
         QVERIFY2(messages->messages[0].text.contains("locked"), qPrintable(messages->messages[0].text));
         QCOMPARE(w->TxtNumber->text(), QString("1002"));
         QCOMPARE(w->TxtName->text(), QString("typed"));
+        // Closing asks before it drops the typed text; keeping it keeps the window.
+        ConflictAnswers answers({ConflictChoice::KeepEditing});
         w->close();
-        QCOMPARE(messages->messages.size(), 2); // told again why the close could not store it
+        QCOMPARE(answers.questions.size(), 1);
+        QVERIFY2(answers.questions[0].text.contains("locked"), qPrintable(answers.questions[0].text));
+        QVERIFY(Forms::Loaded<Form1>());
+        QCOMPARE(w->TxtName->text(), QString("typed"));
         lock.reset();
         QCOMPARE(fieldInFile(catalogue, "ProjectName").last().toString(), QString("Job 2"));
+        w->close();
+        QVERIFY(!Forms::Loaded<Form1>());
+        QCOMPARE(fieldInFile(catalogue, "ProjectName"), (QList<QVariant>{"Job 1", "typed"}));
     }
 
     void anEmptyCatalogueIsNoCrash()

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+// One value per column of a table, in the table's order; a null QVariant is NULL.
+using FieldValues = std::vector<QVariant>;
+
+// One field as UTF-8 bytes as the store holds them; a null data pointer is NULL.
+struct FieldBytes
+{
+    const char *data;
+    int length;
+};
+
+// A record as it was read: its values and what tells this version of it from
+// a later one. Several people may have one catalogue open, so a store changes
+// a record only while it still is the version read.
+struct StoredRecord
+{
+    qint64 id = -1; // the row's identity in the store
+    qint64 version = 0; // changes with every store of the record; 0 when the store keeps none
+    qint64 born = 0; // changes when the identity is given to another record
+    FieldValues values;
+};
+
+enum class StoreStatus {
+    Done,
+    Changed, // someone else changed the fields being stored; record holds theirs
+    Gone, // the record was deleted (or its identity reused) since it was read
+    DuplicateJobNumber, // another person stored the same key since the edit began
+    Failed, // error says why, in words
+};
+
+struct StoreResult
+{
+    StoreStatus status = StoreStatus::Done;
+    StoredRecord record; // Done: as now stored; Changed: as stored by the other person
+    QString error;
+};
+
+// A key that two people must not store twice at the same time: a store of
+// this column fails when another record got the same value after keySince.
+struct StoreRules
+{
+    int keyColumn = -1;
+    qint64 keySince = 0;
+};
+
+// One record of the changes others made: its id, and whether it is gone.
+struct RecordChange
+{
+    qint64 id;
+    bool gone;
+};
+
+// A catalogue's records as a program reaches them: a file, or a database
+// server. Every operation is one transaction; failures come back worded for
+// a person.
+class CatalogueStore
+{
+public:
+    virtual ~CatalogueStore() = default;
+
+    // Where the catalogue is, as the user named it.
+    virtual QString location() const = 0;
+
+    // The table's columns in order, or nothing (error says why).
+    virtual std::optional<QStringList> columns(const QString &table, QString &error) = 0;
+
+    // Calls row for every record with its id and the text of one column
+    // (null data for NULL), in no particular order.
+    using KeyVisitor = std::function<void(qint64 id, FieldBytes key)>;
+    virtual bool scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error) = 0;
+
+    // A record by id; nothing with an empty error when it is gone.
+    virtual std::optional<StoredRecord> read(const QString &table, qint64 id, QString &error) = 0;
+
+    // Stores the changed columns of a record as read.
+    virtual StoreResult update(const QString &table, const StoredRecord &asRead, const std::map<int, QString> &changes,
+                               const StoreRules &rules) = 0;
+    // Stores a new record with these columns set; the others keep the table's defaults.
+    virtual StoreResult insert(const QString &table, const std::map<int, QString> &values, const StoreRules &rules) = 0;
+    // Deletes a record as read.
+    virtual StoreResult remove(const QString &table, const StoredRecord &asRead, const StoreRules &rules) = 0;
+
+    // The point in the catalogue's history that this program has seen.
+    virtual qint64 changeCursor(const QString &table) = 0;
+    // Cheap, and never waits for a lock: whether anything may have changed
+    // since the last call.
+    virtual bool mayHaveChanged() = 0;
+    // How long an operation waits for another program's lock before it fails;
+    // a look for changes on a timer must not hold up the window.
+    virtual void setLockWait(int milliseconds) = 0;
+    static constexpr int UserLockWaitMs = 2000;
+    static constexpr int BackgroundLockWaitMs = 50;
+    // The records changed since cursor, which moves on; nothing when the
+    // store cannot tell (the caller reads everything again).
+    virtual std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
+                                                                  QString &error) = 0;
+
+    // Reads the given columns of the records whose ids lie in [firstId, lastId],
+    // in ascending id order, off the window's thread (own connection).
+    using RecordVisitor = std::function<void(qint64 id, const std::vector<FieldBytes> &fields)>;
+    virtual bool scanRecords(const QString &table, const QStringList &columns, qint64 firstId, qint64 lastId,
+                             const RecordVisitor &record, const std::atomic<bool> &cancelled) const = 0;
+};
