@@ -33,8 +33,10 @@ bool Recordset::ensureOpen() const
     return open_ || const_cast<Recordset *>(this)->Open();
 }
 
-// Every operation starts from the catalogue as it is now.
-bool Recordset::readyFor(bool writing)
+// Every operation starts from the catalogue as it is now, except the record
+// on screen when it is stored or deleted: that acts on the version the user
+// saw, and the store finds out whether it still is the one stored.
+bool Recordset::readyFor(bool writing, bool onCurrent)
 {
     if (!ensureOpen())
         return false;
@@ -43,7 +45,9 @@ bool Recordset::readyFor(bool writing)
     if (writing && lock_ == ReadOnly)
         return fail(QStringLiteral("The catalogue is open for reading only."));
     // A view that cannot catch up now (the file busy) does so at the next look.
+    holdCurrent_ = onCurrent;
     refresh();
+    holdCurrent_ = false;
     return true;
 }
 
@@ -263,10 +267,13 @@ bool Recordset::setAbsolutePosition(qint64 position)
 
 bool Recordset::AddNew()
 {
+    // The new job number comes from the view before this look: whatever
+    // others stored after that may clash with it.
+    const qint64 since = changeCursor_;
     if (!readyFor(true) || !storePending())
         return false;
     adding_ = true;
-    editSince_ = changeCursor_;
+    editSince_ = since;
     pos_ = qint64(rows_.size());
     current_ = {};
     current_.values.assign(size_t(columns_.size()), QVariant());
@@ -276,7 +283,7 @@ bool Recordset::AddNew()
 
 bool Recordset::Update()
 {
-    return readyFor(false) && storePending();
+    return readyFor(false, true) && storePending();
 }
 
 StoreRules Recordset::rules() const
@@ -379,7 +386,7 @@ void Recordset::removeCurrentRow()
 
 bool Recordset::Delete()
 {
-    if (!readyFor(true))
+    if (!readyFor(true, true))
         return false;
     if (adding_) {
         adding_ = false;
@@ -513,18 +520,22 @@ bool Recordset::refresh()
     // Another program in the middle of a store holds the file for a moment:
     // look again later rather than hold up the window.
     store().setLockWait(CatalogueStore::BackgroundLockWaitMs);
-    catchUpDue_ = !catchUp();
+    const bool caughtUp = catchUp();
     store().setLockWait(CatalogueStore::UserLockWaitMs);
-    return !catchUpDue_;
+    catchUpDue_ = !caughtUp || !deferred_.empty();
+    return caughtUp;
 }
 
 bool Recordset::catchUp()
 {
     const qint64 before = changeCursor_;
     QString error;
-    const std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, changeCursor_, error);
+    std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, changeCursor_, error);
     if (!changes)
         return error.isEmpty() && rescanAll();
+    // Changes held back from the record on screen are taken in once it is free.
+    for (const qint64 id : std::exchange(deferred_, {}))
+        changes->push_back({id, false});
     if (changes->empty() || applyChanges(*changes))
         return true;
     changeCursor_ = before; // try again at the next look
@@ -538,12 +549,16 @@ bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
 {
     const bool hadCurrent = hasCurrent() && !adding_;
     const qint64 currentId = hadCurrent ? rows_[size_t(pos_)].rowid : -1;
-    const bool editingCurrent = hadCurrent && editPending();
+    const bool holdCurrent = hadCurrent && (editPending() || holdCurrent_);
     std::unordered_set<qint64> touched;
     std::vector<Row> placed;
     std::optional<StoredRecord> currentNow;
     for (const RecordChange &change : changes) {
-        if ((change.id == currentId && editingCurrent) || !touched.insert(change.id).second)
+        if (change.id == currentId && holdCurrent) {
+            deferred_.push_back(change.id);
+            continue;
+        }
+        if (!touched.insert(change.id).second)
             continue;
         if (change.gone)
             continue;

@@ -127,7 +127,7 @@ private:
 
     CatalogueStore &store() const;
     bool ensureOpen() const;
-    bool readyFor(bool writing);
+    bool readyFor(bool writing, bool onCurrent = false);
     bool scanRows();
     bool fail(const QString &text) const;
     bool storePending();
@@ -178,7 +178,9 @@ private:
     Failure failure_;
 
     qint64 changeCursor_ = 0; // the others' changes seen up to here
-    bool catchUpDue_ = false; // the last look could not read the changes
+    bool catchUpDue_ = false; // the last look could not take in every change
+    bool holdCurrent_ = false; // the record on screen is being stored or deleted
+    std::vector<qint64> deferred_; // changes to it, taken in once it is free
     QTimer *liveTimer_ = nullptr;
 
     QStringList searchFields_;

@@ -47,5 +47,8 @@ public:
 
 private:
     QTemporaryDir dir_;
+
+public:
+    void keep() { dir_.setAutoRemove(false); }
 };
 }

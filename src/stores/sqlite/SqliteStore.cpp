@@ -240,25 +240,30 @@ bool SqliteStore::hasChangeLog(const QString &table)
 {
     if (logged_.contains(table))
         return true;
-    if (triedLog_.contains(table))
+    if (unlogged_.contains(table))
         return false;
-    triedLog_.insert(table);
-    const QStringList sql = changeLogSql(table);
     SqlStatement probe(db_,
                        QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? "
                                       "AND name LIKE 'MorvoII logs %'"));
     probe.bind(1, QVariant(table));
-    if (probe.step() && probe.int64(0) == 3) {
+    if (!probe.step())
+        return false; // the file is busy: look again next time
+    if (probe.int64(0) == 3) {
         logged_.insert(table);
         return true;
     }
-    if (readOnly_ || sqlite3_db_readonly(db_, "main") == 1)
+    if (readOnly_ || sqlite3_db_readonly(db_, "main") == 1) {
+        unlogged_.insert(table);
         return false;
+    }
     WriteTransaction transaction(db_);
     if (!transaction.begun())
         return false;
-    for (const QString &statement : sql) {
-        if (sqlite3_exec(db_, statement.toUtf8().constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    for (const QString &statement : changeLogSql(table)) {
+        const int rc = sqlite3_exec(db_, statement.toUtf8().constData(), nullptr, nullptr, nullptr);
+        if ((rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_PERM)
+            unlogged_.insert(table);
+        if (rc != SQLITE_OK)
             return false;
     }
     if (!transaction.commit())

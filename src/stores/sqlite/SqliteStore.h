@@ -55,5 +55,5 @@ private:
     quint32 changeCounter_ = 0; // as last seen
     bool counterSeen_ = false;
     QSet<QString> logged_; // tables whose change log is known to exist
-    QSet<QString> triedLog_; // tables whose log was looked for (and added where possible)
+    QSet<QString> unlogged_; // tables whose log cannot be added: the file may not be changed
 };
