@@ -24,8 +24,7 @@ QStringList catalogueFieldNames()
 
 DataEnvironment1::DataEnvironment1()
     : rsConJobnr(Connection1, QString::fromUtf8(ProjectsTable), Recordset::Optimistic, catalogueFieldNames()),
-      rsScript(Connection1, QStringLiteral("Scripts"), Recordset::Optimistic),
-      rsTest(ConnTest, QString::fromUtf8(ProjectsTable), Recordset::ReadOnly, {QString::fromUtf8(JobNumberField)})
+      rsScript(Connection1, QStringLiteral("Scripts"), Recordset::Optimistic)
 {
     // The search tests the fields in this order; the order decides nothing
     // about which record matches, so the text keeps the table's order.

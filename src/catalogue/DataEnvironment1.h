@@ -3,8 +3,8 @@
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 
-// The program-wide data object: the catalogue connection, the test connection
-// used to check a newly chosen catalogue, and the record sets of their commands.
+// The program-wide data object: the catalogue connection and the record sets
+// of its commands.
 class DataEnvironment1
 {
 public:
@@ -13,12 +13,11 @@ public:
     static void reset();
 
     Connection Connection1;
-    Connection ConnTest{true};
 
-    // Commands: ConJobnr and Script on Connection1, Test on ConnTest.
+    // Commands ConJobnr and Script on Connection1; the test connection of a
+    // newly chosen catalogue is CatalogueProbe's own.
     Recordset rsConJobnr;
     Recordset rsScript;
-    Recordset rsTest;
 
 private:
     DataEnvironment1();

@@ -15,7 +15,6 @@ QThreadPool *makePool()
 
 QThreadPool *blockingPool(BlockingWork work)
 {
-    static QThreadPool *const listing = makePool();
-    static QThreadPool *const decoding = makePool();
-    return work == BlockingWork::FolderListing ? listing : decoding;
+    static QThreadPool *const pools[] = {makePool(), makePool(), makePool()};
+    return pools[int(work)];
 }

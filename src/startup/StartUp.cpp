@@ -16,11 +16,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace {
-// True when the file can be opened for reading: not empty, present, no folder.
+// True when the file can be opened for reading: not empty, present, an
+// ordinary file. Nothing else is opened: opening a FIFO blocks for ever.
 bool FileExists(const QString &path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    struct stat info;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     QFile file(path);
     return file.open(QIODevice::ReadOnly);

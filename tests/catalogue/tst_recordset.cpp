@@ -241,6 +241,42 @@ private slots:
         QVERIFY2(rs.lastError().contains(expected), qPrintable(rs.lastError()));
     }
 
+    void aRecordThatCannotBeReadIsReportedOnceAndNeverStoredOver()
+    {
+        const QString path = writeCatalogue(sandbox->path("gone.res"), numbered(3));
+        Recordset &rs = open(path);
+        QVERIFY(rs.MoveFirst());
+        sqlite3 *db = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &db);
+        QCOMPARE(sqlite3_exec(db, "ALTER TABLE Projects RENAME TO Elsewhere", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        QSignalSpy unreadable(&rs, &Recordset::recordUnreadable);
+        QVERIFY(rs.value("ProjectName").isNull());
+        QVERIFY(rs.value("ClientName").isNull());
+        QTRY_COMPARE(unreadable.size(), 1);
+        QVERIFY2(unreadable[0][0].toString().contains("Projects"), qPrintable(unreadable[0][0].toString()));
+        QVERIFY(!rs.setValue("ProjectName", "typed"));
+        QVERIFY(!rs.editPending());
+        QTest::qWait(50);
+        QCOMPARE(unreadable.size(), 1);
+    }
+
+    void aReadOnlyCatalogueSaysWhyTheStoreFailed()
+    {
+        // A connection that may only read stands in for a read-only file (root may write any file).
+        const QString path = writeCatalogue(sandbox->path("ro.res"), numbered(2));
+        Connection readOnly(true);
+        readOnly.ConnectionString = path;
+        Recordset rs(readOnly, "Projects", Recordset::Optimistic);
+        QVERIFY(rs.MoveFirst());
+        QVERIFY(rs.setValue("ProjectName", "typed"));
+        QVERIFY(!rs.Update());
+        QVERIFY2(rs.lastError().contains("read-only") && !rs.lastError().contains("not an error"),
+                 qPrintable(rs.lastError()));
+        QVERIFY(rs.editPending());
+        QCOMPARE(fieldInFile(path, "ProjectName"), (QList<QVariant>{"Job 1", "Job 2"}));
+    }
+
     void aLockedCatalogueRefusesTheStoreWithItsReason()
     {
         // A writer holding the lock stands in for every file the database

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace TestSupport;
 
 class TestStartUp : public ProgramTestCase
@@ -49,10 +51,20 @@ private slots:
         QCOMPARE(Forms::Loaded<Form1>()->TxtNumber->text(), QString("501"));
     }
 
-    void aStoredPathToADeletedFileFallsBackToTheOwnCatalogue()
+    void aStoredPathThatIsNoOrdinaryFileFallsBackToTheOwnCatalogue_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("deleted file") << "deleted";
+        QTest::newRow("FIFO, which would block an open for ever") << "fifo";
+    }
+    void aStoredPathThatIsNoOrdinaryFileFallsBackToTheOwnCatalogue()
+    {
+        QFETCH(QString, kind);
         writeCatalogue(ownCatalogue(), {record("12")});
-        sandbox->setSetting(sandbox->path("deleted.res"));
+        const QString stored = sandbox->path("stored.res");
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(stored.toUtf8().constData(), 0600), 0);
+        sandbox->setSetting(stored);
         QVERIFY(StartUp::EntryRoutine());
         QCOMPARE(sandbox->setting(), ownCatalogue());
         QVERIFY(messages->messages.isEmpty());

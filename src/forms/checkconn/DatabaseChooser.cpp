@@ -2,12 +2,10 @@
 // connection opens it, and the check window decides on its timer.
 #include "forms/tray/FrmMenu.h"
 
-#include "catalogue/DataEnvironment1.h"
 #include "desktop/FileDialog.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
 
-#include <QCoreApplication>
 #include <QLineEdit>
 
 void FrmMenu::MnuLocate_Click()
@@ -18,14 +16,9 @@ void FrmMenu::MnuLocate_Click()
     if (!chosen)
         return;
     ChosenPath = *chosen;
-
-    // Failures here leave the test set closed; the check window reports them.
-    DataEnvironment1 &environment = DataEnvironment1::instance();
-    environment.ConnTest.ConnectionString = ChosenPath;
-    environment.ConnTest.Open();
-    environment.rsTest.Open();
-    QCoreApplication::processEvents();
-
-    Forms::Get<FrmCheckConn>()->Text1->setText(ChosenPath);
-    Forms::Get<FrmCheckConn>()->show();
+    // The check window turns its spinner while the catalogue is checked
+    // off the window's thread, and then decides.
+    FrmCheckConn *check = Forms::Get<FrmCheckConn>();
+    check->startCheck(ChosenPath);
+    check->show();
 }

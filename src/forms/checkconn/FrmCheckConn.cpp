@@ -1,8 +1,9 @@
 #include "forms/checkconn/FrmCheckConn.h"
 
-#include "catalogue/DataEnvironment1.h"
+#include "catalogue/CatalogueProbe.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "files/BlockingPool.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
 #include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
@@ -10,16 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <QtConcurrent>
 #include <limits>
 
 namespace {
-// The probe: the chosen file's Projects table opened and holds a record. A move
-// to the last record of an empty set is no proof of a catalogue.
-bool chosenCatalogueHoldsARecord()
-{
-    Recordset &probe = DataEnvironment1::instance().rsTest;
-    return probe.isOpen() && probe.RecordCount() > 0 && probe.MoveLast();
-}
+// A check still running after this long (a hanging share) counts as a failure.
+constexpr qint64 CheckTimeLimitMs = 15000;
 
 void storeDatabaseLocation(const QString &path)
 {
@@ -55,7 +52,21 @@ void FrmCheckConn::Form_Load()
     TickCount = 0;
     SpinPhase = 0;
     CheckPath.clear();
+    decided_ = false;
     Timer1->start();
+}
+
+void FrmCheckConn::startCheck(const QString &path)
+{
+    Text1->setText(path);
+    checkClock_.start();
+    check_ =
+        QtConcurrent::run(blockingPool(BlockingWork::CatalogueCheck), [path] { return CatalogueProbe::check(path); });
+}
+
+bool FrmCheckConn::checkAnswered() const
+{
+    return check_.isValid() && check_.isFinished();
 }
 
 void FrmCheckConn::Timer1_Timer()
@@ -68,21 +79,28 @@ void FrmCheckConn::Timer1_Timer()
         SpinPhase = 0;
     else
         LblShowOff->setText(QString::fromLatin1(FrmCheckConnLayout::SpinnerSigns[SpinPhase - 1]));
-    if (TickCount == FrmCheckConnLayout::CheckTick)
+    // The decision comes at the fourth tick, or as soon after as the check has an answer.
+    const bool answered = checkAnswered() || checkClock_.elapsed() > CheckTimeLimitMs;
+    if (TickCount >= FrmCheckConnLayout::CheckTick && answered && !decided_) {
+        decided_ = true;
         ConnDb();
+    }
 }
 
 void FrmCheckConn::ConnDb()
 {
     CheckPath = Text1->text();
-    const bool valid = chosenCatalogueHoldsARecord();
+    const QString cause = checkAnswered() ? check_.result()
+                                          : QStringLiteral("The catalogue \"%1\" did not answer within %2 seconds.")
+                                                .arg(CheckPath)
+                                                .arg(CheckTimeLimitMs / 1000);
     hide();
-    if (valid) {
+    if (cause.isEmpty()) {
         storeDatabaseLocation(CheckPath);
         MsgBox(QStringLiteral("New Database Location Set.\r\nRestart MORVO II"), MsgIcon::Information,
                QStringLiteral("MORVO-II Database Changed"));
     } else {
-        MsgBox(QStringLiteral("Invalid Database Selected.\r\nEnding Program."), MsgIcon::Exclamation,
+        MsgBox(QStringLiteral("Invalid Database Selected.\r\nEnding Program.\r\n\r\n") + cause, MsgIcon::Exclamation,
                QStringLiteral("MORVO II - Error"));
     }
     // A new catalogue takes effect at the next start only.

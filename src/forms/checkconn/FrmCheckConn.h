@@ -2,6 +2,9 @@
 
 #include "widgets/Forms.h"
 
+#include <QElapsedTimer>
+#include <QFuture>
+
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -15,6 +18,9 @@ public:
     FrmCheckConn();
 
     void Form_Load() override;
+    // Checks the chosen catalogue in the background while the spinner turns.
+    void startCheck(const QString &path);
+    bool checkAnswered() const;
     void Timer1_Timer();
     // The check itself: stores the path when the catalogue holds a record.
     void ConnDb();
@@ -26,4 +32,9 @@ public:
     qint16 TickCount = 0;
     qint16 SpinPhase = 0;
     QString CheckPath;
+
+private:
+    QFuture<QString> check_; // why the catalogue cannot be used; empty when it can
+    QElapsedTimer checkClock_;
+    bool decided_ = false;
 };

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace TestSupport;
 
 namespace {
@@ -26,9 +28,11 @@ const Message Changed{"New Database Location Set.\r\nRestart MORVO II", MsgIcon:
                       "MORVO-II Database Changed"};
 const Message Invalid{"Invalid Database Selected.\r\nEnding Program.", MsgIcon::Exclamation, "MORVO II - Error"};
 
+// The refusal names its cause after the fixed text.
 bool operator==(const Message &a, const Message &b)
 {
-    return a.text == b.text && a.icon == b.icon && a.title == b.title;
+    return (a.text == b.text || (&b == &Invalid && a.text.startsWith(b.text + "\r\n\r\n"))) && a.icon == b.icon
+        && a.title == b.title;
 }
 
 void writeSqlite(const QString &path, const char *sql)
@@ -114,7 +118,8 @@ private slots:
         QVERIFY(start());
         FrmCheckConn *check = Forms::Get<FrmCheckConn>();
         check->Timer1->stop();
-        check->Text1->setText(sandbox->path("missing.res"));
+        check->startCheck(sandbox->path("missing.res"));
+        QTRY_VERIFY(check->checkAnswered());
         QStringList signs;
         for (int tick = 1; tick <= 10; ++tick) {
             check->Timer1_Timer();
@@ -182,6 +187,8 @@ private slots:
         QTest::newRow("empty Projects table") << "empty";
         QTest::newRow("missing file") << "missing";
         QTest::newRow("a folder") << "folder";
+        QTest::newRow("a FIFO") << "fifo";
+        QTest::newRow("a field start-up needs is missing") << "noFileName";
     }
     void anInvalidChoiceIsRefusedAndTheProgramEnds()
     {
@@ -200,12 +207,21 @@ private slots:
             writeCatalogue(chosen, {});
         } else if (kind == "folder") {
             chosen = sandbox->programFolder();
+        } else if (kind == "fifo") {
+            QCOMPARE(mkfifo(chosen.toUtf8().constData(), 0600), 0);
+        } else if (kind == "noFileName") {
+            writeSqlite(chosen,
+                        "CREATE TABLE Projects (JobNumber TEXT, ProjectName TEXT, ProjectDescription TEXT, "
+                        "ClientName TEXT, County TEXT, Date TEXT, \"Drawing Number\" TEXT);"
+                        "INSERT INTO Projects (JobNumber) VALUES ('1');");
         }
         FileDialogStub dialog(chosen);
         setDatabase();
         QVERIFY(programEnded());
         QCOMPARE(messages->messages.size(), 1);
         QVERIFY2(messages->messages[0] == Invalid, qPrintable(messages->messages[0].text));
+        if (kind == "noFileName") // the very cause that start-up would give
+            QVERIFY(messages->messages[0].text.endsWith("has no field \"Drawing Directory&Name\"."));
         QCOMPARE(sandbox->setting(), catalogue);
         QCOMPARE(Forms::loadedCount(), 0);
     }
