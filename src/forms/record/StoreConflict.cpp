@@ -105,30 +105,30 @@ ConflictQuestion conflictQuestion(const Recordset &recordset, bool closing)
 {
     const Recordset::Failure &failure = recordset.failure();
     ConflictQuestion question{recordset.lastError(), differingFields(recordset), {}};
-    const ConflictQuestion::Choice keep{ConflictChoice::KeepEditing, QStringLiteral("Keep editing")};
-    const ConflictQuestion::Choice discard{ConflictChoice::TakeTheirs, QStringLiteral("Discard my changes")};
+    const ConflictQuestion::Choice keep{ConflictChoice::KeepEditing, QStringLiteral("&Keep editing")};
+    const ConflictQuestion::Choice discard{ConflictChoice::TakeTheirs, QStringLiteral("&Discard my changes")};
     switch (failure.conflict) {
     case Conflict::Changed:
         if (failure.deleting) {
             question.text += QStringLiteral("\nDelete it all the same, or keep their version?");
-            question.choices = {{ConflictChoice::DeleteAnyway, QStringLiteral("Delete their version")},
-                                {ConflictChoice::TakeTheirs, QStringLiteral("Keep their version")}};
+            question.choices = {{ConflictChoice::DeleteAnyway, QStringLiteral("&Delete their version")},
+                                {ConflictChoice::TakeTheirs, QStringLiteral("Keep &their version")}};
         } else {
             question.text += QStringLiteral("\nThe fields below differ. Which version is to be kept?");
-            question.choices = {{ConflictChoice::StoreMine, QStringLiteral("Store mine over theirs")},
-                                {ConflictChoice::TakeTheirs, QStringLiteral("Take theirs, discard mine")},
+            question.choices = {{ConflictChoice::StoreMine, QStringLiteral("&Store mine over theirs")},
+                                {ConflictChoice::TakeTheirs, QStringLiteral("&Take theirs, discard mine")},
                                 keep};
         }
         break;
     case Conflict::Gone:
         question.text += QStringLiteral("\nStore your version as a new record?");
-        question.choices = {{ConflictChoice::StoreAsNew, QStringLiteral("Store as a new record")}, discard, keep};
+        question.choices = {{ConflictChoice::StoreAsNew, QStringLiteral("Store as a &new record")}, discard, keep};
         break;
     case Conflict::DuplicateJobNumber:
         question.text +=
             QStringLiteral("\nStore this record with the next free number, %1?").arg(failure.freeJobNumber);
-        question.choices = {{ConflictChoice::UseFreeNumber, QStringLiteral("Use %1").arg(failure.freeJobNumber)},
-                            {ConflictChoice::TakeTheirs, QStringLiteral("Discard my new record")},
+        question.choices = {{ConflictChoice::UseFreeNumber, QStringLiteral("&Use %1").arg(failure.freeJobNumber)},
+                            {ConflictChoice::TakeTheirs, QStringLiteral("&Discard my new record")},
                             keep};
         break;
     case Conflict::Failed:
@@ -136,7 +136,7 @@ ConflictQuestion conflictQuestion(const Recordset &recordset, bool closing)
         if (closing)
             question.text = QStringLiteral("The changes to the current record could not be stored.\n")
                 + recordset.lastError() + QStringLiteral("\nClose and discard them?");
-        question.choices = {{ConflictChoice::StoreMine, QStringLiteral("Try again")}, discard, keep};
+        question.choices = {{ConflictChoice::StoreMine, QStringLiteral("Try &again")}, discard, keep};
         break;
     }
     return question;
