@@ -11,7 +11,7 @@ std::unique_ptr<DataEnvironment1> &slot()
     return environment;
 }
 
-constexpr int LiveViewIntervalMs = 500;
+constexpr int LiveViewIntervalMs = 250;
 
 QStringList catalogueFieldNames()
 {

@@ -168,14 +168,19 @@ Recordset::Row Recordset::makeRow(qint64 rowid, const QVariant &sortValue, const
     return row;
 }
 
+size_t Recordset::sortedIndexOf(const Row &row) const
+{
+    if (sortColumn_ < 0)
+        return rows_.size();
+    const auto at =
+        std::upper_bound(rows_.begin(), rows_.end(), row, [this](const Row &a, const Row &b) { return rowLess(a, b); });
+    return size_t(at - rows_.begin());
+}
+
 void Recordset::placeRow(Row row)
 {
-    auto at = rows_.end();
-    if (sortColumn_ >= 0)
-        at = std::upper_bound(rows_.begin(), rows_.end(), row,
-                              [this](const Row &a, const Row &b) { return rowLess(a, b); });
-    pos_ = qint64(at - rows_.begin());
-    rows_.insert(at, row);
+    pos_ = qint64(sortedIndexOf(row));
+    rows_.insert(rows_.begin() + pos_, row);
 }
 
 std::optional<qint64> Recordset::indexOfRow(qint64 rowid) const
@@ -360,12 +365,20 @@ bool Recordset::handleStoreResult(const StoreResult &result, bool deleting)
         return true;
     }
     const StoredRecord &stored = result.record;
-    if (!adding_) {
-        const bool atPosition = pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == stored.id;
-        if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(stored.id))
-            rows_.erase(rows_.begin() + qsizetype(*index));
+    ownStores_[stored.id] = stored.version;
+    Row row = makeRow(stored.id, sortColumn_ >= 0 ? stored.values[size_t(sortColumn_)] : QVariant(), stored.values);
+    const bool atPosition =
+        !adding_ && pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == stored.id;
+    const auto sameKey = [this](const Row &a, const Row &b) { return !rowLess(a, b) && !rowLess(b, a); };
+    if (atPosition && sameKey(rows_[size_t(pos_)], row)) {
+        rows_[size_t(pos_)] = row; // the sort key is unchanged: the record keeps its place
+    } else {
+        if (!adding_) {
+            if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(stored.id))
+                rows_.erase(rows_.begin() + qsizetype(*index));
+        }
+        placeRow(row);
     }
-    placeRow(makeRow(stored.id, sortColumn_ >= 0 ? stored.values[size_t(sortColumn_)] : QVariant(), stored.values));
     adding_ = false;
     pending_.clear();
     current_ = stored;
@@ -533,9 +546,15 @@ bool Recordset::catchUp()
     std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, changeCursor_, error);
     if (!changes)
         return error.isEmpty() && rescanAll();
+    // Our own stores are in the view already.
+    std::erase_if(*changes, [this](const RecordChange &change) {
+        const auto own = ownStores_.find(change.id);
+        return own != ownStores_.end() && own->second == change.version;
+    });
+    ownStores_.clear();
     // Changes held back from the record on screen are taken in once it is free.
     for (const qint64 id : std::exchange(deferred_, {}))
-        changes->push_back({id, false});
+        changes->push_back({id, false, 0});
     if (changes->empty() || applyChanges(*changes))
         return true;
     changeCursor_ = before; // try again at the next look
@@ -543,7 +562,7 @@ bool Recordset::catchUp()
 }
 
 // Takes the changed records out and puts their new versions back in their
-// sorted places in one pass, so a change costs the same at any size. The
+// sorted places: a few one by one, many in one pass over the rows. The
 // record being edited stays as read: its store will meet the change.
 bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
 {
@@ -574,13 +593,7 @@ bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
         if (record->id == currentId)
             currentNow = record;
     }
-    std::erase_if(rows_, [&touched](const Row &row) { return touched.contains(row.rowid); });
-    const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
-    std::sort(placed.begin(), placed.end(), less);
-    const size_t middle = rows_.size();
-    rows_.insert(rows_.end(), placed.begin(), placed.end());
-    if (sortColumn_ >= 0)
-        std::inplace_merge(rows_.begin(), rows_.begin() + qsizetype(middle), rows_.end(), less);
+    replaceRows(touched, std::move(placed));
 
     if (adding_) {
         pos_ = qint64(rows_.size());
@@ -603,6 +616,29 @@ bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
     current_ = {};
     emit currentChanged();
     return true;
+}
+
+void Recordset::replaceRows(const std::unordered_set<qint64> &ids, std::vector<Row> placed)
+{
+    // One by one costs a search and a move of the rows behind each; one pass
+    // costs a hash look-up per row: the pass pays from a few dozen changes on.
+    constexpr size_t OneByOne = 32;
+    if (ids.size() <= OneByOne) {
+        for (const qint64 id : ids) {
+            if (const auto index = indexOfRow(id))
+                rows_.erase(rows_.begin() + qsizetype(*index));
+        }
+        for (const Row &row : placed)
+            rows_.insert(rows_.begin() + qsizetype(sortedIndexOf(row)), row);
+        return;
+    }
+    std::erase_if(rows_, [&ids](const Row &row) { return ids.contains(row.rowid); });
+    const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
+    std::sort(placed.begin(), placed.end(), less);
+    const size_t middle = rows_.size();
+    rows_.insert(rows_.end(), placed.begin(), placed.end());
+    if (sortColumn_ >= 0)
+        std::inplace_merge(rows_.begin(), rows_.begin() + qsizetype(middle), rows_.end(), less);
 }
 
 // Without a change log (a file this program may not change) the keys are read again.

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class Connection;
@@ -136,7 +138,9 @@ private:
     bool moveTo(qint64 index);
     Row makeRow(qint64 rowid, const QVariant &sortValue, const FieldValues &values);
     bool rowLess(const Row &a, const Row &b) const;
+    size_t sortedIndexOf(const Row &row) const;
     void placeRow(Row row);
+    void replaceRows(const std::unordered_set<qint64> &ids, std::vector<Row> placed);
     std::optional<qint64> indexOfRow(qint64 rowid) const;
     bool catchUp();
     bool applyChanges(const std::vector<RecordChange> &changes);
@@ -181,6 +185,7 @@ private:
     bool catchUpDue_ = false; // the last look could not take in every change
     bool holdCurrent_ = false; // the record on screen is being stored or deleted
     std::vector<qint64> deferred_; // changes to it, taken in once it is free
+    std::unordered_map<qint64, qint64> ownStores_; // this set's own stores: id, version
     QTimer *liveTimer_ = nullptr;
 
     QStringList searchFields_;

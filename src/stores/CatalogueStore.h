@@ -54,11 +54,13 @@ struct StoreRules
     qint64 keySince = 0;
 };
 
-// One record of the changes others made: its id, and whether it is gone.
+// One record of the changes others made: its id, whether it is gone, and
+// the version the change gave it.
 struct RecordChange
 {
     qint64 id;
     bool gone;
+    qint64 version;
 };
 
 // A catalogue's records as a program reaches them: a file, or a database

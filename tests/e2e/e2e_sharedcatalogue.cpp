@@ -47,7 +47,8 @@ class E2ESharedCatalogue : public QObject
     Q_OBJECT
 
     // Starts the program on the catalogue, unlocks it and types a new project
-    // name into the last record, which another program changes meanwhile.
+    // name into the last record; another program changes the record before
+    // Update is pressed.
     qulonglong typeOverTheirs(ProgramUnderTest &program, const QStringList &theirChange)
     {
         writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest")});
@@ -57,12 +58,13 @@ class E2ESharedCatalogue : public QObject
             return 0;
         clickAt(window, Padlock);
         QTest::qWait(300);
-        for (int step = 0; step < theirChange.size(); step += 4)
-            if (other(program.catalogue(), theirChange.mid(step, 4)) != QLatin1String("ok"))
-                return 0;
         clickAt(window, ProjectNameBox);
         Desktop::run("xdotool", {"key", "--clearmodifiers", "ctrl+a"});
         Desktop::run("xdotool", {"type", "--delay", "20", "Mine"});
+        for (int step = 0; step < theirChange.size(); step += 4)
+            if (other(program.catalogue(), theirChange.mid(step, 4)) != QLatin1String("ok"))
+                return 0;
+        QTest::qWait(1000); // the window has looked for changes meanwhile
         clickAt(window, UpdateButton);
         return window;
     }

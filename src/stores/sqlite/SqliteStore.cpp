@@ -471,7 +471,7 @@ std::optional<std::vector<RecordChange>> SqliteStore::changesSince(const QString
     std::vector<RecordChange> changes;
     qint64 last = cursor;
     while (select.step()) {
-        changes.push_back({select.int64(0), select.int64(1) != 0});
+        changes.push_back({select.int64(0), select.int64(1) != 0, select.int64(2)});
         last = select.int64(2);
     }
     if (!select.done()) {
