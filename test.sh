@@ -9,4 +9,8 @@ root=$(cd "$(dirname "$0")" && pwd)
 "$root/.ci/check-format.sh"
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build" -L offscreen --output-on-failure -j2
-MORVO_REQUIRE=x11,wm,tray "$root/.ci/gui-env.sh" -- ctest --test-dir "$root/build" -L gui --output-on-failure -j1
+# A private PostgreSQL server for the suites that run against a catalogue on a
+# server, and for the end-to-end tests (one of them drives the program on it).
+"$root/.ci/pg-env.sh" -- bash -c '
+  ctest --test-dir "$0/build" -L postgres --output-on-failure -j2 &&
+  MORVO_REQUIRE=x11,wm,tray,postgres "$0/.ci/gui-env.sh" -- ctest --test-dir "$0/build" -L gui --output-on-failure -j1' "$root"

@@ -133,9 +133,18 @@ bool Recordset::scanRows()
         keyText_.clear();
         return false;
     }
-    if (sortColumn_ >= 0)
-        std::stable_sort(rows_.begin(), rows_.end(), [this](const Row &a, const Row &b) { return rowLess(a, b); });
+    if (sortColumn_ >= 0) {
+        // A server sends its rows in order already.
+        const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
+        if (!std::is_sorted(rows_.begin(), rows_.end(), less))
+            std::stable_sort(rows_.begin(), rows_.end(), less);
+    }
     return true;
+}
+
+QString Recordset::readOnlyReason() const
+{
+    return ensureOpen() ? store().readOnlyReason(table_) : QString();
 }
 
 bool Recordset::setSort(const QString &field)

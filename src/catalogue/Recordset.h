@@ -97,6 +97,9 @@ public:
     bool useFreeJobNumber(); // DuplicateJobNumber: store with the offered number
     bool deleteAnyway(); // Changed while deleting: delete their version
 
+    // Why the user may not change this catalogue (a role that may only read); empty when they may.
+    QString readOnlyReason() const;
+
     // Brings the set up to date with the others' changes; cheap when there are none.
     bool refresh();
 
@@ -149,6 +152,7 @@ private:
     void stopSearchBuild();
     void startPendingSearchBuild();
     bool matchesAt(size_t index, const QByteArray &needle);
+    qint64 findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward);
     size_t runEnd(size_t first) const;
     size_t runStart(size_t last) const;
     size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;

@@ -33,7 +33,8 @@ void Recordset::startSearchBuild()
 {
     stopSearchBuild();
     searchBuildPending_ = false;
-    if (searchFields_.isEmpty())
+    // A server walks for a text itself; its catalogue is never read whole.
+    if (searchFields_.isEmpty() || store().searchesItself())
         return;
     std::vector<qint64> rowids(rows_.size());
     for (size_t i = 0; i < rows_.size(); ++i)
@@ -47,6 +48,8 @@ void Recordset::startSearchBuild()
 
 bool Recordset::waitForSearchText()
 {
+    if (open_ && store().searchesItself())
+        return true;
     startPendingSearchBuild();
     if (!build_.isValid())
         return false;
@@ -121,11 +124,35 @@ size_t Recordset::rowAtOffset(size_t first, size_t last, qint64 offset) const
     return size_t(after - rows_.begin()) - 1;
 }
 
+// The server's answer, as an index into the set (which catches up with a
+// record it has not seen yet).
+qint64 Recordset::findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward)
+{
+    if (fromIndex < 0 || fromIndex >= qint64(rows_.size()))
+        return -1;
+    const Row &from = rows_[size_t(fromIndex)];
+    const CatalogueStore::SortPlace place{QByteArray(keyText_.data() + from.keyOffset, qsizetype(from.keyLength)),
+                                          from.rowid};
+    QString error;
+    const std::optional<qint64> id = store().findFrom(table_, sortColumn_, place, forward, needle, error);
+    if (!id) {
+        if (!error.isEmpty())
+            fail(error);
+        return -1;
+    }
+    std::optional<qint64> index = indexOfRow(*id);
+    if (!index && refresh())
+        index = indexOfRow(*id);
+    return index.value_or(-1);
+}
+
 qint64 Recordset::findForward(const QByteArray &needle, qint64 fromIndex)
 {
     if (!ensureOpen())
         return -1;
     refresh();
+    if (store().searchesItself())
+        return findOnServer(needle, std::max<qint64>(fromIndex, 0), true);
     waitForSearchText();
     for (size_t i = size_t(std::max<qint64>(fromIndex, 0)); i < rows_.size();) {
         if (!rows_[i].search.isSet()) {
@@ -149,6 +176,8 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
     if (!ensureOpen())
         return -1;
     refresh();
+    if (store().searchesItself())
+        return findOnServer(needle, std::min<qint64>(fromIndex, qint64(rows_.size()) - 1), false);
     waitForSearchText();
     // Backward runs are scanned in blocks from their end, so that a match near
     // the start record is found without scanning the whole run.

@@ -1,5 +1,7 @@
 #include "catalogue/SearchText.h"
 
+#include "stores/SearchKey.h"
+
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -38,30 +40,6 @@ const char *findBytes(const char *hay, size_t length, const char *needle, size_t
     return static_cast<const char *>(memmem(hay, length, needle, size));
 #endif
 }
-
-bool isAscii(const char *text, int length)
-{
-    for (int i = 0; i < length; ++i)
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-            return false;
-    return true;
-}
-
-// Upper case as the platform's string conversion gives it; ASCII, by far the
-// common case, without the round trip through UTF-16.
-void appendUpper(std::string &out, const char *text, int length)
-{
-    if (isAscii(text, length)) {
-        const size_t start = out.size();
-        out.append(text, size_t(length));
-        for (size_t i = start; i < out.size(); ++i)
-            if (out[i] >= 'a' && out[i] <= 'z')
-                out[i] = char(out[i] - 'a' + 'A');
-        return;
-    }
-    const QByteArray upper = QString::fromUtf8(text, length).toUpper().toUtf8();
-    out.append(upper.constData(), size_t(upper.size()));
-}
 }
 
 QByteArray SearchText::needleFor(const QString &searchText)
@@ -84,7 +62,7 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
         if (i)
             chunk += '\0';
         if (fields[i].data)
-            appendUpper(chunk, fields[i].data, fields[i].length);
+            SearchKey::appendUpper(chunk, fields[i].data, fields[i].length);
     }
     const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(chunk.size() - start)};
     chunk += '\0'; // nor does a match run from one record into the next

@@ -1,6 +1,8 @@
 #include "startup/CommandLine.h"
 
+#include "catalogue/CatalogueFields.h"
 #include "program/ProgramFacts.h"
+#include "stores/postgres/PgStore.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -33,10 +35,30 @@ int printVersion(const QStringList &)
     return 0;
 }
 
+// Makes the Projects table of a catalogue on a PostgreSQL server.
+int createCatalogue(const QStringList &arguments)
+{
+    if (arguments.size() != 1 || !PgStore::names(arguments[0])) {
+        err() << "morvo: --create-catalogue takes one PostgreSQL address (postgresql://… or service=…)." << Qt::endl;
+        return 2;
+    }
+    QStringList fields;
+    for (const CatalogueField &field : CatalogueFields)
+        fields << QString::fromUtf8(field.field);
+    QString error;
+    if (!PgStore::create(arguments[0], QString::fromLatin1(ProjectsTable), fields, error)) {
+        err() << "morvo: " << error << Qt::endl;
+        return 1;
+    }
+    out() << "Created the catalogue " << PgStore::shown(arguments[0]) << '.' << Qt::endl;
+    return 0;
+}
+
 // Every command of the program, in the order --help lists them.
 constexpr Command Commands[] = {
     {"--help", "", "show this help and end", printHelp},
     {"--version", "", "show the version and end", printVersion},
+    {"--create-catalogue", "URI", "make a new, empty catalogue on a PostgreSQL server", createCatalogue},
 };
 
 int printHelp(const QStringList &)

@@ -11,10 +11,15 @@
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "program/ProgramFacts.h"
+#include "stores/StoreFactory.h"
+#include "stores/postgres/PgStore.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QThread>
 
 #include <sys/stat.h>
 
@@ -30,6 +35,27 @@ bool FileExists(const QString &path)
     return file.open(QIODevice::ReadOnly);
 }
 
+// The password a catalogue server asks for, from the user; it is never stored.
+QString askServerPassword(const QString &where)
+{
+    QString password;
+    const auto ask = [&] {
+        bool ok = false;
+        password =
+            QInputDialog::getText(nullptr, QString::fromLatin1(ProgramFacts::Title),
+                                  QStringLiteral("The server of the catalogue %1 asks for your password:").arg(where),
+                                  QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            password.clear();
+    };
+    // A check of a chosen catalogue runs off the window's thread: the question is the window's.
+    if (QThread::currentThread() == qApp->thread())
+        ask();
+    else
+        QMetaObject::invokeMethod(qApp, ask, Qt::BlockingQueuedConnection);
+    return password;
+}
+
 QString settingsValue()
 {
     return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
@@ -41,7 +67,8 @@ QString settingsValue()
 bool StartUp::EntryRoutine()
 {
     QString path = settingsValue();
-    if (!FileExists(path)) {
+    // A catalogue on a server is never a file beside the program's.
+    if (!namesServer(path) && !FileExists(path)) {
         path = AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
         if (FileExists(path))
             SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
@@ -86,6 +113,7 @@ int StartUp::Main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    PgStore::setPasswordPrompt(&askServerPassword);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.

@@ -108,6 +108,26 @@ public:
     virtual std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                                   QString &error) = 0;
 
+    // Why this user may not change the catalogue; empty when they may.
+    virtual QString readOnlyReason(const QString & /*table*/) { return {}; }
+
+    // A store that walks for a text itself (a server) does so without sending
+    // the catalogue: the first record in sort order at or after (before,
+    // backward) the given one whose searched columns contain the needle
+    // (upper case, UTF-8; see SearchKey). Stores that do not return nothing
+    // and leave the walk to the record set's own copy of the text.
+    struct SortPlace
+    {
+        QByteArray key; // the sort column's text as UTF-8 (NULL as empty)
+        qint64 id;
+    };
+    virtual bool searchesItself() const { return false; }
+    virtual std::optional<qint64> findFrom(const QString &, int /*sortColumn*/, const SortPlace &, bool /*forward*/,
+                                           const QByteArray & /*needle*/, QString &)
+    {
+        return std::nullopt;
+    }
+
     // Reads the given columns of the records whose ids lie in [firstId, lastId],
     // in ascending id order, off the window's thread (own connection).
     using RecordVisitor = std::function<void(qint64 id, const std::vector<FieldBytes> &fields)>;

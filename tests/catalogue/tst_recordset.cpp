@@ -124,13 +124,14 @@ private slots:
 
     void usesTheExactFieldNames()
     {
-        Recordset &rs = open(writeCatalogue(sandbox->path("f.res"), {record("7", "Seven", "/jobs/7/plan.dwg")}));
+        const QString path = writeCatalogue(sandbox->path("f.res"), {record("7", "Seven", "/jobs/7/plan.dwg")});
+        Recordset &rs = open(path);
         QVERIFY(rs.MoveFirst());
         QCOMPARE(rs.value("Drawing Directory&Name").toString(), QString("/jobs/7/plan.dwg"));
         QCOMPARE(rs.value("Drawing Number").toString(), QString("Manager"));
         QVERIFY(rs.setValue("Drawing Directory&Name", "/jobs/7/new.dwg"));
         QVERIFY(rs.Update());
-        QCOMPARE(fieldInFile(sandbox->path("f.res"), "Drawing Directory&Name"), (QList<QVariant>{"/jobs/7/new.dwg"}));
+        QCOMPARE(fieldInFile(path, "Drawing Directory&Name"), (QList<QVariant>{"/jobs/7/new.dwg"}));
         QVERIFY(!rs.setValue("Drawing Directory", "x"));
     }
 
@@ -212,6 +213,8 @@ private slots:
     }
     void failuresDescribeTheCause()
     {
+        if (usingServer())
+            QSKIP("a catalogue file's own case; the server's are in tst_serverstore");
         QFETCH(QString, kind);
         QFETCH(QString, expected);
         QString path = sandbox->path("bad.res");
@@ -243,6 +246,8 @@ private slots:
 
     void aRecordThatCannotBeReadIsReportedOnceAndNeverStoredOver()
     {
+        if (usingServer())
+            QSKIP("a catalogue file's own case; the server's are in tst_serverstore");
         const QString path = writeCatalogue(sandbox->path("gone.res"), numbered(3));
         Recordset &rs = open(path);
         QVERIFY(rs.MoveFirst());
@@ -263,6 +268,8 @@ private slots:
 
     void aReadOnlyCatalogueSaysWhyTheStoreFailed()
     {
+        if (usingServer())
+            QSKIP("a catalogue file's own case; the server's are in tst_serverstore");
         // A connection that may only read stands in for a read-only file (root may write any file).
         const QString path = writeCatalogue(sandbox->path("ro.res"), numbered(2));
         Connection readOnly(true);
@@ -279,6 +286,8 @@ private slots:
 
     void aLockedCatalogueRefusesTheStoreWithItsReason()
     {
+        if (usingServer())
+            QSKIP("a catalogue file's own case; the server's are in tst_serverstore");
         // A writer holding the lock stands in for every file the database
         // cannot write (root ignores read-only permissions).
         const QString path = writeCatalogue(sandbox->path("lock.res"), numbered(2));

@@ -228,6 +228,8 @@ private slots:
 
     void theFileStaysReadableByPlainSqlite()
     {
+        if (usingServer())
+            QSKIP("a catalogue file's own case");
         Person a(path);
         QVERIFY(a.rs.MoveFirst());
         QVERIFY(a.rs.setValue("ProjectName", "Changed"));

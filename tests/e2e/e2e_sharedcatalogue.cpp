@@ -45,13 +45,16 @@ qulonglong waitForQuestion(QProcess &program)
 class E2ESharedCatalogue : public QObject
 {
     Q_OBJECT
+    QString location; // of the catalogue: a file, or a server's address
 
     // Starts the program on the catalogue, unlocks it and types a new project
     // name into the last record; another program changes the record before
     // Update is pressed.
     qulonglong typeOverTheirs(ProgramUnderTest &program, const QStringList &theirChange)
     {
-        writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest")});
+        location = writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest")});
+        if (usingServer())
+            program.setSetting(location);
         program.start();
         const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
         if (!window)
@@ -62,7 +65,7 @@ class E2ESharedCatalogue : public QObject
         Desktop::run("xdotool", {"key", "--clearmodifiers", "ctrl+a"});
         Desktop::run("xdotool", {"type", "--delay", "20", "Mine"});
         for (int step = 0; step < theirChange.size(); step += 4)
-            if (other(program.catalogue(), theirChange.mid(step, 4)) != QLatin1String("ok"))
+            if (other(location, theirChange.mid(step, 4)) != QLatin1String("ok"))
                 return 0;
         QTest::qWait(1000); // the window has looked for changes meanwhile
         clickAt(window, UpdateButton);
@@ -82,10 +85,18 @@ private slots:
         QVERIFY(typeOverTheirs(program, {"set", "1041", "ProjectName", "Theirs"}));
         const qulonglong question = waitForQuestion(program.process());
         QVERIFY2(question, "no question about the other program's change");
-        QCOMPARE(fieldInFile(program.catalogue(), "ProjectName").last(), QVariant("Theirs"));
+        QCOMPARE(fieldInFile(location, "ProjectName").last(), QVariant("Theirs"));
         Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(question)});
         Desktop::run("xdotool", {"key", "--clearmodifiers", "alt+s"}); // Store mine over theirs
-        QTRY_COMPARE(fieldInFile(program.catalogue(), "ProjectName").last(), QVariant("Mine"));
+        QTRY_COMPARE(fieldInFile(location, "ProjectName").last(), QVariant("Mine"));
+    }
+
+    void theSameOnACatalogueOnAServer()
+    {
+        REQUIRE_DESKTOP("postgres", !qEnvironmentVariableIsEmpty("MORVO_TEST_PG"));
+        qputenv("MORVO_TEST_STORE", "postgres");
+        aChangeOfTheSameFieldIsShownAndStoredOnlyWhenChosen();
+        qunsetenv("MORVO_TEST_STORE");
     }
 
     void aRecordDeletedAndItsRowIdReusedIsNeverOverwritten()
@@ -94,11 +105,10 @@ private slots:
         QVERIFY(typeOverTheirs(program, {"delete", "1041", "", "", "add", "1041", "ProjectName", "New of theirs"}));
         const qulonglong question = waitForQuestion(program.process());
         QVERIFY2(question, "no question about the deleted record");
-        QCOMPARE(fieldInFile(program.catalogue(), "ProjectName"), (QList<QVariant>{"Middle", "New of theirs"}));
+        QCOMPARE(fieldInFile(location, "ProjectName"), (QList<QVariant>{"Middle", "New of theirs"}));
         Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(question)});
         Desktop::run("xdotool", {"key", "--clearmodifiers", "alt+n"}); // Store as a new record
-        QTRY_COMPARE(fieldInFile(program.catalogue(), "ProjectName"),
-                     (QList<QVariant>{"Middle", "New of theirs", "Mine"}));
+        QTRY_COMPARE(fieldInFile(location, "ProjectName"), (QList<QVariant>{"Middle", "New of theirs", "Mine"}));
     }
 };
 

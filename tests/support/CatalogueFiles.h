@@ -7,15 +7,21 @@
 
 struct sqlite3;
 
-// Real catalogue files for the tests, written and read straight through SQLite.
+// Real catalogues for the tests, written and read straight through SQLite, or
+// through libpq on the private server of .ci/pg-env.sh when MORVO_TEST_STORE
+// is "postgres": then a "path" stands for a schema of its own on the server.
 namespace TestSupport {
+
+// True when this run's catalogues live on the test server.
+bool usingServer();
 
 // One record: eight values in the table's field order; a null QVariant is NULL.
 using Record = QList<QVariant>;
 Record record(const QString &jobNumber, const QString &name = QStringLiteral("Name"),
               const QString &fileLocation = QString());
 
-// Writes a catalogue with the given records (in this insertion order).
+// Writes a catalogue with the given records (in this insertion order) and
+// returns its location: the path, or the server address that stands for it.
 QString writeCatalogue(const QString &path, const QList<Record> &records);
 // Reads the job numbers of a catalogue file straight from SQLite, in rowid order.
 QStringList jobNumbersInFile(const QString &path);

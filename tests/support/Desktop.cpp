@@ -136,6 +136,12 @@ QString ProgramUnderTest::setting() const
     return store.value("Application/DbsLocation").toString();
 }
 
+void ProgramUnderTest::setSetting(const QString &location) const
+{
+    QSettings store(configFolder() + "/MorvoII.conf", QSettings::IniFormat);
+    store.setValue("Application/DbsLocation", location);
+}
+
 QProcess *ProgramUnderTest::start()
 {
     auto process = std::make_unique<QProcess>();

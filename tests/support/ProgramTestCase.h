@@ -24,7 +24,9 @@ protected:
     // window once it is on screen, or null.
     Form1 *startProgram(const QList<TestSupport::Record> &records)
     {
-        TestSupport::writeCatalogue(sandbox->programFolder() + "/morvo.res", records);
+        const QString location = TestSupport::writeCatalogue(sandbox->programFolder() + "/morvo.res", records);
+        if (TestSupport::usingServer())
+            sandbox->setSetting(location); // the program's own file is a file; a server is named in the setting
         if (!StartUp::EntryRoutine())
             return nullptr;
         Form1 *window = Forms::Loaded<Form1>();

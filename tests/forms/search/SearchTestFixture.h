@@ -25,6 +25,8 @@ struct SearchFixture
     bool start(const QList<TestSupport::Record> &records)
     {
         catalogue = TestSupport::writeCatalogue(sandbox.programFolder() + "/morvo.res", records);
+        if (TestSupport::usingServer())
+            sandbox.setSetting(catalogue);
         if (!StartUp::EntryRoutine())
             return false;
         dialog()->show();

@@ -1,0 +1,91 @@
+#include "stores/postgres/PgSchema.h"
+
+namespace {
+QString quoted(const QString &name)
+{
+    QString text = name;
+    text.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + text + u'"';
+}
+
+// Every writer takes this lock before its change gets its number, so numbers
+// are committed in order and a reader that has seen number n has seen all
+// below it.
+constexpr const char *ChangeOrderLock = "pg_advisory_xact_lock(7347001)";
+}
+
+QString PgSchema::changeLogTable(const QString &table)
+{
+    return table + QStringLiteral(" changes");
+}
+
+QString PgSchema::notifyChannel(const QString &table)
+{
+    return QStringLiteral("morvo ") + table;
+}
+
+bool PgSchema::isStoreColumn(const QString &column)
+{
+    return column == QLatin1String(RowId) || column == QLatin1String(RowVersion) || column == QLatin1String(SortNumber)
+        || column == QLatin1String(SearchColumn);
+}
+
+QString PgSchema::sortKeySql(const QString &sortField, bool descending)
+{
+    const QString direction = descending ? QStringLiteral(" DESC") : QString();
+    return QStringLiteral("%1%4, (coalesce(%2, '') COLLATE \"C\")%4, %3%4")
+        .arg(QLatin1String(SortNumber), quoted(sortField), QLatin1String(RowId), direction);
+}
+
+QStringList PgSchema::createStatements(const QString &table, const QStringList &fields)
+{
+    const QString t = quoted(table), log = quoted(changeLogTable(table)),
+                  seq = quoted(table + QStringLiteral(" change seq"));
+    QStringList columns, fieldsOfNew, fieldsOfOld;
+    for (const QString &field : fields) {
+        columns << quoted(field) + QStringLiteral(" text");
+        fieldsOfNew << QStringLiteral("coalesce(NEW.%1, '')").arg(quoted(field));
+        fieldsOfOld << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
+    }
+    const QString key = quoted(fields.value(0));
+    return {
+        QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
+        QStringLiteral("CREATE SEQUENCE %1").arg(seq),
+        // The job number's leading decimal number, blanks ignored, as the program reads it.
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION morvo_leading_number(t text) RETURNS double precision "
+            "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$ SELECT coalesce((SELECT CASE WHEN m[1] ~ '[0-9]' "
+            "THEN left(m[1], 64)::double precision ELSE 0 END FROM regexp_match(regexp_replace(t, '[ \\t\\n\\r]', '', "
+            "'g'), '^([+-]?[0-9]*\\.?[0-9]*)') AS m), 0) $$"),
+        QStringLiteral("CREATE TABLE %1 (%2 bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, %3 bigint NOT NULL "
+                       "DEFAULT 0, %4, %5 double precision GENERATED ALWAYS AS (morvo_leading_number(%6)) STORED, "
+                       "%7 text)")
+            .arg(t, QLatin1String(RowId), QLatin1String(RowVersion), columns.join(QStringLiteral(", ")),
+                 QLatin1String(SortNumber), key, QLatin1String(SearchColumn)),
+        QStringLiteral("CREATE TABLE %1 (row_id bigint PRIMARY KEY, change_seq bigint NOT NULL, gone boolean NOT NULL)")
+            .arg(log),
+        QStringLiteral("CREATE INDEX ON %1 (change_seq)").arg(log),
+        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, sortKeySql(fields.value(0))),
+        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, key),
+        QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)").arg(t, QLatin1String(SearchColumn)),
+        // Every store moves the version on; text stored by other tools is
+        // upper-cased by the server for the search column.
+        QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN PERFORM %2; "
+                       "NEW.%3 := nextval('%4'); IF NEW.%5 IS NULL OR (TG_OP = 'UPDATE' AND NEW.%5 IS NOT DISTINCT "
+                       "FROM OLD.%5 AND (%6)) THEN NEW.%5 := upper(concat_ws(chr(1), %7)); END IF; RETURN NEW; END $$")
+            .arg(quoted(table + QStringLiteral(" versions")), QLatin1String(ChangeOrderLock), QLatin1String(RowVersion),
+                 seq, QLatin1String(SearchColumn), fieldsOfOld.join(QStringLiteral(" OR ")),
+                 fieldsOfNew.join(QStringLiteral(", "))),
+        QStringLiteral("CREATE TRIGGER versions BEFORE INSERT OR UPDATE ON %1 FOR EACH ROW EXECUTE FUNCTION %2()")
+            .arg(t, quoted(table + QStringLiteral(" versions"))),
+        QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF TG_OP = 'DELETE' THEN "
+                       "PERFORM %2; INSERT INTO %3 VALUES (OLD.row_id, nextval('%4'), true) ON CONFLICT (row_id) DO "
+                       "UPDATE SET change_seq = excluded.change_seq, gone = true; ELSE INSERT INTO %3 VALUES "
+                       "(NEW.row_id, NEW.row_version, false) ON CONFLICT (row_id) DO UPDATE SET change_seq = "
+                       "excluded.change_seq, gone = false; END IF; PERFORM pg_notify('%5', ''); RETURN NULL; END $$")
+            .arg(quoted(table + QStringLiteral(" log")), QLatin1String(ChangeOrderLock), log, seq,
+                 notifyChannel(table)),
+        QStringLiteral("CREATE TRIGGER log AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION %2()")
+            .arg(t, quoted(table + QStringLiteral(" log"))),
+    };
+}
