@@ -123,6 +123,7 @@ QList<QVariant> fieldInFile(const QString &path, const QString &field)
     QList<QVariant> values;
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_busy_timeout(db, 5000); // the program under test may be in the middle of a store
     {
         SqlStatement select(db, QStringLiteral("SELECT %1 FROM Projects ORDER BY rowid").arg(quoteIdentifier(field)));
         while (select.step())
