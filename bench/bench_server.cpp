@@ -1,0 +1,193 @@
+// The record window on a catalogue file and on the same catalogue on a
+// PostgreSQL server (over its Unix socket), side by side in one run: start to
+// the window on the last record, moves, a durable store, walks that miss and
+// that find, another client's change shown, and the client's peak memory.
+// Run it with a server:   .ci/pg-env.sh -- build-rel/bench/bench_server [N]
+// (N records, 1 000 000 when not given; each store runs in a process of its own).
+#include "BenchSupport.h"
+
+#include "catalogue/CatalogueFields.h"
+#include "catalogue/DataEnvironment1.h"
+#include "catalogue/SearchText.h"
+#include "desktop/AppPaths.h"
+#include "desktop/MsgBox.h"
+#include "forms/record/Form1.h"
+#include "forms/tray/FrmMenu.h"
+#include "program/ProgramFacts.h"
+#include "startup/StartUp.h"
+#include "stores/postgres/PgStore.h"
+#include "stores/sqlite/SqlStatement.h"
+#include "widgets/Forms.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <libpq-fe.h>
+
+using namespace BenchSupport;
+
+namespace {
+QStringList fieldNames()
+{
+    QStringList names;
+    for (const CatalogueField &f : CatalogueFields)
+        names << QString::fromUtf8(f.field);
+    return names;
+}
+
+QByteArray copyText(const QVariant &value)
+{
+    if (value.isNull())
+        return "\\N";
+    QByteArray text = value.toString().toUtf8();
+    text.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
+    return text;
+}
+
+// The bench catalogue's records copied onto the server, in one COPY.
+QString loadOntoServer(const QString &server, const QString &file, qint64 records)
+{
+    const QString schema = QStringLiteral("bench%1").arg(records);
+    const QString location =
+        server + QStringLiteral("&options=-csearch_path%3D") + schema + QStringLiteral("%2Cpublic");
+    PGconn *admin = PQconnectdb(server.toUtf8().constData());
+    PQclear(PQexec(admin, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema).toUtf8()));
+    PQfinish(admin);
+    QString error;
+    if (!PgStore::create(location, QStringLiteral("Projects"), fieldNames(), error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return {};
+    }
+    QElapsedTimer clock;
+    clock.start();
+    PGconn *connection = PQconnectdb(location.toUtf8().constData());
+    QStringList columns;
+    for (const QString &field : fieldNames())
+        columns << quoteIdentifier(field);
+    PQclear(PQexec(connection,
+                   QStringLiteral("COPY \"Projects\" (%1, search_text) FROM STDIN").arg(columns.join(u',')).toUtf8()));
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    {
+        SqlStatement select(db, QStringLiteral("SELECT %1 FROM Projects ORDER BY rowid").arg(columns.join(u',')));
+        QByteArray batch;
+        while (select.step()) {
+            FieldValues values;
+            for (int i = 0; i < 8; ++i) {
+                values.push_back(select.text(i));
+                batch += copyText(values.back()) + '\t';
+            }
+            batch += copyText(PgStore::searchText(values)) + '\n';
+            if (batch.size() > (1 << 20)) {
+                PQputCopyData(connection, batch.constData(), int(batch.size()));
+                batch.clear();
+            }
+        }
+        PQputCopyData(connection, batch.constData(), int(batch.size()));
+    }
+    sqlite3_close(db);
+    PQputCopyEnd(connection, nullptr);
+    PQclear(PQgetResult(connection));
+    PQclear(PQexec(connection, "ANALYZE \"Projects\""));
+    PQfinish(connection);
+    std::printf("loaded %lld records onto the server in %.1f s\n", records, double(clock.elapsed()) / 1000);
+    return location;
+}
+
+void click(Form1 *window, const char *name)
+{
+    window->findChild<QPushButton *>(QString::fromLatin1(name))->click();
+}
+
+// One store: the window on the location, measured.
+int runOne(const QString &location, qint64 records)
+{
+    QTemporaryDir dir;
+    AppPaths::setProgramFolder(dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
+        .setValue(QStringLiteral("Application/DbsLocation"), location);
+    Forms::setOnAllUnloaded(nullptr);
+    MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
+    const bool server = PgStore::names(location);
+    std::printf("%s, %lld records\n", server ? "server" : "file", records);
+
+    const double start = millisecondsOf([] {
+        StartUp::EntryRoutine();
+        QCoreApplication::processEvents();
+    });
+    printRow(QStringLiteral("start to window shown on the last record"), {start, start, start});
+    Form1 *window = Forms::Loaded<Form1>();
+    Forms::Get<FrmMenu>()->MnuUnlock_Click();
+    printRow(QStringLiteral("Prev"), measure(200, [&] { click(window, "Command5"); }));
+    printRow(QStringLiteral("Next"), measure(200, [&] { click(window, "Command6"); }));
+    printRow(QStringLiteral("durable store of one field"), measure(15, [&] {
+                 window->TxtClient->setText(QStringLiteral("Client %1").arg(QDateTime::currentMSecsSinceEpoch()));
+                 click(window, "CmdUpdate");
+             }));
+    Recordset &rs = DataEnvironment1::instance().rsConJobnr;
+    rs.waitForSearchText();
+    qint64 found = 0;
+    printRow(QStringLiteral("walk, no match"),
+             measure(5, [&] { found = rs.findForward(SearchText::needleFor("no such text anywhere"), 0); }));
+    const QString target = QString::number(1000 + records * 9 / 10);
+    printRow(QStringLiteral("walk finding a record nine tenths in"),
+             measure(5, [&] { found = rs.findForward(SearchText::needleFor(target), 0); }));
+    if (found != records * 9 / 10 - 1)
+        std::printf("  WRONG RESULT %lld\n", found);
+
+    std::vector<double> shown;
+    for (int round = 0; round < 5; ++round) {
+        const qint64 before = rs.RecordCount();
+        QProcess peer;
+        QElapsedTimer clock;
+        QObject::connect(&peer, &QProcess::finished, [&clock] { clock.start(); });
+        peer.start(QStringLiteral(CATALOGUE_PEER),
+                   {location, "add", QString::number(9000000 + round), "ProjectName", "From another client"});
+        while ((!clock.isValid() || rs.RecordCount() == before) && (!clock.isValid() || clock.elapsed() < 10000))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        shown.push_back(double(clock.elapsed()));
+    }
+    printRow(QStringLiteral("another client's new record shown"), summarize(shown));
+    std::printf("  peak memory %.1f MB\n\n", peakMemoryMb());
+    window->Unload();
+    return 0;
+}
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc == 3)
+        return [&] {
+            QApplication app(argc, argv);
+            return runOne(QString::fromLocal8Bit(argv[2]), QByteArray(argv[1]).toLongLong());
+        }();
+    const QString server = qEnvironmentVariable("MORVO_TEST_PG");
+    if (server.isEmpty()) {
+        std::fprintf(stderr, "bench_server: run it under .ci/pg-env.sh\n");
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    const qint64 records = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    const QString file = catalogue(records);
+    const QString location = loadOntoServer(server, file, records);
+    QTemporaryDir copies;
+    const QString fileCopy = copies.filePath(QStringLiteral("morvo.res"));
+    QFile::copy(file, fileCopy);
+    for (const QString &where : {fileCopy, location}) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QString::number(records), where});
+        child.waitForFinished(-1);
+    }
+    return 0;
+}
