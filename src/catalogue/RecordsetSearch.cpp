@@ -6,6 +6,7 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <thread>
 
 void Recordset::startPendingSearchBuild()
 {
@@ -97,8 +98,8 @@ bool Recordset::matchesAt(size_t index, const QByteArray &needle)
 }
 
 // The walks scan whole runs of records that lie one after another in the
-// search text with one search each, and test records apart from any run
-// (edited or added since the open) one by one.
+// search text with one search each; records apart from any run (edited or
+// added since the open) are runs of one.
 size_t Recordset::runEnd(size_t first) const
 {
     size_t last = first;
@@ -146,6 +147,62 @@ qint64 Recordset::findOnServer(const QByteArray &needle, qint64 fromIndex, bool 
     return index.value_or(-1);
 }
 
+// The nearest record of rows [lo, hi) in the walk's direction whose text holds
+// the needle; -1 when there is none, or when stop was raised.
+qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool forward,
+                            const std::atomic<bool> &stop) const
+{
+    if (forward) {
+        for (size_t i = lo; i < hi && !stop.load(std::memory_order_relaxed);) {
+            const size_t last = std::min(runEnd(i), hi - 1);
+            const SearchText::Span &a = rows_[i].search, &b = rows_[last].search;
+            const qint64 hit = searchText_.findFirst(a.chunk, a.offset, b.offset + b.length, needle);
+            if (hit >= 0)
+                return qint64(rowAtOffset(i, last, hit));
+            i = last + 1;
+        }
+        return -1;
+    }
+    for (size_t i = hi; i > lo && !stop.load(std::memory_order_relaxed);) {
+        const size_t first = std::max(runStart(i - 1), lo);
+        const SearchText::Span &a = rows_[first].search, &b = rows_[i - 1].search;
+        const qint64 hit = searchText_.findLast(a.chunk, a.offset, b.offset + b.length, needle);
+        if (hit >= 0)
+            return qint64(rowAtOffset(first, i - 1, hit));
+        i = first;
+    }
+    return -1;
+}
+
+// Rows [lo, hi) are split between two threads; the half nearer the start
+// record decides when it has a match, and the other half then stops.
+qint64 Recordset::walk(const QByteArray &needle, size_t lo, size_t hi, bool forward)
+{
+    if (lo >= hi)
+        return -1;
+    // Records whose text the background read missed are read now, here.
+    for (size_t i = lo; i < hi; ++i) {
+        if (!rows_[i].search.isSet())
+            matchesAt(i, needle);
+    }
+    const std::atomic<bool> never{false};
+    constexpr size_t RowsWorthAThread = 20000;
+    if (hi - lo < RowsWorthAThread)
+        return scanRange(lo, hi, needle, forward, never);
+    const size_t middle = lo + (hi - lo) / 2;
+    std::atomic<bool> stopFar{false};
+    qint64 far = -1;
+    std::thread farThread([&] {
+        far = forward ? scanRange(middle, hi, needle, true, stopFar) : scanRange(lo, middle, needle, false, stopFar);
+    });
+    const qint64 near =
+        forward ? scanRange(lo, middle, needle, true, never) : scanRange(middle, hi, needle, false, never);
+    if (near >= 0)
+        stopFar = true;
+    farThread.join();
+    return near >= 0 ? near : far;
+}
+
 qint64 Recordset::findForward(const QByteArray &needle, qint64 fromIndex)
 {
     if (!ensureOpen())
@@ -154,21 +211,7 @@ qint64 Recordset::findForward(const QByteArray &needle, qint64 fromIndex)
     if (store().searchesItself())
         return findOnServer(needle, std::max<qint64>(fromIndex, 0), true);
     waitForSearchText();
-    for (size_t i = size_t(std::max<qint64>(fromIndex, 0)); i < rows_.size();) {
-        if (!rows_[i].search.isSet()) {
-            if (matchesAt(i, needle))
-                return qint64(i);
-            ++i;
-            continue;
-        }
-        const size_t last = runEnd(i);
-        const SearchText::Span &a = rows_[i].search, &b = rows_[last].search;
-        const qint64 hit = searchText_.findFirst(a.chunk, a.offset, b.offset + b.length, needle);
-        if (hit >= 0)
-            return qint64(rowAtOffset(i, last, hit));
-        i = last + 1;
-    }
-    return -1;
+    return walk(needle, size_t(std::max<qint64>(fromIndex, 0)), rows_.size(), true);
 }
 
 qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
@@ -179,30 +222,5 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
     if (store().searchesItself())
         return findOnServer(needle, std::min<qint64>(fromIndex, qint64(rows_.size()) - 1), false);
     waitForSearchText();
-    // Backward runs are scanned in blocks from their end, so that a match near
-    // the start record is found without scanning the whole run.
-    constexpr quint32 BlockBytes = 1u << 20;
-    for (qint64 i = std::min<qint64>(fromIndex, qint64(rows_.size()) - 1); i >= 0;) {
-        if (!rows_[size_t(i)].search.isSet()) {
-            if (matchesAt(size_t(i), needle))
-                return i;
-            --i;
-            continue;
-        }
-        const size_t first = runStart(size_t(i));
-        for (qint64 blockEnd = i; blockEnd >= qint64(first);) {
-            const SearchText::Span &b = rows_[size_t(blockEnd)].search;
-            qint64 blockStart = blockEnd;
-            while (blockStart > qint64(first)
-                   && b.offset + b.length - rows_[size_t(blockStart) - 1].search.offset <= BlockBytes)
-                --blockStart;
-            const SearchText::Span &a = rows_[size_t(blockStart)].search;
-            const qint64 hit = searchText_.findLast(a.chunk, a.offset, b.offset + b.length, needle);
-            if (hit >= 0)
-                return qint64(rowAtOffset(size_t(blockStart), size_t(blockEnd), hit));
-            blockEnd = blockStart - 1;
-        }
-        i = qint64(first) - 1;
-    }
-    return -1;
+    return walk(needle, 0, size_t(std::clamp<qint64>(fromIndex + 1, 0, qint64(rows_.size()))), false);
 }

@@ -1,46 +1,11 @@
 #include "catalogue/SearchText.h"
 
+#include "catalogue/ByteSearch.h"
 #include "stores/SearchKey.h"
 
 #include <algorithm>
 #include <cstring>
 #include <thread>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
-namespace {
-// Finds a needle in a haystack. With SSE2, 16 places are tested at once for
-// the needle's first and last byte and only those candidates are compared,
-// which scans several gigabytes a second whatever the needle.
-const char *findBytes(const char *hay, size_t length, const char *needle, size_t size)
-{
-    if (size == 0 || size > length)
-        return size == 0 ? hay : nullptr;
-    if (size == 1)
-        return static_cast<const char *>(memchr(hay, needle[0], length));
-#ifdef __SSE2__
-    const __m128i first = _mm_set1_epi8(needle[0]);
-    const __m128i last = _mm_set1_epi8(needle[size - 1]);
-    size_t i = 0;
-    for (; i + size - 1 + 16 <= length; i += 16) {
-        const __m128i blockFirst = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i));
-        const __m128i blockLast = _mm_loadu_si128(reinterpret_cast<const __m128i *>(hay + i + size - 1));
-        unsigned mask = unsigned(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, blockFirst), _mm_cmpeq_epi8(last, blockLast))));
-        while (mask) {
-            const unsigned bit = unsigned(__builtin_ctz(mask));
-            if (memcmp(hay + i + bit + 1, needle + 1, size - 2) == 0)
-                return hay + i + bit;
-            mask &= mask - 1;
-        }
-    }
-    return static_cast<const char *>(memmem(hay + i, length - i, needle, size));
-#else
-    return static_cast<const char *>(memmem(hay, length, needle, size));
-#endif
-}
-}
 
 QByteArray SearchText::needleFor(const QString &searchText)
 {
@@ -85,22 +50,21 @@ bool SearchText::contains(const Span &span, const QByteArray &needle) const
     if (!span.isSet() || span.length < size_t(needle.size()))
         return false;
     const char *start = chunks_[span.chunk]->data() + span.offset;
-    return findBytes(start, span.length, needle.constData(), size_t(needle.size())) != nullptr;
+    return ByteSearch::first(start, span.length, needle.constData(), size_t(needle.size())) != nullptr;
 }
 
 qint64 SearchText::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
     const char *base = chunks_[chunk]->data();
-    const char *hit = findBytes(base + begin, end - begin, needle.constData(), size_t(needle.size()));
+    const char *hit = ByteSearch::first(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
 
 qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
-    qint64 last = -1;
-    for (qint64 at = findFirst(chunk, begin, end, needle); at >= 0; at = findFirst(chunk, quint32(at + 1), end, needle))
-        last = at;
-    return last;
+    const char *base = chunks_[chunk]->data();
+    const char *hit = ByteSearch::last(base + begin, end - begin, needle.constData(), size_t(needle.size()));
+    return hit ? hit - base : -1;
 }
 
 quint32 SearchText::adopt(SearchText &&other)

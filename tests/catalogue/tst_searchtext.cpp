@@ -1,0 +1,150 @@
+// The search text and the walks over it, where their speed makes them tricky:
+// the vector loops at every alignment and at both ends, 16 MiB chunks, the two
+// halves read side by side and joined, and the split of a walk between threads.
+#include "CatalogueFiles.h"
+
+#include "catalogue/ByteSearch.h"
+#include "catalogue/CatalogueFields.h"
+#include "catalogue/Connection.h"
+#include "catalogue/Recordset.h"
+#include "catalogue/SearchText.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+using namespace TestSupport;
+
+namespace {
+const char *naiveFirst(const QByteArray &hay, const QByteArray &needle)
+{
+    const qsizetype at = hay.indexOf(needle);
+    return at < 0 ? nullptr : hay.constData() + at;
+}
+
+const char *naiveLast(const QByteArray &hay, const QByteArray &needle)
+{
+    const qsizetype at = hay.lastIndexOf(needle);
+    return at < 0 ? nullptr : hay.constData() + at;
+}
+
+QStringList fieldNames()
+{
+    QStringList names;
+    for (const CatalogueField &f : CatalogueFields)
+        names << QString::fromUtf8(f.field);
+    return names;
+}
+}
+
+class TestSearchText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void byteSearchAgreesWithAPlainSearchEverywhere()
+    {
+        // Few letters, so candidates that fail late are common; every needle length
+        // across the vector widths; the needle planted at every place near both ends.
+        QRandomGenerator random(7);
+        for (int round = 0; round < 300; ++round) {
+            QByteArray hay(int(random.bounded(1, 200)), 'a');
+            for (char &c : hay)
+                c = char('a' + random.bounded(3));
+            const int size = int(random.bounded(1, 40));
+            QByteArray needle(size, 'a');
+            for (char &c : needle)
+                c = char('a' + random.bounded(3));
+            if (size <= hay.size() && random.bounded(2)) {
+                const int at = int(random.bounded(hay.size() - size + 1));
+                hay.replace(at, size, needle);
+            }
+            QCOMPARE(ByteSearch::first(hay.constData(), size_t(hay.size()), needle.constData(), size_t(size)),
+                     naiveFirst(hay, needle));
+            QCOMPARE(ByteSearch::last(hay.constData(), size_t(hay.size()), needle.constData(), size_t(size)),
+                     naiveLast(hay, needle));
+        }
+    }
+
+    void matchesNeverRunAcrossFieldsOrRecords()
+    {
+        SearchText text;
+        const SearchText::Span a = text.append(std::vector<QVariant>{"ab", "cd", QVariant()});
+        const SearchText::Span b = text.append(std::vector<QVariant>{"ef", QVariant("Straße")});
+        QVERIFY(SearchText::followsDirectly(a, b));
+        QVERIFY(text.contains(a, "AB"));
+        QVERIFY(!text.contains(a, "BC")); // across a field
+        QCOMPARE(text.findFirst(a.chunk, a.offset, b.offset + b.length, "DE"), -1); // across records
+        QVERIFY(text.contains(b, SearchText::needleFor("strasse")));
+        QCOMPARE(text.findLast(a.chunk, a.offset, b.offset + b.length, "F"), qint64(b.offset) + 1);
+    }
+
+    void chunksAndJoinedHalvesKeepEverySpan()
+    {
+        // Records enough to fill more than one 16 MiB chunk in each of two texts,
+        // the second joined onto the first as the background read joins its halves.
+        SearchText first, second;
+        const QString long1(900, u'x');
+        std::vector<SearchText::Span> spans1, spans2;
+        for (int i = 0; i < 40000; ++i) {
+            spans1.push_back(first.append(std::vector<QVariant>{QString::number(i), long1}));
+            spans2.push_back(second.append(std::vector<QVariant>{QString::number(100000 + i), long1}));
+        }
+        // The first record of the second chunk does not follow the last of the first.
+        const auto second1 = std::find_if(spans1.begin(), spans1.end(), [](const auto &s) { return s.chunk == 1; });
+        QVERIFY(second1 != spans1.end());
+        QVERIFY(!SearchText::followsDirectly(*(second1 - 1), *second1));
+        QVERIFY(SearchText::followsDirectly(*second1, *(second1 + 1)));
+        const quint32 shift = first.adopt(std::move(second));
+        for (int i : {0, int(second1 - spans1.begin()), 39999}) {
+            QVERIFY(first.contains(spans1[size_t(i)], QByteArray::number(i)));
+            SearchText::Span moved = spans2[size_t(i)];
+            moved.chunk += shift;
+            QVERIFY(first.contains(moved, QByteArray::number(100000 + i)));
+        }
+    }
+
+    void walksFindTheNearestRecordAcrossChunksHalvesAndThreads()
+    {
+        // About 38 MB of text: two chunks in each half of the read, walks long enough
+        // for two threads, and backward walks far longer than their old 1 MiB blocks.
+        CatalogueSandbox sandbox;
+        const int count = 36000;
+        const QString filler(1000, u'.');
+        QList<Record> records;
+        for (int n = 0; n < count; ++n) {
+            records << record(QString::number(n + 1));
+            records.last()[2] = filler;
+        }
+        // Needles at both ends, around the halves' split, a chunk's edge and the thread split.
+        const QList<int> planted{0, 1, 16000, 16001, count / 2 - 1, count / 2, count / 2 + 1, 24000, count - 1};
+        for (int n : planted)
+            records[n][3] = QStringLiteral("needle<%1>").arg(n);
+        const QString location = writeCatalogue(sandbox.path("long.res"), records);
+        Connection connection;
+        connection.ConnectionString = location;
+        Recordset rs(connection, QStringLiteral("Projects"), Recordset::ReadOnly, fieldNames());
+        QVERIFY(rs.setSort(QStringLiteral("JobNumber")));
+        rs.enableSearch(fieldNames());
+        QVERIFY(rs.waitForSearchText());
+        for (int n : planted) {
+            const QByteArray mine = SearchText::needleFor(QStringLiteral("needle<%1>").arg(n));
+            QCOMPARE(rs.findForward(mine, 0), qint64(n));
+            QCOMPARE(rs.findBackward(mine, count - 1), qint64(n));
+            QCOMPARE(rs.findForward(mine, n + 1), qint64(-1));
+            QCOMPARE(rs.findBackward(mine, n - 1), qint64(-1));
+        }
+        // The common needle: the nearest planted record in each direction, from everywhere.
+        const QByteArray any = SearchText::needleFor(QStringLiteral("needle"));
+        for (int from : {0, 2, 9000, 16001, count / 2, count / 2 + 2, 30000, count - 1}) {
+            const auto next = std::find_if(planted.begin(), planted.end(), [from](int n) { return n >= from; });
+            const auto previous = std::find_if(planted.rbegin(), planted.rend(), [from](int n) { return n <= from; });
+            QCOMPARE(rs.findForward(any, from), next == planted.end() ? -1 : qint64(*next));
+            QCOMPARE(rs.findBackward(any, from), previous == planted.rend() ? -1 : qint64(*previous));
+        }
+        QCOMPARE(rs.findForward("NO SUCH TEXT", 0), -1);
+        QCOMPARE(rs.findBackward("NO SUCH TEXT", count - 1), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchText)
+#include "tst_searchtext.moc"
