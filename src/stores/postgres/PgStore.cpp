@@ -4,6 +4,7 @@
 #include "stores/postgres/PgSchema.h"
 
 #include <QUrl>
+#include <algorithm>
 #include <cstring>
 #include <libpq-fe.h>
 #include <utility>
@@ -633,11 +634,22 @@ std::optional<qint64> PgStore::findFrom(const QString &table, int sortColumn, co
         return std::nullopt;
     const QString order = PgSchema::sortKeySql(names->at(sortColumn));
     const QString direction = PgSchema::sortKeySql(names->at(sortColumn), !forward);
+    // With three letters or digits the trigram index finds the few matching
+    // records first, and only those are sorted; with fewer it cannot help, and
+    // the walk follows the sort order until a record matches.
+    const QString text = QString::fromUtf8(needle);
+    const bool indexed = std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }) >= 3;
+    const QString source = indexed
+        ? QStringLiteral("(SELECT %1, %2, %3 FROM %4 WHERE %5 LIKE $3 OFFSET 0) AS hits")
+              .arg(QLatin1String(PgSchema::RowId), QLatin1String(PgSchema::SortNumber), quoted(names->at(sortColumn)),
+                   quoted(table), QLatin1String(PgSchema::SearchColumn))
+        : quoted(table);
+    const QString filter = indexed ? QStringLiteral("$3 IS NOT NULL")
+                                   : QStringLiteral("%1 LIKE $3").arg(QLatin1String(PgSchema::SearchColumn));
     const Result result = exec(QStringLiteral("SELECT %1 FROM %2 WHERE (%3) %4 (morvo_leading_number($1), $1 COLLATE "
-                                              "\"C\", $2) AND %5 LIKE $3 ORDER BY %6 LIMIT 1")
-                                   .arg(QLatin1String(PgSchema::RowId), quoted(table), order,
-                                        forward ? QStringLiteral(">=") : QStringLiteral("<="),
-                                        QLatin1String(PgSchema::SearchColumn), direction),
+                                              "\"C\", $2) AND %5 ORDER BY %6 LIMIT 1")
+                                   .arg(QLatin1String(PgSchema::RowId), source, order,
+                                        forward ? QStringLiteral(">=") : QStringLiteral("<="), filter, direction),
                                {QString::fromUtf8(from.key), from.id, QString::fromUtf8(likePattern(needle))});
     if (!result.ok()) {
         error = describe(result);
