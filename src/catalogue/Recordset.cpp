@@ -116,6 +116,11 @@ bool Recordset::scanRows()
 {
     rows_.clear();
     keyText_.clear();
+    // Room made once: growing by doubling would hold both copies for a moment.
+    constexpr qint64 LargestHint = 50'000'000, KeyBytesPerRow = 8;
+    const qint64 hint = std::clamp<qint64>(store().sizeHint(table_), 0, LargestHint);
+    rows_.reserve(size_t(hint));
+    keyText_.reserve(size_t(hint * KeyBytesPerRow));
     const bool scanned = store().scanKeys(
         table_, sortColumn_,
         [this](qint64 id, FieldBytes key) {

@@ -66,7 +66,7 @@ bool Recordset::waitForSearchText()
             continue;
         const auto at = std::lower_bound(spans.begin(), spans.end(), row.rowid,
                                          [](const auto &entry, qint64 id) { return entry.first < id; });
-        if (at != spans.end() && at->first == row.rowid) {
+        if (at != spans.end() && at->first == row.rowid && at->second.chunk + shift < SearchText::NoSpan) {
             row.search = at->second;
             row.search.chunk += shift;
         }

@@ -18,6 +18,8 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
     for (const FieldBytes &f : fields)
         worstCase += size_t(f.length) * 3; // upper case may lengthen UTF-8
     if (chunks_.empty() || chunks_.back()->size() + worstCase > ChunkSize) {
+        if (chunks_.size() >= NoSpan)
+            return {};
         chunks_.push_back(std::make_unique<std::string>());
         chunks_.back()->reserve(std::max(ChunkSize, worstCase));
     }

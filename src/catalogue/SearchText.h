@@ -17,14 +17,16 @@
 class SearchText
 {
 public:
+    // Eight bytes: a chunk's offsets fit in 24 bits, and 254 chunks hold 4 GB
+    // of text; a record past them has no span and is read when walked.
     struct Span
     {
-        quint32 chunk = NoSpan;
-        quint32 offset = 0;
+        quint32 chunk : 8 = NoSpan;
+        quint32 offset : 24 = 0;
         quint32 length = 0;
         bool isSet() const { return chunk != NoSpan; }
     };
-    static constexpr quint32 NoSpan = 0xFFFFFFFFu;
+    static constexpr quint32 NoSpan = 0xFF;
 
     // The text a search looks for: upper case, UTF-8.
     static QByteArray needleFor(const QString &searchText);

@@ -77,6 +77,9 @@ public:
     // The table's columns in order, or nothing (error says why).
     virtual std::optional<QStringList> columns(const QString &table, QString &error) = 0;
 
+    // About how many records the table holds (at least as many), to make room once.
+    virtual qint64 sizeHint(const QString & /*table*/) { return 0; }
+
     // Calls row for every record with its id and the text of one column
     // (null data for NULL), in no particular order.
     using KeyVisitor = std::function<void(qint64 id, FieldBytes key)>;

@@ -324,6 +324,13 @@ void PgStore::listen(const QString &table)
     listening_.insert(table);
 }
 
+qint64 PgStore::sizeHint(const QString &table)
+{
+    const Result result =
+        exec(QStringLiteral("SELECT reltuples::bigint FROM pg_class WHERE oid = to_regclass($1)"), {quoted(table)});
+    return result.ok() && result.rows() ? std::max<qint64>(0, result.int64(0, 0)) : 0;
+}
+
 bool PgStore::scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error)
 {
     const std::optional<QStringList> names = userColumns(table, error);

@@ -210,6 +210,13 @@ std::optional<QStringList> SqliteStore::columns(const QString &table, QString &e
     return names;
 }
 
+qint64 SqliteStore::sizeHint(const QString &table)
+{
+    // The highest row id: found in the table's tree without reading it.
+    SqlStatement last(db_, QStringLiteral("SELECT max(rowid) FROM %1").arg(quoteIdentifier(table)));
+    return last.step() ? last.int64(0) : 0;
+}
+
 bool SqliteStore::scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error)
 {
     QString key = QStringLiteral("NULL");

@@ -21,6 +21,7 @@ public:
 
     QString location() const override { return path_; }
     std::optional<QStringList> columns(const QString &table, QString &error) override;
+    qint64 sizeHint(const QString &table) override;
     bool scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error) override;
     std::optional<StoredRecord> read(const QString &table, qint64 id, QString &error) override;
     StoreResult update(const QString &table, const StoredRecord &asRead, const std::map<int, QString> &changes,
