@@ -67,10 +67,7 @@ void StartUp::ActivateRecordWindow()
     FrmMenu *tray = Forms::Loaded<FrmMenu>();
     if (tray && !window->isVisible())
         tray->MnuRestore_Click();
-    window->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    window->showRestored();
 }
 
 int StartUp::Main(int argc, char *argv[])

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/X11Window.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
@@ -12,6 +13,7 @@
 #include "shell/clsTransForm.h"
 #include "widgets/TextBinder.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -112,11 +114,26 @@ void Form1::Form_Load()
     // The other long-lived windows load with the record window, before it is shown.
     // The tray form's load locks the window and puts the icon in the tray.
     Forms::Get<FrmMenu>();
-    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &QWidget::showNormal);
+    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &Form1::showRestored);
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
+}
+
+void Form1::showRestored()
+{
+    // A hide to the tray minimizes the window first, which leaves "start
+    // iconic" in its hints; mapped with it, the window manager may keep the
+    // window iconic whatever it is asked next. So the window is told to start
+    // normal and leaves the minimized state before it is mapped again.
+    X11Window::setStartsNormal(this);
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    show();
+    raise();
+    // While a modal box is open the record window cannot take the focus.
+    if (!QApplication::activeModalWidget())
+        activateWindow();
 }
 
 void Form1::Form_Unload()

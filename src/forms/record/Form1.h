@@ -27,6 +27,10 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
 
+    // Brings the window back from the tray, the task bar or behind other
+    // windows: shown in the normal state, on top and focused.
+    void showRestored();
+
     // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
     void Command3_Click();
     void Command4_Click();

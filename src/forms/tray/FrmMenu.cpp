@@ -106,11 +106,8 @@ void FrmMenu::TrayCallback(int code)
         if (window && !window->isVisible())
             MnuRestore_Click();
         QCoreApplication::processEvents();
-        // While a modal box is open the record window cannot take the focus.
-        if (window && !window->isUnloading() && !QApplication::activeModalWidget()) {
-            window->raise();
-            window->activateWindow();
-        }
+        if (window && !window->isUnloading())
+            window->showRestored();
     } else if (code == RightButtonUp) {
         TaskMenu->popup(QCursor::pos());
     }
@@ -127,10 +124,8 @@ void FrmMenu::Form_Resize()
     Form1 *window = Forms::Loaded<Form1>();
     if (formState_ != Qt::WindowMinimized) {
         hide();
-        if (window) {
-            window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-            window->show();
-        }
+        if (window)
+            window->showRestored();
         item("MnuRestore")->setVisible(false);
         item("MnuHide")->setVisible(true);
     }
@@ -160,10 +155,8 @@ void FrmMenu::MnuRestore_Click()
     item("MnuHide")->setVisible(true);
     item("MnuTskRestore")->setVisible(false);
     item("MnuTskMinimize")->setVisible(true);
-    if (Form1 *window = Forms::Loaded<Form1>()) {
-        window->show();
-        window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    }
+    if (Form1 *window = Forms::Loaded<Form1>())
+        window->showRestored();
 }
 
 void FrmMenu::MnuTskMinimize_Click()
