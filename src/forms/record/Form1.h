@@ -104,6 +104,7 @@ private:
     // Shows why the record set refused an operation; false when it did.
     bool reported(bool ok);
     void buildControls();
+    void blankIfEmpty(QWidget *box);
     void connectHandlers();
 
     // Each part of the window builds its own controls.
