@@ -51,6 +51,8 @@ template <class F> F *Get()
 {
     if (!slot<F>()) {
         F *form = new F;
+        // Every window carries its design name, which is its class name.
+        form->setObjectName(QString::fromLatin1(F::staticMetaObject.className()));
         slot<F>() = form;
         registerLoaded(form, [] { slot<F>().clear(); });
         form->Form_Load();
