@@ -64,6 +64,17 @@ bool isMapped(qulonglong window)
     return Desktop::run("xwininfo", {"-id", number(window)}).contains("IsViewable");
 }
 
+// The window's geometry once the window manager has stopped moving it.
+QRect settledGeometry(qulonglong window)
+{
+    QRect now = Desktop::windowGeometry(window), last;
+    for (int poll = 0; poll < 20 && now != last; ++poll) {
+        QTest::qWait(150);
+        last = std::exchange(now, Desktop::windowGeometry(window));
+    }
+    return now;
+}
+
 // The placeholder is found among all the program's windows, mapped or not, by its caption.
 qulonglong placeholderOf(QProcess &process, const QString &captionPrefix)
 {
@@ -125,20 +136,24 @@ private slots:
         QCOMPARE(shot.pixel(frame.topLeft()), desktop.pixel(frame.topLeft()));
     }
 
-    void aLeftDragOnTheStripMovesTheWindow()
+    // The window follows the mouse to the pixel, from where it opens and from
+    // places away from the screen's corner.
+    void aLeftDragOnTheStripMovesTheWindowWithTheMouse()
     {
         ProgramUnderTest program;
         const qulonglong window = startProgram(program);
         QVERIFY(window);
-        const QRect before = Desktop::windowGeometry(window);
-        const QPoint from = before.topLeft() + StripPoint;
         const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
-        // Pauses between the steps let the window manager take the move over.
-        xdotool(QStringList{"mousemove"} + at(from)
-                + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"} + at(from + QPoint(30, 20))
-                + QStringList{"sleep", "0.05", "mousemove"} + at(from + QPoint(60, 40))
-                + QStringList{"sleep", "0.2", "mouseup", "1"});
-        QTRY_COMPARE(Desktop::windowGeometry(window), before.translated(60, 40));
+        for (const QPoint pull : {QPoint(60, 40), QPoint(250, 180), QPoint(-90, 30), QPoint(35, -120)}) {
+            const QRect before = settledGeometry(window);
+            const QPoint from = before.topLeft() + StripPoint;
+            // Pauses between the steps let the window manager take the move over.
+            xdotool(QStringList{"mousemove"} + at(from)
+                    + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"} + at(from + pull / 2)
+                    + QStringList{"sleep", "0.05", "mousemove"} + at(from + pull)
+                    + QStringList{"sleep", "0.2", "mouseup", "1"});
+            QCOMPARE(settledGeometry(window), before.translated(pull));
+        }
         screenshot("dragged");
     }
 

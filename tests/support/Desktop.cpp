@@ -136,10 +136,11 @@ QString ProgramUnderTest::setting() const
     return store.value("Application/DbsLocation").toString();
 }
 
-QProcess *ProgramUnderTest::start()
+QProcess *ProgramUnderTest::start(const QProcessEnvironment &extra)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extra);
     env.insert("XDG_CONFIG_HOME", configFolder());
     env.insert("TMPDIR", dir_.filePath("tmp")); // the single-instance socket stays private to the test
     env.remove("QT_QPA_PLATFORM");

@@ -37,8 +37,9 @@ public:
     QString configFolder() const;
     QString setting() const;
 
-    // Starts one more instance of the program; the first one is process().
-    QProcess *start();
+    // Starts one more instance of the program, with these variables added to
+    // its environment; the first one is process().
+    QProcess *start(const QProcessEnvironment &extra = {});
     QProcess &process() { return *processes_.front(); }
     // Polls until the process shows a visible window whose name matches; 0 on timeout.
     qulonglong waitForWindow(QProcess &process, const QString &name, int timeoutMs = 10000);
