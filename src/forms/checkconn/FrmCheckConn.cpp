@@ -37,11 +37,8 @@ FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDi
     setWindowTitle(QString::fromLatin1(Caption));
     setGeometry(twipsRect(Left, Top, Width, Height));
     setFixedSize(size());
-    createControls(this, Labels, uiFont("MS Sans Serif", 8.25));
-    createControls(this, PathBox, uiFont("MS Sans Serif", 8.25));
-    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
-    LblShowOff = findChild<QLabel *>(QStringLiteral("LblShowOff"));
-    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    createControls(*this, Labels, uiFont("MS Sans Serif", 8.25));
+    createControls(*this, PathBox, uiFont("MS Sans Serif", 8.25));
     Text1->hide();
 
     Timer1 = new QTimer(this);

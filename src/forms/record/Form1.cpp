@@ -25,10 +25,14 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
     move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
-    buildControls();
+    TabOrder order;
+    buildControls(order);
     buildLockImages();
     buildShell();
-    buildDrawingPanel();
+    buildDrawingPanel(order);
+    order.apply();
+    // The drawing list follows the locate button, whose file it shows.
+    QWidget::setTabOrder(CmdExplore, File1);
     connectHandlers();
 }
 
@@ -39,46 +43,34 @@ Recordset &Form1::rs() const
     return DataEnvironment1::instance().rsConJobnr;
 }
 
-void Form1::buildControls()
+void Form1::buildControls(TabOrder &order)
 {
-    createControls(this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
-    createControls(this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25));
-    createControls(this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25));
-    applyTabOrder(this, {Form1Layout::Boxes, Form1Layout::RecordButtons});
-
-    TxtNumber = findChild<QLineEdit *>(QStringLiteral("TxtNumber"));
-    TxtClient = findChild<QLineEdit *>(QStringLiteral("TxtClient"));
-    txtDate = findChild<QLineEdit *>(QStringLiteral("txtDate"));
-    TxtName = findChild<QLineEdit *>(QStringLiteral("TxtName"));
-    TxtDesc = findChild<QPlainTextEdit *>(QStringLiteral("TxtDesc"));
-    TxtCounty = findChild<QLineEdit *>(QStringLiteral("TxtCounty"));
-    TxtFileNum = findChild<QLineEdit *>(QStringLiteral("TxtFileNum"));
-    txtFileLoc = findChild<QLineEdit *>(QStringLiteral("txtFileLoc"));
-    CmdAdd = findChild<QPushButton *>(QStringLiteral("CmdAdd"));
-    CmdDelete = findChild<QPushButton *>(QStringLiteral("CmdDelete"));
-    CmdUpdate = findChild<QPushButton *>(QStringLiteral("CmdUpdate"));
+    createControls(*this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
+    const std::vector<QWidget *> boxes =
+        createControls(*this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25), &order);
+    createControls(*this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25), &order);
 
     binder_ = new TextBinder(rs(), this);
-    for (const CatalogueField &field : CatalogueFields) {
-        QWidget *box = findChild<QWidget *>(QString::fromLatin1(field.box));
+    for (size_t field = 0; field < CatalogueFields.size(); ++field) {
+        QWidget *box = boxes[Form1Layout::FieldBoxRows[field]];
+        const QString name = QString::fromUtf8(CatalogueFields[field].field);
         if (auto *line = qobject_cast<QLineEdit *>(box))
-            binder_->bind(line, QString::fromUtf8(field.field));
+            binder_->bind(line, name);
         else
-            binder_->bind(qobject_cast<QPlainTextEdit *>(box), QString::fromUtf8(field.field));
+            binder_->bind(qobject_cast<QPlainTextEdit *>(box), name);
         box->installEventFilter(this);
     }
 }
 
 void Form1::connectHandlers()
 {
-    const std::pair<const char *, void (Form1::*)()> clicks[] = {
-        {"Command3", &Form1::Command3_Click},   {"Command4", &Form1::Command4_Click},
-        {"Command5", &Form1::Command5_Click},   {"Command6", &Form1::Command6_Click},
-        {"Command7", &Form1::Command7_Click},   {"CmdAdd", &Form1::CmdAdd_Click},
-        {"CmdDelete", &Form1::CmdDelete_Click}, {"CmdUpdate", &Form1::CmdUpdate_Click},
+    const std::pair<QPushButton *, void (Form1::*)()> clicks[] = {
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},   {Command5, &Form1::Command5_Click},
+        {Command6, &Form1::Command6_Click},   {Command7, &Form1::Command7_Click},   {CmdAdd, &Form1::CmdAdd_Click},
+        {CmdDelete, &Form1::CmdDelete_Click}, {CmdUpdate, &Form1::CmdUpdate_Click},
     };
-    for (const auto &[name, handler] : clicks)
-        connect(findChild<QPushButton *>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
+    for (const auto &[button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this, handler);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

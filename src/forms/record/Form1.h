@@ -11,6 +11,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class TabOrder;
 class Recordset;
 class TextBinder;
 class clsTransForm;
@@ -80,9 +81,12 @@ public:
 
     const TextBinder &binder() const { return *binder_; }
 
-    QLineEdit *TxtNumber, *TxtClient, *txtDate, *TxtName, *TxtCounty, *TxtFileNum, *txtFileLoc;
-    QPlainTextEdit *TxtDesc;
-    QPushButton *CmdAdd, *CmdDelete, *CmdUpdate;
+    QLineEdit *TxtNumber = nullptr, *TxtClient = nullptr, *txtDate = nullptr, *TxtName = nullptr, *TxtCounty = nullptr,
+              *TxtFileNum = nullptr, *txtFileLoc = nullptr;
+    QPlainTextEdit *TxtDesc = nullptr;
+    // Search, First, Prev, Next, Last.
+    QPushButton *Command3 = nullptr, *Command4 = nullptr, *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr;
+    QPushButton *CmdAdd = nullptr, *CmdDelete = nullptr, *CmdUpdate = nullptr;
 
     FileListBox *File1 = nullptr;
     DwgThumbnail *DwgThumbnail1 = nullptr;
@@ -103,12 +107,12 @@ private:
     Recordset &rs() const;
     // Shows why the record set refused an operation; false when it did.
     bool reported(bool ok);
-    void buildControls();
+    void buildControls(TabOrder &order);
     void blankIfEmpty(QWidget *box);
     void connectHandlers();
 
     // Each part of the window builds its own controls.
-    void buildDrawingPanel(); // Form1Drawing.cpp
+    void buildDrawingPanel(TabOrder &order); // Form1Drawing.cpp
     void buildLockImages(); // Form1Lock.cpp
     void buildShell(); // Form1Shell.cpp
     void TogglePanel(); // Form1Shell.cpp

@@ -16,9 +16,8 @@ void Form1::buildLockImages()
             twipsRect(Form1LockLayout::Left, Form1LockLayout::Top, Form1LockLayout::Width, Form1LockLayout::Height));
         image->setToolTip(QString::fromLatin1(row.toolTip));
         image->setCursor(Artwork::handCursor());
+        row.keep(*this, image);
     }
-    ImgLocked = findChild<ImageControl *>(QStringLiteral("ImgLocked"));
-    ImgUnlocked = findChild<ImageControl *>(QStringLiteral("ImgUnlocked"));
     connect(ImgLocked, &ImageControl::clicked, this, &Form1::ImgLocked_Click);
     connect(ImgUnlocked, &ImageControl::clicked, this, &Form1::ImgUnlocked_Click);
 }

@@ -65,12 +65,10 @@ void Form1::buildShell()
             image->hide();
             break;
         }
-        this->*row.member = image;
+        row.keep(*this, image);
     }
 
-    createControls(this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
-    Command1 = findChild<QPushButton *>(QString::fromLatin1(PanelButtons[0].name));
-    Command2 = findChild<QPushButton *>(QString::fromLatin1(PanelButtons[1].name));
+    createControls(*this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
     Command2->hide();
     widthTwips_ = Form1Layout::Width;
     command1LeftTwips_ = PanelButtons[0].left;

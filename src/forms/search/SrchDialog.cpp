@@ -24,16 +24,9 @@ SrchDialog::SrchDialog()
     // Showing the dialog must not take the focus from the record window.
     setAttribute(Qt::WA_ShowWithoutActivating);
     resize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
-    createControls(this, Controls, uiFont("MS Sans Serif", 8.25));
-    applyTabOrder(this, {Controls});
-    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
-    Option1 = findChild<QRadioButton *>(QStringLiteral("Option1"));
-    Option2 = findChild<QRadioButton *>(QStringLiteral("Option2"));
-    OKButton = findChild<QPushButton *>(QStringLiteral("OKButton"));
-    CmdNext = findChild<QPushButton *>(QStringLiteral("CmdNext"));
-    CancelButton = findChild<QPushButton *>(QStringLiteral("CancelButton"));
-    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
-    Label2 = findChild<QLabel *>(QStringLiteral("Label2"));
+    TabOrder order;
+    createControls(*this, Controls, uiFont("MS Sans Serif", 8.25), &order);
+    order.apply();
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(MessageTimerMs);

@@ -34,11 +34,11 @@ public:
     void Timer1_Timer();
     void Form_LostFocus();
 
-    QLineEdit *Text1;
-    QRadioButton *Option1, *Option2;
-    QPushButton *OKButton, *CmdNext, *CancelButton;
-    QLabel *Label1, *Label2;
-    QTimer *Timer1;
+    QLineEdit *Text1 = nullptr;
+    QRadioButton *Option1 = nullptr, *Option2 = nullptr;
+    QPushButton *OKButton = nullptr, *CmdNext = nullptr, *CancelButton = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    QTimer *Timer1 = nullptr;
 
     QString SearchText; // upper case
     qint64 StartPosition = 0; // a whole number: exact beyond 16 million records

@@ -60,6 +60,7 @@ AboutDialog::AboutDialog()
 
 void AboutDialog::buildLabels()
 {
+    QList<QLabel *> title;
     for (const LabelRow &row : Labels) {
         const QString text = row.text ? QString::fromLatin1(row.text) : QString::fromLatin1(ContactAddress);
         auto *label = new QLabel(text, this);
@@ -73,13 +74,14 @@ void AboutDialog::buildLabels()
         palette.setColor(QPalette::WindowText, colourFor(row.look, palette));
         label->setPalette(palette);
         label->setAutoFillBackground(row.filled);
+        if (row.look == Look::Title || row.look == Look::TitleShadow)
+            title << label;
         if (row.look == Look::Link) {
             label->setCursor(Artwork::handCursor());
             label->installEventFilter(this);
         }
     }
     // Both copies of the title keep one font, or the shadow would not match.
-    const QList<QLabel *> title = findChildren<QLabel *>(QStringLiteral("Label1"));
     QFont smallest = title.constFirst()->font();
     for (QLabel *copy : title)
         smallest = copy->font().pointSizeF() < smallest.pointSizeF() ? copy->font() : smallest;

@@ -46,6 +46,8 @@ void FrmMenu::buildMenus()
             QAction *action =
                 row.handler ? (*menu)->addAction(QString::fromLatin1(row.caption)) : (*menu)->addSeparator();
             action->setObjectName(QString::fromLatin1(row.name));
+            if (row.keep)
+                row.keep(*this, action);
             if (row.handler)
                 connect(action, &QAction::triggered, this, row.handler);
         }
@@ -54,18 +56,13 @@ void FrmMenu::buildMenus()
     TaskMenu->setObjectName(QStringLiteral("TaskMenu"));
 }
 
-QAction *FrmMenu::item(const char *name) const
-{
-    return findChild<QAction *>(QString::fromLatin1(name));
-}
-
 void FrmMenu::Form_Load()
 {
     setWindowTitle(QString::fromLatin1(FrmMenuLayout::Caption));
     MnuLock_Click();
     // The record window is about to be shown.
-    item("MnuRestore")->setVisible(false);
-    item("MnuTskRestore")->setVisible(false);
+    MnuRestore->setVisible(false);
+    MnuTskRestore->setVisible(false);
     addTrayIcon();
 }
 
@@ -126,8 +123,8 @@ void FrmMenu::Form_Resize()
         hide();
         if (window)
             window->showRestored();
-        item("MnuRestore")->setVisible(false);
-        item("MnuHide")->setVisible(true);
+        MnuRestore->setVisible(false);
+        MnuHide->setVisible(true);
     }
     const QString jobNumber = window ? window->TxtNumber->text() : QString();
     setWindowTitle(QString::fromLatin1(FrmMenuLayout::ResizedCaptionPrefix) + jobNumber + QLatin1Char(')'));
@@ -135,10 +132,10 @@ void FrmMenu::Form_Resize()
 
 void FrmMenu::MnuHide_Click()
 {
-    item("MnuHide")->setVisible(false);
-    item("MnuRestore")->setVisible(true);
-    item("MnuTskMinimize")->setVisible(false);
-    item("MnuTskRestore")->setVisible(true);
+    MnuHide->setVisible(false);
+    MnuRestore->setVisible(true);
+    MnuTskMinimize->setVisible(false);
+    MnuTskRestore->setVisible(true);
     if (Form1 *window = Forms::Loaded<Form1>()) {
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         window->hide();
@@ -151,10 +148,10 @@ void FrmMenu::MnuHide_Click()
 void FrmMenu::MnuRestore_Click()
 {
     setFormState(Qt::WindowNoState);
-    item("MnuRestore")->setVisible(false);
-    item("MnuHide")->setVisible(true);
-    item("MnuTskRestore")->setVisible(false);
-    item("MnuTskMinimize")->setVisible(true);
+    MnuRestore->setVisible(false);
+    MnuHide->setVisible(true);
+    MnuTskRestore->setVisible(false);
+    MnuTskMinimize->setVisible(true);
     if (Form1 *window = Forms::Loaded<Form1>())
         window->showRestored();
 }
@@ -162,15 +159,15 @@ void FrmMenu::MnuRestore_Click()
 void FrmMenu::MnuTskMinimize_Click()
 {
     MnuHide_Click();
-    item("MnuTskRestore")->setVisible(true);
-    item("MnuTskMinimize")->setVisible(false);
+    MnuTskRestore->setVisible(true);
+    MnuTskMinimize->setVisible(false);
 }
 
 void FrmMenu::MnuTskRestore_Click()
 {
     MnuRestore_Click();
-    item("MnuTskRestore")->setVisible(false);
-    item("MnuTskMinimize")->setVisible(true);
+    MnuTskRestore->setVisible(false);
+    MnuTskMinimize->setVisible(true);
 }
 
 void FrmMenu::MnuSearch_Click()
