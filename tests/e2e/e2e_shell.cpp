@@ -21,37 +21,26 @@ constexpr QPoint MinimizeButton(540, 27); // centres of the caption buttons, win
 constexpr QPoint ExitButton(572, 27);
 constexpr QPoint BodyPoint(10, 200); // plain skin between the frame and the boxes
 
-QImage grabScreen()
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Grabs the screen and keeps the picture as an artefact of the run.
-QImage screenshot(const QString &name)
-{
-    const QImage shot = grabScreen();
-    QDir().mkpath(QStringLiteral("artefacts"));
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("artefacts/e2e_shell_%1.png").arg(name));
-    shot.save(path);
-    qInfo("screenshot saved: %s", qPrintable(path));
-    return shot;
-}
+using Desktop::clickAt;
+using Desktop::grabScreen;
+using Desktop::settledGeometry;
+using Desktop::xdotool;
 
 QString number(qulonglong window)
 {
     return QString::number(window);
 }
 
-void xdotool(const QStringList &arguments)
+// The picture of the screen, kept as an artefact of the run.
+QImage screenshot(const QString &name)
 {
-    Desktop::run(QStringLiteral("xdotool"), arguments);
+    return Desktop::screenshot("e2e_shell_" + name);
 }
 
-// A click at a point of a window, as a person makes it.
+// A click at a point of a window.
 void clickAt(const QRect &window, QPoint at)
 {
-    const QPoint p = window.topLeft() + at;
-    xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.1", "click", "1"});
+    Desktop::clickAt(window.topLeft() + at);
 }
 
 bool isIconic(qulonglong window)
@@ -62,17 +51,6 @@ bool isIconic(qulonglong window)
 bool isMapped(qulonglong window)
 {
     return Desktop::run("xwininfo", {"-id", number(window)}).contains("IsViewable");
-}
-
-// The window's geometry once the window manager has stopped moving it.
-QRect settledGeometry(qulonglong window)
-{
-    QRect now = Desktop::windowGeometry(window), last;
-    for (int poll = 0; poll < 20 && now != last; ++poll) {
-        QTest::qWait(150);
-        last = std::exchange(now, Desktop::windowGeometry(window));
-    }
-    return now;
 }
 
 // The placeholder is found among all the program's windows, mapped or not, by its caption.

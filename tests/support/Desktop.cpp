@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QThread>
 #include <QtTest>
@@ -90,6 +92,47 @@ void pressKey(qulonglong window, const QString &key)
     run("xdotool", {"windowactivate", "--sync", QString::number(window)});
     // Real key events (XTEST) to the focused window: Qt ignores sent events.
     run("xdotool", {"key", "--clearmodifiers", key});
+}
+
+void xdotool(const QStringList &arguments)
+{
+    run(QStringLiteral("xdotool"), arguments, 30000);
+}
+
+void clickAt(QPoint screenPoint, int button)
+{
+    xdotool({"mousemove", QString::number(screenPoint.x()), QString::number(screenPoint.y()), "sleep", "0.1", "click",
+             QString::number(button)});
+}
+
+QImage grabScreen()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage screenshot(const QString &name)
+{
+    const QImage shot = grabScreen();
+    QDir().mkpath(QStringLiteral("artefacts"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("artefacts/%1.png").arg(name));
+    shot.save(path);
+    qInfo("screenshot saved: %s", qPrintable(path));
+    return shot;
+}
+
+QRect settledGeometry(qulonglong window)
+{
+    QRect now = windowGeometry(window), last;
+    for (int poll = 0; poll < 20 && now != last; ++poll) {
+        QTest::qWait(150);
+        last = std::exchange(now, windowGeometry(window));
+    }
+    return now;
+}
+
+QString property(qulonglong window, const QString &name)
+{
+    return run(QStringLiteral("xprop"), {"-id", QString::number(window), name});
 }
 
 ProgramUnderTest::ProgramUnderTest()

@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -25,6 +26,19 @@ QString windowName(qulonglong window);
 QRect windowGeometry(qulonglong window);
 qulonglong activeWindow();
 void pressKey(qulonglong window, const QString &key);
+
+// xdotool with these arguments, waiting for it to finish.
+void xdotool(const QStringList &arguments);
+// A click (or press and release of another button) at a point of the screen, as a person makes it.
+void clickAt(QPoint screenPoint, int button = 1);
+// The screen as it is shown now.
+QImage grabScreen();
+// Grabs the screen and keeps it as artefacts/<name>.png beside the test.
+QImage screenshot(const QString &name);
+// The window's geometry once the window manager has stopped moving it.
+QRect settledGeometry(qulonglong window);
+// A property of a window as xprop prints it.
+QString property(qulonglong window, const QString &name);
 
 class ProgramUnderTest
 {

@@ -33,6 +33,8 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     order.apply();
     // The drawing list follows the locate button, whose file it shows.
     QWidget::setTabOrder(CmdExplore, File1);
+    rememberDesignGeometry();
+    followWidth();
     connectHandlers();
 }
 

@@ -2,7 +2,12 @@
 
 #include "widgets/Forms.h"
 
+#include <QPixmap>
+#include <QRect>
+
 #include <memory>
+#include <utility>
+#include <vector>
 
 class DwgThumbnail;
 class FileListBox;
@@ -102,6 +107,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     Recordset &rs() const;
@@ -117,9 +123,14 @@ private:
     void buildShell(); // Form1Shell.cpp
     void TogglePanel(); // Form1Shell.cpp
     void shapeFromRegionFile(); // Form1Shell.cpp
+    void rememberDesignGeometry(); // Form1Shell.cpp
+    void followWidth(); // Form1Shell.cpp
 
     TextBinder *binder_ = nullptr;
     std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
     // The panel's geometry in twips; the widgets stand at the nearest pixel.
-    int widthTwips_ = 0, command1LeftTwips_ = 0, command2LeftTwips_ = 0;
+    int widthTwips_ = 0;
+    // The controls that follow the width, with their places at the skin's width.
+    std::vector<std::pair<QWidget *, QRect>> rightAnchored_, stretched_;
+    QPixmap skin_, shownSkin_; // the skin, and as it paints the current width
 };

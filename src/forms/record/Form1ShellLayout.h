@@ -43,10 +43,12 @@ inline constexpr std::array<ImageRow, 11> Images{{
     {CONTROL_MEMBER(Form1, ImgMinCol), ImageRole::Hidden, 6120, 180, 480, 480, Artwork::MinimizeColour, nullptr},
 }};
 
-// The double arrows that fold the window narrower (Command1) and wider (Command2).
+// The double arrows that fold the window narrower (Command1) and wider
+// (Command2), in one narrow strip just inside the skin's right edge; they
+// follow the edge as the width changes.
 inline constexpr std::array<ControlRow<Form1>, 2> PanelButtons{{
-    {CONTROL_MEMBER(Form1, Command1), ControlKind::Button, "\u21D0", 11520, -120, 255, 4935, -1, nullptr},
-    {CONTROL_MEMBER(Form1, Command2), ControlKind::Button, "\u21D2", 9000, 600, 255, 4935, -1, nullptr},
+    {CONTROL_MEMBER(Form1, Command1), ControlKind::Button, "\u21D0", 9045, 780, 180, 5160, -1, nullptr},
+    {CONTROL_MEMBER(Form1, Command2), ControlKind::Button, "\u21D2", 9045, 780, 180, 5160, -1, nullptr},
 }};
 inline constexpr qreal PanelButtonPointSize = 9;
 
@@ -56,8 +58,6 @@ inline constexpr int CollapseAbove = 9000; // a wider window folds; 9000 itself 
 inline constexpr int CollapseStep = 50;
 inline constexpr int ExpandedAbove = 11850;
 inline constexpr int ExpandStep = 10;
-inline constexpr int Command1Rest = 11520; // Command1's left edge after a fold
-inline constexpr int Command2Rest = 8640; // Command2's left edge after a fold
 inline constexpr int TimerInterval = 50; // tmrCollapse's interval, in milliseconds
 }
 
