@@ -69,7 +69,9 @@ void setSkipTaskbar(QWidget *window)
         return;
     const xcb_window_t id = nativeWindow(window);
     const xcb_atom_t state = atom(c, "_NET_WM_STATE"), skip = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
-    if (window->isVisible()) {
+    const Reply<xcb_get_window_attributes_reply_t> attributes(
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, id), nullptr));
+    if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED) {
         // A mapped window asks the window manager (1 = add).
         xcb_client_message_event_t event{};
         event.response_type = XCB_CLIENT_MESSAGE;
@@ -87,6 +89,17 @@ void setSkipTaskbar(QWidget *window)
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32, quint32(states.size()),
                             states.data());
     }
+    xcb_flush(c);
+}
+
+void setWithoutMinimize(QWidget *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window)
+        return;
+    const xcb_atom_t types[] = {atom(c, "_NET_WM_WINDOW_TYPE_MENU"), atom(c, "_NET_WM_WINDOW_TYPE_DIALOG")};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, nativeWindow(window), atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
+                        32, 2, types);
     xcb_flush(c);
 }
 

@@ -12,6 +12,12 @@ namespace X11Window {
 // when the window is hidden, so it is said again before every show.
 void setSkipTaskbar(QWidget *window);
 
+// A small dialog that the window manager offers no minimize or maximize
+// for. Window managers keep a minimize button on every dialog and utility
+// window, so the window is also called a torn-off menu, the one kind they
+// keep without it. Call before each show.
+void setWithoutMinimize(QWidget *window);
+
 // A window once minimized keeps "start iconic" in its WM_HINTS; mapped with
 // it, the window manager may leave it iconic however it is asked afterwards.
 // Say "start normal" before the window is mapped again.

@@ -5,6 +5,7 @@
 #include <QSize>
 
 class QCursor;
+class QIcon;
 
 // Every picture the program shows, as embedded resource paths. The pictures
 // are drawn at build time by resources/generator.
@@ -47,5 +48,7 @@ inline constexpr char FakeMin[] = ":/art/fakemin.png";
 
 // The hand pointer with its hot spot on the fingertip.
 QCursor handCursor();
+// The application icon in both its sizes: every window and the tray show it.
+QIcon appIcon();
 
 } // namespace Artwork

@@ -142,9 +142,9 @@ private slots:
         QVERIFY(window);
         const QRect frame = Desktop::windowGeometry(window);
 
-        // The first time the placeholder carries its load caption (the first record's number, read
-        // before the window moves to the last), the second time the restore's.
-        const QStringList captions{QStringLiteral("CADMorvo(1040)"), QStringLiteral("Morvo II(1041)")};
+        // The first time the placeholder carries its load caption, with the number of the record on
+        // screen, the second time the restore's.
+        const QStringList captions{QStringLiteral("CADMorvo(1041)"), QStringLiteral("Morvo II(1041)")};
         for (int round = 1; round <= captions.size(); ++round) {
             const QString &caption = captions[round - 1];
             clickAt(frame, MinimizeButton);

@@ -3,6 +3,7 @@
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "desktop/X11Window.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
 #include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
@@ -45,6 +46,14 @@ FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDi
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TimerIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &FrmCheckConn::Timer1_Timer);
+}
+
+// A short check needs no task-bar entry, no minimize and no maximize.
+void FrmCheckConn::showEvent(QShowEvent *event)
+{
+    X11Window::setSkipTaskbar(this);
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
 }
 
 void FrmCheckConn::Form_Load()

@@ -26,4 +26,7 @@ public:
     qint16 TickCount = 0;
     qint16 SpinPhase = 0;
     QString CheckPath;
+
+protected:
+    void showEvent(QShowEvent *event) override;
 };

@@ -108,9 +108,11 @@ void Form1::CmdExplore_Click()
     // Leaving the box later runs its focus-loss rule.
     txtFileLoc->setFocus();
     using namespace Form1DrawingLayout;
-    const std::optional<QString> chosen = ShowOpenDialog(
-        {QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName), QString::fromLatin1(LocateFilter)},
-        this);
+    // The dialog opens in the folder the list shows.
+    const std::optional<QString> chosen =
+        ShowOpenDialog({QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName),
+                        QString::fromLatin1(LocateFilter), File1->Path()},
+                       this);
     if (chosen)
         txtFileLoc->setText(*chosen); // re-points the list and the preview
 }

@@ -68,9 +68,7 @@ void FrmMenu::Form_Load()
 
 void FrmMenu::addTrayIcon()
 {
-    QIcon icon;
-    icon.addFile(QString::fromLatin1(Artwork::App));
-    icon.addFile(QString::fromLatin1(Artwork::App64));
+    const QIcon icon = Artwork::appIcon();
     setWindowIcon(icon);
     trayIcon_ = new QSystemTrayIcon(icon, this);
     trayIcon_->setToolTip(QString::fromLatin1(FrmMenuLayout::TrayToolTip));
@@ -172,7 +170,7 @@ void FrmMenu::MnuTskRestore_Click()
 
 void FrmMenu::MnuSearch_Click()
 {
-    Forms::Get<SrchDialog>()->show();
+    Forms::Get<SrchDialog>()->showAndFocus();
 }
 
 void FrmMenu::MnuHelp_Click()
