@@ -11,6 +11,8 @@
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "program/ProgramFacts.h"
+#include "shell/Artwork.h"
+#include "widgets/FocusFrameStyle.h"
 
 #include <QApplication>
 #include <QFile>
@@ -55,6 +57,8 @@ bool StartUp::EntryRoutine()
         return false;
     }
     Forms::Get<Form1>()->show();
+    // The keyboard goes to the record window from the start.
+    Forms::Get<Form1>()->activateWindow();
     return true;
 }
 
@@ -80,6 +84,8 @@ int StartUp::Main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
+    QApplication::setWindowIcon(Artwork::appIcon());
+    QApplication::setStyle(new FocusFrameStyle);
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);

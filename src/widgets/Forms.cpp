@@ -1,5 +1,7 @@
 #include "widgets/Forms.h"
 
+#include "widgets/ScreenPlace.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QSet>
@@ -50,6 +52,13 @@ void Form::closeEvent(QCloseEvent *event)
 {
     event->accept();
     Unload();
+}
+
+void Form::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!isMinimized())
+        ScreenPlace::keepOnScreen(this);
 }
 
 void Forms::registerLoaded(Form *form, std::function<void()> forget)

@@ -20,6 +20,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Every window opens wholly on its screen.
+    void showEvent(QShowEvent *event) override;
 
 private:
     friend struct FormsAccess;

@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -128,6 +129,18 @@ QRect settledGeometry(qulonglong window)
         last = std::exchange(now, windowGeometry(window));
     }
     return now;
+}
+
+QString copyFocusedBox()
+{
+    QGuiApplication::clipboard()->clear();
+    xdotool({"key", "--clearmodifiers", "ctrl+a", "ctrl+c"});
+    QString text;
+    for (int attempt = 0; attempt < 60 && text.isEmpty(); ++attempt) {
+        QTest::qWait(50);
+        text = QGuiApplication::clipboard()->text();
+    }
+    return text;
 }
 
 QString property(qulonglong window, const QString &name)

@@ -37,6 +37,8 @@ QImage grabScreen();
 QImage screenshot(const QString &name);
 // The window's geometry once the window manager has stopped moving it.
 QRect settledGeometry(qulonglong window);
+// What a person gets by selecting the focused box and copying it.
+QString copyFocusedBox();
 // A property of a window as xprop prints it.
 QString property(qulonglong window, const QString &name);
 

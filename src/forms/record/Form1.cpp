@@ -3,18 +3,21 @@
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/Settings.h"
 #include "desktop/X11Window.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/FrmMenu.h"
+#include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
 #include "widgets/TextBinder.h"
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -24,7 +27,7 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
 {
     setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
-    move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
+    move(rememberedPosition().value_or(QPoint(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top))));
     TabOrder order;
     buildControls(order);
     buildLockImages();
@@ -36,6 +39,7 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
     rememberDesignGeometry();
     followWidth();
     connectHandlers();
+    buildShortcuts();
 }
 
 Form1::~Form1() = default;
@@ -77,6 +81,11 @@ void Form1::connectHandlers()
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A line box gives the window's shortcuts way; the description box keeps
+    // Ctrl+Home and Ctrl+End for moving within its text.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit *>(watched)
+        && isOwnShortcut(static_cast<QKeyEvent *>(event)))
+        return true;
     // Focus leaving the whole window (another program, a menu) is no focus loss of the box.
     const auto reason =
         event->type() == QEvent::FocusOut ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
@@ -108,11 +117,21 @@ void Form1::Form_Load()
     // The other long-lived windows load with the record window, before it is shown.
     // The tray form's load locks the window and puts the icon in the tray.
     Forms::Get<FrmMenu>();
-    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &Form1::showRestored);
     Forms::Get<SrchDialog>()->hide();
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
+    // The placeholder's first caption names the record on screen, so it loads
+    // once the window shows its first record.
+    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &Form1::showRestored);
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
+}
+
+// The record window has no task-bar entry of its own: the placeholder stands
+// there while it is minimized, and the tray icon always.
+void Form1::showEvent(QShowEvent *event)
+{
+    X11Window::setSkipTaskbar(this);
+    Form::showEvent(event);
 }
 
 void Form1::showRestored()
@@ -130,8 +149,35 @@ void Form1::showRestored()
         activateWindow();
 }
 
+namespace {
+QString setting(const char *key)
+{
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
+                      QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(key));
+}
+void saveSetting(const char *key, int value)
+{
+    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                QString::fromLatin1(key), QString::number(value));
+}
+}
+
+// Where the user left the window last time; the screen may have changed since,
+// so the window is still kept on screen when it is shown.
+std::optional<QPoint> Form1::rememberedPosition()
+{
+    bool leftOk = false, topOk = false;
+    const int left = setting(ProgramFacts::WindowLeftKey).toInt(&leftOk);
+    const int top = setting(ProgramFacts::WindowTopKey).toInt(&topOk);
+    if (!leftOk || !topOk)
+        return std::nullopt;
+    return QPoint(left, top);
+}
+
 void Form1::Form_Unload()
 {
+    saveSetting(ProgramFacts::WindowLeftKey, pos().x());
+    saveSetting(ProgramFacts::WindowTopKey, pos().y());
     TransForm_.reset();
     // Nothing typed is lost: a pending edit is stored, or the user hears why not.
     if (rs().editPending() && !rs().Update())

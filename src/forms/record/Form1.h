@@ -2,16 +2,20 @@
 
 #include "widgets/Forms.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QPixmap>
 #include <QRect>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 class DwgThumbnail;
 class FileListBox;
 class ImageControl;
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -108,12 +112,17 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     Recordset &rs() const;
+    static std::optional<QPoint> rememberedPosition();
     // Shows why the record set refused an operation; false when it did.
     bool reported(bool ok);
     void buildControls(TabOrder &order);
+    void buildShortcuts(); // Form1Keys.cpp
+    void popUpMenuFromKeyboard(); // Form1Keys.cpp
+    bool isOwnShortcut(const QKeyEvent *key) const; // Form1Keys.cpp
     void blankIfEmpty(QWidget *box);
     void connectHandlers();
 
@@ -130,6 +139,7 @@ private:
     std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
     // The panel's geometry in twips; the widgets stand at the nearest pixel.
     int widthTwips_ = 0;
+    QList<QKeySequence> ownShortcuts_;
     // The controls that follow the width, with their places at the skin's width.
     std::vector<std::pair<QWidget *, QRect>> rightAnchored_, stretched_;
     QPixmap skin_, shownSkin_; // the skin, and as it paints the current width

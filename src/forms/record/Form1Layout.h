@@ -39,15 +39,16 @@ inline constexpr std::array<ControlRow<Form1>, 8> Captions{{
     {"LblFileLoc", nullptr, ControlKind::Label, "File Name", 360, 4920, 1575, 255, -1, nullptr},
 }};
 
+// Each button's caption carries its Alt mnemonic.
 inline constexpr std::array<ControlRow<Form1>, 8> RecordButtons{{
-    {CONTROL_MEMBER(Form1, Command3), ControlKind::Button, "Search", 5160, 5460, 975, 375, 19, "Search For Record"},
-    {CONTROL_MEMBER(Form1, Command4), ControlKind::Button, "First", 6420, 3000, 615, 375, 20, "Go to First Record"},
-    {CONTROL_MEMBER(Form1, Command5), ControlKind::Button, "Prev", 7080, 3000, 615, 375, 21, "Go to Previous Record"},
-    {CONTROL_MEMBER(Form1, Command6), ControlKind::Button, "Next", 7680, 3000, 615, 375, 22, "Go to Next Record"},
-    {CONTROL_MEMBER(Form1, Command7), ControlKind::Button, "Last", 8340, 3000, 615, 375, 23, "Go to Last Record"},
-    {CONTROL_MEMBER(Form1, CmdAdd), ControlKind::Button, "Add", 360, 5460, 975, 375, 25, "Add New Record"},
-    {CONTROL_MEMBER(Form1, CmdDelete), ControlKind::Button, "Delete", 1380, 5460, 975, 375, 26, "Delete Record"},
-    {CONTROL_MEMBER(Form1, CmdUpdate), ControlKind::Button, "Update", 2400, 5460, 975, 375, 27, "Update Records"},
+    {CONTROL_MEMBER(Form1, Command3), ControlKind::Button, "&Search", 5160, 5460, 975, 375, 19, "Search For Record"},
+    {CONTROL_MEMBER(Form1, Command4), ControlKind::Button, "&First", 6420, 3000, 615, 375, 20, "Go to First Record"},
+    {CONTROL_MEMBER(Form1, Command5), ControlKind::Button, "&Prev", 7080, 3000, 615, 375, 21, "Go to Previous Record"},
+    {CONTROL_MEMBER(Form1, Command6), ControlKind::Button, "&Next", 7680, 3000, 615, 375, 22, "Go to Next Record"},
+    {CONTROL_MEMBER(Form1, Command7), ControlKind::Button, "&Last", 8340, 3000, 615, 375, 23, "Go to Last Record"},
+    {CONTROL_MEMBER(Form1, CmdAdd), ControlKind::Button, "&Add", 360, 5460, 975, 375, 25, "Add New Record"},
+    {CONTROL_MEMBER(Form1, CmdDelete), ControlKind::Button, "&Delete", 1380, 5460, 975, 375, 26, "Delete Record"},
+    {CONTROL_MEMBER(Form1, CmdUpdate), ControlKind::Button, "&Update", 2400, 5460, 975, 375, 27, "Update Records"},
 }};
 
 // The row of Boxes that shows each catalogue field, in the field table's

@@ -2,9 +2,11 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/X11Window.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
 #include "forms/search/SrchDialogLayout.h"
+#include "widgets/ScreenPlace.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,12 +19,10 @@ using namespace SrchDialogLayout;
 
 SrchDialog::SrchDialog()
     : Form(nullptr,
-           Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+           Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
-    // Showing the dialog must not take the focus from the record window.
-    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
     TabOrder order;
     createControls(*this, Controls, uiFont("MS Sans Serif", 8.25), &order);
@@ -31,6 +31,7 @@ SrchDialog::SrchDialog()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(MessageTimerMs);
 
+    Label1->setBuddy(Text1); // Alt+C reaches the search text
     Option1->setChecked(true);
     OKButton->setDefault(true);
     QPalette red = Label2->palette();
@@ -59,12 +60,42 @@ Recordset &SrchDialog::rs() const
 
 void SrchDialog::Form_Load()
 {
-    move(Left, Top);
     resize(OuterWidth - (frameGeometry().width() - width()), OuterHeight - (frameGeometry().height() - height()));
     Label2->hide();
     Timer1->stop();
     CmdNext->move(CmdNext->x(), OKButton->y());
     CmdNext->hide();
+}
+
+// Opens beside the record window, on screen, rather than over its boxes.
+void SrchDialog::showEvent(QShowEvent *event)
+{
+    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible()) {
+        ScreenPlace::placeBeside(this, window);
+        ScreenPlace::belongTo(this, window);
+    }
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
+}
+
+void SrchDialog::showAndFocus()
+{
+    show();
+    raise();
+    activateWindow();
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void SrchDialog::findAgain(bool forward)
+{
+    (forward ? Option1 : Option2)->setChecked(true);
+    if (!CmdNext->isHidden())
+        CmdNext_Click();
+    else if (!Text1->text().isEmpty())
+        OKButton_Click();
+    else
+        showAndFocus();
 }
 
 void SrchDialog::resizeEvent(QResizeEvent *event)
@@ -102,6 +133,8 @@ void SrchDialog::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         CancelButton_Click();
+    } else if (event->key() == Qt::Key_F3) {
+        findAgain(!(event->modifiers() & Qt::ShiftModifier));
     } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !OKButton->isHidden()) {
         OKButton->click();
     } else {

@@ -20,6 +20,12 @@ public:
     SrchDialog();
     void Form_Load() override;
 
+    // Shows the dialog beside the record window with the keyboard in its text box.
+    void showAndFocus();
+    // F3 and Shift+F3: the next match in that direction, or a new search for
+    // the text typed; with no text, the dialog opens for one.
+    void findAgain(bool forward);
+
     // The walks over the catalogue's records, from the current record.
     void SearchForward();
     void SearchBackward();
@@ -47,6 +53,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

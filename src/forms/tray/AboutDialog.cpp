@@ -1,15 +1,19 @@
 #include "forms/tray/AboutDialog.h"
 
+#include "desktop/X11Window.h"
+#include "forms/record/Form1.h"
 #include "forms/tray/AboutDialogLayout.h"
 #include "modules/LaunchApp.h"
 #include "shell/Artwork.h"
 #include "widgets/ControlTable.h"
 #include "widgets/LabelFit.h"
+#include "widgets/ScreenPlace.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 namespace {
 using namespace AboutDialogLayout;
@@ -46,7 +50,7 @@ AboutDialog::AboutDialog()
                | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
-    setWindowIcon(QIcon(QString::fromLatin1(Artwork::App)));
+    setWindowIcon(Artwork::appIcon());
     setFixedSize(twipsRect(0, 0, Width, Height).size());
     setFocusPolicy(Qt::NoFocus);
 
@@ -56,6 +60,7 @@ AboutDialog::AboutDialog()
     image->setScaledContents(true);
     image->setGeometry(twipsRect(ImageLeft, ImageTop, ImageSize, ImageSize));
     buildLabels();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form::Unload);
 }
 
 void AboutDialog::buildLabels()
@@ -114,6 +119,15 @@ void AboutDialog::Label6_Click()
 {
     // Nothing is reported when no mail program starts.
     LaunchApp::open(QStringLiteral("mailto:") + QString::fromLatin1(ContactAddress));
+}
+
+// A dialog of the record window where it is on screen; Esc closes it.
+void AboutDialog::showEvent(QShowEvent *event)
+{
+    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible())
+        ScreenPlace::belongTo(this, window);
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
 }
 
 void AboutDialog::changeEvent(QEvent *event)
