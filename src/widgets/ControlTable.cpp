@@ -61,8 +61,8 @@ QWidget *makeControl(QWidget *parent, const char *name, ControlKind kind, const 
     widget->setFont(font);
     if (toolTip)
         widget->setToolTip(QString::fromUtf8(toolTip));
-    if (auto *label = qobject_cast<QLabel *>(widget))
-        shrinkFontToFit(label);
+    if (kind == ControlKind::Label || kind == ControlKind::OptionButton)
+        shrinkFontToFit(widget);
     return widget;
 }
 

@@ -13,6 +13,7 @@
 #include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
+#include "widgets/LabelFit.h"
 #include "widgets/TextBinder.h"
 
 #include <QApplication>
@@ -51,9 +52,12 @@ Recordset &Form1::rs() const
 
 void Form1::buildControls(TabOrder &order)
 {
-    createControls(*this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
+    const std::vector<QWidget *> captions = createControls(*this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
     const std::vector<QWidget *> boxes =
         createControls(*this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25), &order);
+    // Each caption stands right above its box (the tables list them in one order).
+    for (size_t i = 0; i < captions.size(); ++i)
+        fitCaptionAbove(captions[i], boxes[i]);
     createControls(*this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25), &order);
 
     binder_ = new TextBinder(rs(), this);

@@ -28,6 +28,7 @@ inline constexpr std::array<ControlRow<Form1>, 8> Boxes{{
     {CONTROL_MEMBER(Form1, txtFileLoc), ControlKind::TextBox, "", 360, 5110, 5550, 285, 13, nullptr},
 }};
 
+// The captions of the boxes, in the order of Boxes.
 inline constexpr std::array<ControlRow<Form1>, 8> Captions{{
     {"LblNumber", nullptr, ControlKind::Label, "Job Number", 360, 840, 1035, 255, -1, nullptr},
     {"LblClient", nullptr, ControlKind::Label, "Client Name", 1440, 840, 1095, 255, -1, nullptr},

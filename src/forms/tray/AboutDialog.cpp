@@ -30,9 +30,9 @@ QColor colourFor(Look look, const QPalette &palette)
 {
     switch (look) {
     case Look::Title:
-        return palette.color(QPalette::ToolTipBase);
+        return QColor(TitleInk);
     case Look::TitleShadow:
-        return palette.color(QPalette::Text);
+        return palette.color(QPalette::Mid);
     case Look::Grey:
         return QColor(GreyText);
     case Look::Link:
@@ -56,7 +56,7 @@ AboutDialog::AboutDialog()
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(QPixmap(QString::fromLatin1(Artwork::App)));
+    image->setPixmap(Artwork::appIcon().pixmap(QSize(ImageSize, ImageSize) / TwipsPerPixel));
     image->setScaledContents(true);
     image->setGeometry(twipsRect(ImageLeft, ImageTop, ImageSize, ImageSize));
     buildLabels();
