@@ -1,10 +1,23 @@
 #include "shell/Artwork.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
 
 namespace Artwork {
+
+QPixmap picture(const char *resourcePath)
+{
+    if (qGuiApp && qGuiApp->devicePixelRatio() > 1.0) {
+        QPixmap twice(atTwice(resourcePath));
+        if (!twice.isNull()) {
+            twice.setDevicePixelRatio(2);
+            return twice;
+        }
+    }
+    return QPixmap(QString::fromLatin1(resourcePath));
+}
 
 QCursor handCursor()
 {

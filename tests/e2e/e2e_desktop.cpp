@@ -34,6 +34,37 @@ void keys(const QStringList &names)
 {
     Desktop::xdotool(QStringList{"key", "--clearmodifiers", "--delay", "60"} + names);
 }
+
+// Of the picture's opaque pixels, the share that the screen shows otherwise.
+double mismatchOn(const QImage &screen, QPoint at, const QImage &picture)
+{
+    const QImage art = picture.convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0, differing = 0;
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x) {
+            const QRgb a = art.pixel(x, y);
+            if (qAlpha(a) != 255)
+                continue;
+            const QRgb b = screen.pixel(at + QPoint(x, y));
+            ++opaque;
+            differing += qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > 30;
+        }
+    return opaque ? double(differing) / opaque : 1.0;
+}
+
+// The median lightness of a picture's opaque pixels as the screen shows
+// them: the face of a button, whatever its glyph.
+int lightnessOn(const QImage &screen, QPoint at, const QImage &picture)
+{
+    const QImage art = picture.convertToFormat(QImage::Format_ARGB32);
+    QList<int> seen;
+    for (int y = 0; y < art.height(); ++y)
+        for (int x = 0; x < art.width(); ++x)
+            if (qAlpha(art.pixel(x, y)) == 255)
+                seen << QColor(screen.pixel(at + QPoint(x, y))).lightness();
+    std::sort(seen.begin(), seen.end());
+    return seen.isEmpty() ? 0 : seen[seen.size() / 2];
+}
 }
 
 class E2EDesktop : public QObject
@@ -137,6 +168,54 @@ private slots:
         keys({"Return"});
         QVERIFY(program.process().waitForFinished(5000));
         QCOMPARE(program.setting(), program.programFolder() + "/office.res");
+    }
+
+    // At scale 2 the caption buttons and the skin's painted title show the
+    // artwork drawn at twice the pixels, not a blown-up copy.
+    void theArtworkIsSharpAtScaleTwo()
+    {
+        ProgramUnderTest program;
+        writeCatalogue(program.catalogue(), {record("7")});
+        QProcessEnvironment environment;
+        environment.insert("QT_SCALE_FACTOR", "2");
+        program.start(environment);
+        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        QVERIFY(window);
+        const QPoint origin = Desktop::settledGeometry(window).topLeft();
+        QTest::qWait(300);
+        const QImage shot = Desktop::screenshot("e2e_desktop_scale_2");
+        const struct
+        {
+            const char *picture;
+            QPoint at; // window pixels at scale 1
+        } buttons[] = {{":/art/help@2x.png", {432, 15}},
+                       {":/art/plus@2x.png", {496, 15}},
+                       {":/art/exit@2x.png", {560, 15}},
+                       {":/art/unlocked@2x.png", {400, 15}}};
+        for (const auto &button : buttons) {
+            const double mismatch = mismatchOn(shot, origin + button.at * 2, QImage(button.picture));
+            QVERIFY2(mismatch < 0.02,
+                     qPrintable(QString("%1: %2 of its pixels differ").arg(button.picture).arg(mismatch)));
+        }
+        // The title and the mark on the caption bar.
+        const QImage title = QImage(":/art/skin@2x.png").copy(QRect(36, 22, 250, 64));
+        const double mismatch = mismatchOn(shot, origin + QPoint(36, 22), title);
+        QVERIFY2(mismatch < 0.02, qPrintable(QString("the title: %1 of its pixels differ").arg(mismatch)));
+    }
+
+    // The padlock rests like the caption buttons beside it, not as a darker,
+    // disabled-looking button.
+    void thePadlockLooksLikeItsNeighbours()
+    {
+        ProgramUnderTest program;
+        const qulonglong window = startProgram(program);
+        QVERIFY(window);
+        const QPoint origin = Desktop::settledGeometry(window).topLeft();
+        QTest::qWait(300);
+        const QImage shot = Desktop::screenshot("e2e_desktop_padlock");
+        const int help = lightnessOn(shot, origin + QPoint(432, 15), QImage(":/art/help.png"));
+        const int padlock = lightnessOn(shot, origin + QPoint(400, 15), QImage(":/art/unlocked.png"));
+        QVERIFY2(qAbs(help - padlock) < 20, qPrintable(QString("help %1, padlock %2").arg(help).arg(padlock)));
     }
 };
 

@@ -11,7 +11,7 @@ void Form1::buildLockImages()
     for (const Form1LockLayout::PadlockRow &row : Form1LockLayout::Padlocks) {
         auto *image = new ImageControl(this);
         image->setObjectName(QString::fromLatin1(row.name));
-        image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+        image->setPicture(Artwork::picture(row.picture));
         image->setGeometry(
             twipsRect(Form1LockLayout::Left, Form1LockLayout::Top, Form1LockLayout::Width, Form1LockLayout::Height));
         image->setToolTip(QString::fromLatin1(row.toolTip));

@@ -38,7 +38,7 @@ void Form1::buildShell()
 {
     using namespace Form1ShellLayout;
     // The skin is the window's background; its magenta outside is cut away at load.
-    skin_ = QPixmap(QString::fromLatin1(Artwork::Skin));
+    skin_ = Artwork::picture(Artwork::Skin);
     shownSkin_ = skin_;
 
     for (const ImageRow &row : Images) {
@@ -46,7 +46,7 @@ void Form1::buildShell()
         image->setObjectName(QString::fromLatin1(row.name));
         image->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
         if (row.picture)
-            image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+            image->setPicture(Artwork::picture(row.picture));
         if (row.toolTip)
             image->setToolTip(QString::fromLatin1(row.toolTip));
         switch (row.role) {
