@@ -61,7 +61,7 @@ class E2ELegibility : public ProgramTestCase
     // The program as it runs: with the outline file the build made beside it.
     Form1 *start(const QList<Record> &records)
     {
-        QFile::copy(qEnvironmentVariable("MORVO_BIN_DIR") + "/Morvo.dat", sandbox->programFolder() + "/Morvo.dat");
+        copyBuiltOutline();
         return startProgram(records);
     }
 
