@@ -11,7 +11,6 @@ using namespace TestSupport;
 using Desktop::ProgramUnderTest;
 
 namespace {
-const QString RecordWindow = QStringLiteral("    Morvo II");
 
 bool hasIcon(qulonglong window)
 {
@@ -28,11 +27,6 @@ bool offersNeitherMinimizeNorMaximize(qulonglong window)
 {
     const QString actions = Desktop::property(window, "_NET_WM_ALLOWED_ACTIONS");
     return actions.contains("_NET_WM_ACTION_CLOSE") && !actions.contains("MINIMIZE") && !actions.contains("MAXIMIZE");
-}
-
-void keys(const QStringList &names)
-{
-    Desktop::xdotool(QStringList{"key", "--clearmodifiers", "--delay", "60"} + names);
 }
 
 // Of the picture's opaque pixels, the share that the screen shows otherwise.
@@ -71,13 +65,6 @@ class E2EDesktop : public QObject
 {
     Q_OBJECT
 
-    qulonglong startProgram(ProgramUnderTest &program)
-    {
-        writeCatalogue(program.catalogue(), {record("1040"), record("1041", "Highest")});
-        program.start();
-        return program.waitForWindow(program.process(), RecordWindow);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -90,7 +77,7 @@ private slots:
     void theRecordWindowHasNoTaskBarEntryAndEveryWindowTheIcon()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040"), record("1041", "Highest")});
         QVERIFY(window);
         QTRY_VERIFY(skipsTheTaskBar(window));
         QVERIFY(hasIcon(window));
@@ -108,7 +95,7 @@ private slots:
         QTRY_VERIFY(Desktop::windowsOfProcess(program.process().processId()).contains(window));
         QTRY_VERIFY(skipsTheTaskBar(window));
 
-        keys({"ctrl+f"});
+        Desktop::keys({"ctrl+f"});
         const qulonglong search = program.waitForWindow(program.process(), "Search Database");
         QVERIFY(search);
         QVERIFY(hasIcon(search));
@@ -121,38 +108,36 @@ private slots:
     void dialogsAreDialogs()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("7")});
         writeCatalogue(program.programFolder() + "/office.res", {record("500")});
-        program.start();
-        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        const qulonglong window = program.startOn({record("7")});
         QVERIFY(window);
         QTRY_COMPARE(Desktop::activeWindow(), window);
 
-        keys({"ctrl+f"});
+        Desktop::keys({"ctrl+f"});
         const qulonglong search = program.waitForWindow(program.process(), "Search Database");
         QVERIFY(search);
         QTRY_VERIFY(offersNeitherMinimizeNorMaximize(search));
-        keys({"Escape"});
+        Desktop::keys({"Escape"});
 
         Desktop::xdotool({"windowactivate", "--sync", QString::number(window)});
-        keys({"F10", "Up", "Up", "Return"});
+        Desktop::keys({"F10", "Up", "Up", "Return"});
         const qulonglong about = program.waitForWindow(program.process(), "About Morvo II");
         QVERIFY(about);
         QTRY_VERIFY(offersNeitherMinimizeNorMaximize(about));
         QTRY_COMPARE(Desktop::activeWindow(), about);
         QTest::qWait(200);
         Desktop::screenshot("e2e_desktop_about");
-        keys({"Escape"});
+        Desktop::keys({"Escape"});
 
         // Unlock, then "Set Database": the file dialog opens in the folder of
         // the catalogue in use, so the bare name of a catalogue there is enough.
         Desktop::xdotool({"windowactivate", "--sync", QString::number(window)});
-        keys({"ctrl+l", "F10", "Down", "Down", "Down", "Return"});
+        Desktop::keys({"ctrl+l", "F10", "Down", "Down", "Down", "Return"});
         const qulonglong chooser = program.waitForWindow(program.process(), "Morvo II");
         QVERIFY2(chooser, "no file dialog");
         QTest::qWait(500);
         Desktop::xdotool({"type", "--delay", "40", "office.res"});
-        keys({"Return"});
+        Desktop::keys({"Return"});
         const qulonglong check = program.waitForWindow(program.process(), "Checking Connection", 3000);
         QVERIFY2(check, "no check window");
         QVERIFY(skipsTheTaskBar(check));
@@ -165,7 +150,7 @@ private slots:
         const int titleWidth = QFontMetrics(titleFont).horizontalAdvance("MORVO-II Database Changed");
         QVERIFY2(Desktop::windowGeometry(message).width() >= titleWidth + 4 * 22,
                  qPrintable(QString("the message is %1 pixels wide").arg(Desktop::windowGeometry(message).width())));
-        keys({"Return"});
+        Desktop::keys({"Return"});
         QVERIFY(program.process().waitForFinished(5000));
         QCOMPARE(program.setting(), program.programFolder() + "/office.res");
     }
@@ -175,11 +160,9 @@ private slots:
     void theArtworkIsSharpAtScaleTwo()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("7")});
         QProcessEnvironment environment;
         environment.insert("QT_SCALE_FACTOR", "2");
-        program.start(environment);
-        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
+        const qulonglong window = program.startOn({record("7")}, environment);
         QVERIFY(window);
         const QPoint origin = Desktop::settledGeometry(window).topLeft();
         QTest::qWait(300);
@@ -208,7 +191,7 @@ private slots:
     void thePadlockLooksLikeItsNeighbours()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040"), record("1041", "Highest")});
         QVERIFY(window);
         const QPoint origin = Desktop::settledGeometry(window).topLeft();
         QTest::qWait(300);

@@ -16,14 +16,6 @@
 using namespace TestSupport;
 
 namespace {
-// xdotool runs while this process answers the X server.
-void keys(const QStringList &names)
-{
-    QProcess tool;
-    tool.start("xdotool", QStringList{"key", "--delay", "80"} + names);
-    QVERIFY(tool.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(tool.state() == QProcess::NotRunning, 15000);
-}
 
 QString runOn(const QString &display, const QString &program, const QStringList &arguments)
 {
@@ -67,10 +59,10 @@ private slots:
         QVERIFY2(notice->geometry().bottom() < w->File1->height(), "the notice is not inside the list");
         Desktop::screenshot("e2e_hints_folder_not_found");
 
-        keys({"ctrl+Prior"});
+        Desktop::keysToThisProcess({"ctrl+Prior"});
         QTRY_COMPARE(w->File1->names(), QStringList{"plan.dwg"});
         QTRY_VERIFY(!notice->isVisible());
-        keys({"ctrl+Next"});
+        Desktop::keysToThisProcess({"ctrl+Next"});
         QTRY_VERIFY(notice->isVisible());
     }
 

@@ -44,14 +44,6 @@ qreal contrast(QColor a, QColor b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
-// xdotool runs while this process answers the X server.
-void keys(const QStringList &names)
-{
-    QProcess tool;
-    tool.start("xdotool", QStringList{"key", "--delay", "80"} + names);
-    QVERIFY(tool.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(tool.state() == QProcess::NotRunning, 15000);
-}
 }
 
 class E2ELegibility : public ProgramTestCase
@@ -100,7 +92,7 @@ private slots:
         Form1 *w = start({record("7")});
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
-        keys({"ctrl+f"});
+        Desktop::keysToThisProcess({"ctrl+f"});
         SrchDialog *dialog = Forms::Loaded<SrchDialog>();
         QTRY_VERIFY(dialog && dialog->isVisible());
         for (const QRadioButton *option : {dialog->Option1, dialog->Option2})
@@ -112,7 +104,7 @@ private slots:
         Form1 *w = start({record("7")});
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
-        keys({"F10", "Up", "Up", "Return"}); // the command menu's "About"
+        Desktop::keysToThisProcess({"F10", "Up", "Up", "Return"}); // the command menu's "About"
         AboutDialog *about = nullptr;
         QTRY_VERIFY((about = Forms::Loaded<AboutDialog>()) && about->isVisible());
         QTest::qWait(300);
@@ -138,7 +130,7 @@ private slots:
         const QColor background = about->palette().color(QPalette::Window);
         QVERIFY2(contrast(front->palette().color(QPalette::WindowText), background) >= 4.5,
                  "the title's front copy hardly shows on the dialog");
-        keys({"Escape"});
+        Desktop::keysToThisProcess({"Escape"});
         QTRY_VERIFY(!Forms::Loaded<AboutDialog>());
     }
 };

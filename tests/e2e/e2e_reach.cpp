@@ -19,26 +19,12 @@ bool isDesktop(const QImage &shot, QPoint at)
     return (shot.pixel(at) & 0xFFFFFF) == 0;
 }
 
-// Keys typed as a person types them, to the window that has the keyboard.
-void keys(const QStringList &names)
-{
-    Desktop::xdotool(QStringList{"key", "--clearmodifiers", "--delay", "60"} + names);
-}
-
 const QRect Screen(0, 0, 1280, 1024); // the Xvfb screen of the test desktop
 }
 
 class E2EReach : public QObject
 {
     Q_OBJECT
-
-    qulonglong startProgram(ProgramUnderTest &program, const QList<Record> &records = {record("1041", "Highest")},
-                            const QProcessEnvironment &environment = {})
-    {
-        writeCatalogue(program.catalogue(), records);
-        program.start(environment);
-        return program.waitForWindow(program.process(), RecordWindow);
-    }
 
 private slots:
     void initTestCase()
@@ -52,7 +38,7 @@ private slots:
     void theFoldButtonIsOnScreenInEveryWidth()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1041", "Highest")});
         QVERIFY(window);
         QCOMPARE(Desktop::settledGeometry(window).width(), 620);
         const QStringList states{"folded", "unfolded", "folded_again"};
@@ -76,9 +62,8 @@ private slots:
     void theSearchDialogTakesTheKeyboardBesideTheWindow()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program,
-                                               {record("1001", "Alpha"), record("1002", "Beta Bridge"),
-                                                record("1003", "Bridge End"), record("1041", "Highest")});
+        const qulonglong window = program.startOn({record("1001", "Alpha"), record("1002", "Beta Bridge"),
+                                                   record("1003", "Bridge End"), record("1041", "Highest")});
         QVERIFY(window);
         const QRect frame = Desktop::settledGeometry(window);
         Desktop::clickAt(frame.topLeft() + QPoint(376, 376)); // "Search"
@@ -90,13 +75,13 @@ private slots:
         QVERIFY2(!beside.intersects(frame), "the dialog covers the record window");
         QVERIFY2(Screen.contains(beside), "the dialog is not wholly on screen");
 
-        keys({"b", "r", "i", "d", "g", "e", "Return"});
+        Desktop::keys({"b", "r", "i", "d", "g", "e", "Return"});
         Desktop::clickAt(frame.topLeft() + QPoint(60, 81)); // the job number box
         QCOMPARE(Desktop::copyFocusedBox(), QString("1002"));
         // F3 and Shift+F3 from the record window: the next match either way.
-        keys({"F3"});
+        Desktop::keys({"F3"});
         QCOMPARE(Desktop::copyFocusedBox(), QString("1003"));
-        keys({"shift+F3"});
+        Desktop::keys({"shift+F3"});
         QCOMPARE(Desktop::copyFocusedBox(), QString("1002"));
     }
 
@@ -105,11 +90,11 @@ private slots:
     void shortcutsMoveAndEdit()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program, {record("1001"), record("1002"), record("1003")});
+        const qulonglong window = program.startOn({record("1001"), record("1002"), record("1003")});
         QVERIFY(window);
         QTRY_COMPARE(Desktop::activeWindow(), window);
         const auto shownAfter = [](const QStringList &typed) {
-            keys(typed);
+            Desktop::keys(typed);
             return Desktop::copyFocusedBox();
         };
         QCOMPARE(shownAfter({"ctrl+Home"}), QString("1001"));
@@ -120,7 +105,7 @@ private slots:
         QCOMPARE(shownAfter({"alt+f"}), QString("1001"));
         // Unlock, add a record and store it.
         QCOMPARE(shownAfter({"ctrl+l", "ctrl+n"}), QString("1004"));
-        keys({"ctrl+s"});
+        Desktop::keys({"ctrl+s"});
         QTRY_COMPARE(jobNumbersInFile(program.catalogue()), (QStringList{"1001", "1002", "1003", "1004"}));
     }
 
@@ -139,32 +124,32 @@ private slots:
         environment.insert("PATH", bin.path() + ':' + qEnvironmentVariable("PATH"));
 
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program, {record("7")}, environment);
+        const qulonglong window = program.startOn({record("7")}, environment);
         QVERIFY(window);
         QTRY_COMPARE(Desktop::activeWindow(), window);
 
-        keys({"ctrl+f"});
+        Desktop::keys({"ctrl+f"});
         const qulonglong dialog = program.waitForWindow(program.process(), "Search Database");
         QVERIFY2(dialog, "Ctrl+F opened no search dialog");
         QTRY_COMPARE(Desktop::activeWindow(), dialog);
-        keys({"Escape"});
+        Desktop::keys({"Escape"});
         QTRY_VERIFY(!Desktop::windowsOfProcess(program.process().processId()).contains(dialog));
 
         // F10: the command menu, its first command chosen; Up twice from there is "About".
         Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(window)});
         const int before = int(Desktop::windowsOfProcess(program.process().processId()).size());
-        keys({"F10"});
+        Desktop::keys({"F10"});
         QTRY_VERIFY(Desktop::windowsOfProcess(program.process().processId()).size() > before);
         Desktop::screenshot("e2e_reach_menu_from_keyboard");
-        keys({"Up", "Up", "Return"});
+        Desktop::keys({"Up", "Up", "Return"});
         const qulonglong about = program.waitForWindow(program.process(), "About Morvo II");
         QVERIFY2(about, "the About box did not open from the keyboard menu");
         QTRY_COMPARE(Desktop::activeWindow(), about);
-        keys({"Escape"});
+        Desktop::keys({"Escape"});
         QTRY_VERIFY(!Desktop::windowsOfProcess(program.process().processId()).contains(about));
 
         Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(window)});
-        keys({"F1"});
+        Desktop::keys({"F1"});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(log), 10000);
         QFile opened(log);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -176,16 +161,16 @@ private slots:
     void theFocusOnAButtonIsClearlyVisible()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program, {record("1"), record("2")});
+        const qulonglong window = program.startOn({record("1"), record("2")});
         QVERIFY(window);
         QTRY_COMPARE(Desktop::activeWindow(), window);
         const QRect frame = Desktop::settledGeometry(window);
         const QRect search = QRect(344, 364, 65, 25).translated(frame.topLeft());
-        keys({"ctrl+Home"}); // the keyboard stays in the job number box
+        Desktop::keys({"ctrl+Home"}); // the keyboard stays in the job number box
         const QImage unfocused = Desktop::grabScreen().copy(search);
         // The search button is the 19th stop of the keyboard order: after the
         // eight boxes.
-        keys(QStringList(8, "Tab"));
+        Desktop::keys(QStringList(8, "Tab"));
         QTest::qWait(300);
         const QImage focused = Desktop::screenshot("e2e_reach_focus_on_search").copy(search);
         int strongly = 0;
@@ -206,7 +191,7 @@ private slots:
         ProgramUnderTest program;
         QProcessEnvironment environment;
         environment.insert("QT_SCALE_FACTOR", "2");
-        const qulonglong window = startProgram(program, {record("7")}, environment);
+        const qulonglong window = program.startOn({record("7")}, environment);
         QVERIFY(window);
         const QRect frame = Desktop::settledGeometry(window);
         Desktop::screenshot("e2e_reach_scale_2");
@@ -219,7 +204,7 @@ private slots:
     void theWindowOpensWhereTheUserLeftIt()
     {
         ProgramUnderTest program;
-        qulonglong window = startProgram(program);
+        qulonglong window = program.startOn({record("1041", "Highest")});
         QVERIFY(window);
         const QPoint strip = Desktop::settledGeometry(window).topLeft() + QPoint(300, 25);
         Desktop::xdotool({"mousemove",

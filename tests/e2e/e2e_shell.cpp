@@ -68,13 +68,6 @@ class E2EShell : public QObject
 {
     Q_OBJECT
 
-    qulonglong startProgram(ProgramUnderTest &program)
-    {
-        writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest")});
-        program.start();
-        return program.waitForWindow(program.process(), RecordWindow);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -86,7 +79,7 @@ private slots:
     {
         const QImage desktop = screenshot("desktop");
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY2(window, "the record window was not mapped");
         const QRect frame = Desktop::windowGeometry(window);
         QCOMPARE(frame.size(), Artwork::SkinSize);
@@ -119,7 +112,7 @@ private slots:
     void aLeftDragOnTheStripMovesTheWindowWithTheMouse()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
         const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
         for (const QPoint pull : {QPoint(60, 40), QPoint(250, 180), QPoint(-90, 30), QPoint(35, -120)}) {
@@ -138,7 +131,7 @@ private slots:
     void minimizeLeavesAnIconicPlaceholderThatBringsTheWindowBack()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
         const QRect frame = Desktop::windowGeometry(window);
 
@@ -171,7 +164,7 @@ private slots:
     void exitEndsTheProgram()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
         clickAt(Desktop::windowGeometry(window), ExitButton);
         QVERIFY(program.process().waitForFinished(5000));

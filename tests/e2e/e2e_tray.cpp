@@ -103,6 +103,15 @@ class E2ETray : public QObject
 {
     Q_OBJECT
 
+    // The program on a catalogue of one record, its record window and its
+    // icon in the tray; false when either did not come.
+    static bool startWithIcon(ProgramUnderTest &program, qulonglong &window, qulonglong &icon)
+    {
+        window = program.startOn({record("7")});
+        icon = window ? embeddedIcon(program.process().processId()) : 0;
+        return window && icon;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -151,13 +160,9 @@ private slots:
     void everyRestoreBringsTheWindowBackShown()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("7")});
-        program.start();
+        qulonglong window = 0, icon = 0;
+        QVERIFY(startWithIcon(program, window, icon));
         const qint64 pid = program.process().processId();
-        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
-        QVERIFY(window);
-        const qulonglong icon = embeddedIcon(pid);
-        QVERIFY(icon);
         for (int round = 0; round < 50; ++round) {
             const bool fromPopMenu = round % 2, byLeftClick = (round / 2) % 2;
             QVERIFY2(fromPopMenu ? hideThroughPopMenu(pid, window) : hideThroughTaskMenu(pid, icon, window),
@@ -176,13 +181,9 @@ private slots:
     void aDoubleClickActsAsTwoLeftClicks()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("7")});
-        program.start();
+        qulonglong window = 0, icon = 0;
+        QVERIFY(startWithIcon(program, window, icon));
         const qint64 pid = program.process().processId();
-        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
-        QVERIFY(window);
-        const qulonglong icon = embeddedIcon(pid);
-        QVERIFY(icon);
         QVERIFY(hideThroughTaskMenu(pid, icon, window));
 
         QTest::qWait(300);
@@ -198,13 +199,9 @@ private slots:
     void aSecondStartBringsBackAWindowHiddenToTheTray()
     {
         ProgramUnderTest program;
-        writeCatalogue(program.catalogue(), {record("7")});
-        program.start();
+        qulonglong window = 0, icon = 0;
+        QVERIFY(startWithIcon(program, window, icon));
         const qint64 pid = program.process().processId();
-        const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
-        QVERIFY(window);
-        const qulonglong icon = embeddedIcon(pid);
-        QVERIFY(icon);
         QVERIFY(hideThroughTaskMenu(pid, icon, window));
 
         QProcess *second = program.start();

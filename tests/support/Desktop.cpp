@@ -100,6 +100,19 @@ void xdotool(const QStringList &arguments)
     run(QStringLiteral("xdotool"), arguments, 30000);
 }
 
+void keys(const QStringList &names)
+{
+    xdotool(QStringList{"key", "--clearmodifiers", "--delay", "60"} + names);
+}
+
+void keysToThisProcess(const QStringList &names)
+{
+    QProcess tool;
+    tool.start("xdotool", QStringList{"key", "--delay", "80"} + names);
+    QVERIFY(tool.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(tool.state() == QProcess::NotRunning, 15000);
+}
+
 void clickAt(QPoint screenPoint, int button)
 {
     xdotool({"mousemove", QString::number(screenPoint.x()), QString::number(screenPoint.y()), "sleep", "0.1", "click",
@@ -206,6 +219,12 @@ QProcess *ProgramUnderTest::start(const QProcessEnvironment &extra)
     process->waitForStarted(5000);
     processes_.push_back(std::move(process));
     return processes_.back().get();
+}
+
+qulonglong ProgramUnderTest::startOn(const QList<TestSupport::Record> &records, const QProcessEnvironment &extra)
+{
+    TestSupport::writeCatalogue(catalogue(), records);
+    return waitForWindow(*start(extra), QStringLiteral("    Morvo II"));
 }
 
 qulonglong ProgramUnderTest::waitForWindow(QProcess &process, const QString &name, int timeoutMs)

@@ -151,6 +151,20 @@ void Form1::showRestored()
     // While a modal box is open the record window cannot take the focus.
     if (!QApplication::activeModalWidget())
         activateWindow();
+    restored_.start();
+}
+
+// The result of a restore is checked: should the window manager still make
+// the window iconic right after it came back, it is asked once more.
+void Form1::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    constexpr qint64 JustRestoredMs = 1000;
+    if (event->type() == QEvent::WindowStateChange && event->spontaneous() && isMinimized() && isVisible()
+        && restored_.isValid() && restored_.elapsed() < JustRestoredMs) {
+        showRestored();
+        restored_.invalidate(); // once: a window manager that insists has the last word
+    }
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "widgets/Forms.h"
 
+#include <QElapsedTimer>
 #include <QKeySequence>
 #include <QList>
 #include <QPixmap>
@@ -113,6 +114,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     Recordset &rs() const;
@@ -139,6 +141,7 @@ private:
     std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
     // The panel's geometry in twips; the widgets stand at the nearest pixel.
     int widthTwips_ = 0;
+    QElapsedTimer restored_; // since the latest restore
     QList<QKeySequence> ownShortcuts_;
     // The controls that follow the width, with their places at the skin's width.
     std::vector<std::pair<QWidget *, QRect>> rightAnchored_, stretched_;
