@@ -7,6 +7,7 @@
 #include "RoundButtons.h"
 #include "Skin.h"
 #include "SkinCheck.h"
+#include "SkinLayout.h"
 #include "shell/Artwork.h"
 
 namespace {
@@ -55,25 +56,42 @@ QList<RoundButtonPicture> roundButtonPictures()
         {Artwork::HelpColour, {32, Palette::HelpBlue, white, Glyph::Question}, false},
         {Artwork::PlusColour, {32, Palette::MenuGreen, white, Glyph::Plus}, false},
         {Artwork::MinimizeColour, {32, Palette::MinimizeAmber, white, Glyph::Minus}, false},
-        {Artwork::Locked, {24, Palette::ButtonGrey, white, Glyph::ClosedPadlock}, true},
-        {Artwork::Unlocked, {24, Palette::ButtonGrey, white, Glyph::OpenPadlock}, true},
+        // The padlock rests like the caption buttons beside it: a grey button
+        // reads as disabled on the dark caption bar.
+        {Artwork::Locked, {24, resting, dark, Glyph::ClosedPadlock}, true},
+        {Artwork::Unlocked, {24, resting, dark, Glyph::OpenPadlock}, true},
     };
 }
 
 } // namespace
 
+// The copy of a picture drawn at twice the pixels, for screens scaled by 2.
+QString twiceOf(const char *resourcePath)
+{
+    return fileOf(Artwork::atTwice(resourcePath).toLatin1().constData());
+}
+
 QList<Picture> allPictures()
 {
     QList<Picture> pictures = {
-        {fileOf(Artwork::Skin), paintSkin, skinProblems},
+        {fileOf(Artwork::Skin), [] { return paintSkin(); }, skinProblems},
+        {twiceOf(Artwork::Skin), [] { return paintSkin(2); },
+         [](const QImage &image) {
+             return image.size() == SkinLayout::Size * 2 ? QStringList() : QStringList{"skin@2x is not twice the skin"};
+         }},
         {fileOf(Artwork::Hand), paintHandCursor, handCursorProblems},
         {fileOf(Artwork::Locate), paintLocateIcon, noProblems},
         {fileOf(Artwork::App), [] { return appIcon(32); }, noProblems},
         {fileOf(Artwork::App64), [] { return appIcon(64); }, noProblems},
         {fileOf(Artwork::FakeMin), [] { return placeholderIcon(32); }, noProblems},
     };
-    for (const RoundButtonPicture &button : roundButtonPictures())
+    for (const RoundButtonPicture &button : roundButtonPictures()) {
         pictures.append({fileOf(button.resourcePath), [look = button.look] { return paintRoundButton(look); },
                          button.greyscale ? colourProblems : noProblems});
+        RoundButton twice = button.look;
+        twice.size *= 2;
+        pictures.append({twiceOf(button.resourcePath), [twice] { return paintRoundButton(twice); },
+                         button.greyscale ? colourProblems : noProblems});
+    }
     return pictures;
 }

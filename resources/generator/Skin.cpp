@@ -116,11 +116,12 @@ void paintDrawingPanel(QPainter &p)
                QStringLiteral("Drawings"));
 }
 
-QImage paintFace()
+QImage paintFace(int scale)
 {
-    QImage face(Size, QImage::Format_ARGB32_Premultiplied);
+    QImage face(Size * scale, QImage::Format_ARGB32_Premultiplied);
     face.fill(Qt::transparent);
     QPainter p(&face);
+    p.scale(scale, scale);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     paintFrameAndBody(p);
@@ -143,19 +144,21 @@ QImage outlineMask()
 
 } // namespace
 
-QImage paintSkin()
+QImage paintSkin(int scale)
 {
-    QImage skin(Size, QImage::Format_RGB888);
+    QImage skin(Size * scale, QImage::Format_RGB888);
     skin.fill(Palette::Frame);
     QPainter p(&skin);
-    p.drawImage(0, 0, paintFace());
+    p.drawImage(0, 0, paintFace(scale));
     p.end();
 
+    // The outline is the one of the window's pixels, whatever the scale: the
+    // window's region is made from the skin at scale 1.
     const QImage mask = outlineMask();
-    for (int y = 0; y < Size.height(); ++y) {
-        const uchar *inside = mask.constScanLine(y);
-        for (int x = 0; x < Size.width(); ++x)
-            if (!inside[x])
+    for (int y = 0; y < skin.height(); ++y) {
+        const uchar *inside = mask.constScanLine(y / scale);
+        for (int x = 0; x < skin.width(); ++x)
+            if (!inside[x / scale])
                 skin.setPixel(x, y, Key);
     }
     return skin;

@@ -12,9 +12,10 @@ namespace SkinLayout {
 inline constexpr QSize Size = Artwork::SkinSize;
 inline constexpr QRgb Key = Artwork::SkinKey;
 
-// The opaque outline: pixel columns 3..605 and rows 4..404.
-inline constexpr QRect Outline{3, 4, 603, 401};
-inline constexpr int LastOpaqueColumn = 605;
+// The opaque outline: pixel columns 3..616 and rows 4..404. Right of the
+// drawing panel lies the strip of the fold buttons (columns 603..614).
+inline constexpr QRect Outline{3, 4, 614, 401};
+inline constexpr int LastOpaqueColumn = 616;
 inline constexpr qreal CornerRadius = 11;
 
 inline constexpr int CaptionBottom = 48;
@@ -44,10 +45,10 @@ inline constexpr Control Controls[] = {
     {ControlKind::Button, {24, 364, 65, 25}}, // Add
     {ControlKind::Button, {92, 364, 65, 25}}, // Delete
     {ControlKind::Button, {160, 364, 65, 25}}, // Update
-    {ControlKind::Button, {428, 200, 41, 25}}, // First
-    {ControlKind::Button, {472, 200, 41, 25}}, // Prev
-    {ControlKind::Button, {512, 200, 41, 25}}, // Next
-    {ControlKind::Button, {556, 200, 41, 25}}, // Last
+    {ControlKind::Button, {428, 200, 40, 25}}, // First
+    {ControlKind::Button, {471, 200, 40, 25}}, // Prev
+    {ControlKind::Button, {514, 200, 40, 25}}, // Next
+    {ControlKind::Button, {557, 200, 40, 25}}, // Last
     {ControlKind::DrawingView, {428, 72, 169, 123}}, // file list
     {ControlKind::DrawingView, {428, 232, 169, 161}}, // thumbnail
     {ControlKind::CaptionButton, {400, 15, 24, 24}}, // padlock

@@ -9,6 +9,8 @@ std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *pare
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(request.filter);
+    if (!request.folder.isEmpty())
+        dialog.setDirectory(request.folder);
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

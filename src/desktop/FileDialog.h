@@ -13,6 +13,7 @@ struct FileDialogRequest
     QString title; // "Morvo II"
     QString fileName; // initial name, e.g. "*.dwg"
     QString filter; // single type, e.g. "AutoCAD Drawing (*.dwg)"
+    QString folder = {}; // where it opens; empty for wherever the dialog likes
 };
 
 std::optional<QString> ShowOpenDialog(const FileDialogRequest &request, QWidget *parent = nullptr);

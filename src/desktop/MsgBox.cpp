@@ -1,7 +1,12 @@
 #include "desktop/MsgBox.h"
 
+#include "desktop/X11Window.h"
+
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 QMessageBox::Icon toQt(MsgIcon icon)
@@ -19,9 +24,23 @@ QMessageBox::Icon toQt(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// Window managers cut a title longer than its window: the box is kept wide
+// enough for its title in a bold title-bar font, beside the title bar's buttons.
+int widthForTitle(const QString &title)
+{
+    QFont font = QApplication::font();
+    font.setBold(true);
+    constexpr int TitleBarButtons = 120;
+    return QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + TitleBarButtons;
+}
+
 void showModal(const Message &message)
 {
     QMessageBox box(toQt(message.icon), message.title, message.text, QMessageBox::Ok);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(widthForTitle(message.title), 0), grid->rowCount(), 0, 1, grid->columnCount());
+    box.winId();
+    X11Window::setWithoutMinimize(&box);
     box.exec();
 }
 }

@@ -66,11 +66,15 @@ void FolderLister::request(const QStringList &candidates)
         QtConcurrent::run(blockingPool(BlockingWork::FolderListing), [list = list_, latest = latest_, job]() -> Result {
             if (job->generation != *latest)
                 return std::nullopt; // superseded before it started
+            // Whether the first folder is there at all is asked here too: on a
+            // hanging share the question hangs as the listing does.
+            const QString first = job->candidates.value(0);
+            const bool firstMissing = !first.isEmpty() && (!QDir::isAbsolutePath(first) || !QFileInfo::exists(first));
             for (const QString &folder : job->candidates) {
                 if (std::optional<QStringList> names = list(folder))
-                    return FolderListing{QDir::cleanPath(folder), *std::move(names)};
+                    return FolderListing{QDir::cleanPath(folder), *std::move(names), firstMissing};
             }
-            return FolderListing{};
+            return FolderListing{QString(), QStringList(), firstMissing};
         }));
 }
 

@@ -19,6 +19,7 @@ struct FolderListing
 {
     QString folder; // the folder listed (clean path); empty when no candidate could be listed
     QStringList names; // its matching file names
+    bool firstMissing = false; // the first candidate, not listed, does not exist at all
 };
 
 // Lists folders off the GUI thread, because a folder may sit on a slow or

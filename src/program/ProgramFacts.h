@@ -11,6 +11,9 @@ inline constexpr char Title[] = "MorvoII";
 inline constexpr char SettingsApp[] = "MorvoII";
 inline constexpr char SettingsSection[] = "Application";
 inline constexpr char DbsLocationKey[] = "DbsLocation";
+// Where the user last left the record window, in pixels.
+inline constexpr char WindowLeftKey[] = "WindowLeft";
+inline constexpr char WindowTopKey[] = "WindowTop";
 
 // Companion files beside the program.
 inline constexpr char CatalogueFileName[] = "morvo.res";

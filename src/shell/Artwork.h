@@ -3,8 +3,11 @@
 #include <QPoint>
 #include <QRgb>
 #include <QSize>
+#include <QString>
 
 class QCursor;
+class QIcon;
+class QPixmap;
 
 // Every picture the program shows, as embedded resource paths. The pictures
 // are drawn at build time by resources/generator.
@@ -45,7 +48,19 @@ inline constexpr char App64[] = ":/art/app_64.png";
 // The icon of the small window that stands in for the minimized record window.
 inline constexpr char FakeMin[] = ":/art/fakemin.png";
 
+// Every picture also comes drawn at twice its pixels, named as Qt names such
+// copies ("help@2x.png"); a picture is shown from the copy that suits the
+// screens' pixel ratio.
+inline QString atTwice(const char *resourcePath)
+{
+    QString path = QString::fromLatin1(resourcePath);
+    return path.insert(path.lastIndexOf(u'.'), QStringLiteral("@2x"));
+}
+QPixmap picture(const char *resourcePath);
+
 // The hand pointer with its hot spot on the fingertip.
 QCursor handCursor();
+// The application icon in both its sizes: every window and the tray show it.
+QIcon appIcon();
 
 } // namespace Artwork

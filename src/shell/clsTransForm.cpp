@@ -1,5 +1,6 @@
 #include "shell/clsTransForm.h"
 
+#include "desktop/X11Window.h"
 #include "files/RegionData.h"
 
 #include <QAbstractButton>
@@ -292,7 +293,10 @@ void clsTransForm::DragForm(QWidget *window, int Button)
         return;
     QWidget *topLevel = window->window();
     QWindow *handle = topLevel->windowHandle();
-    if (!handle || handle->startSystemMove())
+    // Under X the request carries the pointer's position as the server knows
+    // it: Qt's own request maps the last pointer position with the window
+    // position it last heard of, and the window jumped by the difference.
+    if (!handle || X11Window::startMove(topLevel) || handle->startSystemMove())
         return;
     delete manualMove;
     manualMove = new ManualWindowMove(topLevel, QCursor::pos() - topLevel->pos());

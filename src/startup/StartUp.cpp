@@ -11,8 +11,10 @@
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "program/ProgramFacts.h"
+#include "shell/Artwork.h"
 #include "stores/StoreFactory.h"
 #include "stores/postgres/PgStore.h"
+#include "widgets/FocusFrameStyle.h"
 
 #include <QApplication>
 #include <QFile>
@@ -86,6 +88,8 @@ bool StartUp::EntryRoutine()
         return false;
     }
     Forms::Get<Form1>()->show();
+    // The keyboard goes to the record window from the start.
+    Forms::Get<Form1>()->activateWindow();
     return true;
 }
 
@@ -98,10 +102,7 @@ void StartUp::ActivateRecordWindow()
     FrmMenu *tray = Forms::Loaded<FrmMenu>();
     if (tray && !window->isVisible())
         tray->MnuRestore_Click();
-    window->show();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->raise();
-    window->activateWindow();
+    window->showRestored();
 }
 
 int StartUp::Main(int argc, char *argv[])
@@ -115,6 +116,8 @@ int StartUp::Main(int argc, char *argv[])
     QApplication app(argc, argv);
     PgStore::setPasswordPrompt(&askServerPassword);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
+    QApplication::setWindowIcon(Artwork::appIcon());
+    QApplication::setStyle(new FocusFrameStyle);
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
-#include <vector>
 
 QRect twipsRect(int left, int top, int width, int height)
 {
@@ -53,30 +52,30 @@ QWidget *makeWidget(ControlKind kind, const QString &caption, QWidget *parent)
 }
 }
 
-void createControls(QWidget *parent, std::span<const ControlRow> rows, const QFont &font)
+QWidget *makeControl(QWidget *parent, const char *name, ControlKind kind, const char *caption, const QRect &twips,
+                     const char *toolTip, const QFont &font)
 {
-    for (const ControlRow &row : rows) {
-        QWidget *widget = makeWidget(row.kind, QString::fromUtf8(row.caption), parent);
-        widget->setObjectName(QString::fromLatin1(row.name));
-        widget->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
-        widget->setFont(font);
-        if (row.toolTip)
-            widget->setToolTip(QString::fromUtf8(row.toolTip));
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            shrinkFontToFit(label);
-    }
+    QWidget *widget = makeWidget(kind, QString::fromUtf8(caption), parent);
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    widget->setFont(font);
+    if (toolTip)
+        widget->setToolTip(QString::fromUtf8(toolTip));
+    if (kind == ControlKind::Label || kind == ControlKind::OptionButton)
+        shrinkFontToFit(widget);
+    return widget;
 }
 
-void applyTabOrder(QWidget *parent, std::initializer_list<std::span<const ControlRow>> tables)
+void TabOrder::add(int tab, QWidget *control)
+{
+    controls_.emplace_back(tab, control);
+}
+
+void TabOrder::apply() const
 {
     std::vector<std::pair<int, QWidget *>> tabbed;
-    for (auto table : tables) {
-        for (const ControlRow &row : table) {
-            QWidget *widget = parent->findChild<QWidget *>(QString::fromLatin1(row.name));
-            if (widget && row.tab >= 0 && widget->focusPolicy() != Qt::NoFocus)
-                tabbed.emplace_back(row.tab, widget);
-        }
-    }
+    std::copy_if(controls_.begin(), controls_.end(), std::back_inserter(tabbed),
+                 [](const auto &entry) { return entry.second->focusPolicy() != Qt::NoFocus; });
     std::stable_sort(tabbed.begin(), tabbed.end(), [](auto &a, auto &b) { return a.first < b.first; });
     for (size_t i = 1; i < tabbed.size(); ++i)
         QWidget::setTabOrder(tabbed[i - 1].second, tabbed[i].second);

@@ -1,5 +1,7 @@
 #include "widgets/Forms.h"
 
+#include "widgets/ScreenPlace.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QSet>
@@ -51,6 +53,13 @@ void Form::closeEvent(QCloseEvent *event)
     Unload();
     // A window whose user is not done stays on screen.
     event->setAccepted(unloading_);
+}
+
+void Form::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!isMinimized())
+        ScreenPlace::keepOnScreen(this);
 }
 
 void Forms::registerLoaded(Form *form, std::function<void()> forget)

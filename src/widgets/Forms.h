@@ -22,6 +22,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Every window opens wholly on its screen.
+    void showEvent(QShowEvent *event) override;
 
 private:
     friend struct FormsAccess;
@@ -53,6 +55,8 @@ template <class F> F *Get()
 {
     if (!slot<F>()) {
         F *form = new F;
+        // Every window carries its design name, which is its class name.
+        form->setObjectName(QString::fromLatin1(F::staticMetaObject.className()));
         slot<F>() = form;
         registerLoaded(form, [] { slot<F>().clear(); });
         form->Form_Load();

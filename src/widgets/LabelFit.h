@@ -1,7 +1,12 @@
 #pragma once
 
-class QLabel;
+class QWidget;
 
-// Label sizes come from a design whose font is narrower than the faces found
-// here; a label whose text would be cut keeps its size and takes a smaller font.
-void shrinkFontToFit(QLabel *label);
+// Control sizes come from a design whose fonts are narrower than the faces
+// found here. A caption (label, option button) whose text would be cut, or
+// would touch what stands right of it, keeps its size and takes a smaller font.
+void shrinkFontToFit(QWidget *caption);
+
+// A caption label sits just above its box, as wide as the box: it ends a pixel
+// above the box, and its font shrinks until its text, descenders included, fits.
+void fitCaptionAbove(QWidget *caption, const QWidget *box);

@@ -21,37 +21,26 @@ constexpr QPoint MinimizeButton(540, 27); // centres of the caption buttons, win
 constexpr QPoint ExitButton(572, 27);
 constexpr QPoint BodyPoint(10, 200); // plain skin between the frame and the boxes
 
-QImage grabScreen()
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
-}
-
-// Grabs the screen and keeps the picture as an artefact of the run.
-QImage screenshot(const QString &name)
-{
-    const QImage shot = grabScreen();
-    QDir().mkpath(QStringLiteral("artefacts"));
-    const QString path = QDir::current().absoluteFilePath(QStringLiteral("artefacts/e2e_shell_%1.png").arg(name));
-    shot.save(path);
-    qInfo("screenshot saved: %s", qPrintable(path));
-    return shot;
-}
+using Desktop::clickAt;
+using Desktop::grabScreen;
+using Desktop::settledGeometry;
+using Desktop::xdotool;
 
 QString number(qulonglong window)
 {
     return QString::number(window);
 }
 
-void xdotool(const QStringList &arguments)
+// The picture of the screen, kept as an artefact of the run.
+QImage screenshot(const QString &name)
 {
-    Desktop::run(QStringLiteral("xdotool"), arguments);
+    return Desktop::screenshot("e2e_shell_" + name);
 }
 
-// A click at a point of a window, as a person makes it.
+// A click at a point of a window.
 void clickAt(const QRect &window, QPoint at)
 {
-    const QPoint p = window.topLeft() + at;
-    xdotool({"mousemove", QString::number(p.x()), QString::number(p.y()), "sleep", "0.1", "click", "1"});
+    Desktop::clickAt(window.topLeft() + at);
 }
 
 bool isIconic(qulonglong window)
@@ -79,13 +68,6 @@ class E2EShell : public QObject
 {
     Q_OBJECT
 
-    qulonglong startProgram(ProgramUnderTest &program)
-    {
-        writeCatalogue(program.catalogue(), {record("1040", "Middle"), record("1041", "Highest")});
-        program.start();
-        return program.waitForWindow(program.process(), RecordWindow);
-    }
-
 private slots:
     void initTestCase()
     {
@@ -97,7 +79,7 @@ private slots:
     {
         const QImage desktop = screenshot("desktop");
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY2(window, "the record window was not mapped");
         const QRect frame = Desktop::windowGeometry(window);
         QCOMPARE(frame.size(), Artwork::SkinSize);
@@ -125,33 +107,37 @@ private slots:
         QCOMPARE(shot.pixel(frame.topLeft()), desktop.pixel(frame.topLeft()));
     }
 
-    void aLeftDragOnTheStripMovesTheWindow()
+    // The window follows the mouse to the pixel, from where it opens and from
+    // places away from the screen's corner.
+    void aLeftDragOnTheStripMovesTheWindowWithTheMouse()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
-        const QRect before = Desktop::windowGeometry(window);
-        const QPoint from = before.topLeft() + StripPoint;
         const auto at = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
-        // Pauses between the steps let the window manager take the move over.
-        xdotool(QStringList{"mousemove"} + at(from)
-                + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"} + at(from + QPoint(30, 20))
-                + QStringList{"sleep", "0.05", "mousemove"} + at(from + QPoint(60, 40))
-                + QStringList{"sleep", "0.2", "mouseup", "1"});
-        QTRY_COMPARE(Desktop::windowGeometry(window), before.translated(60, 40));
+        for (const QPoint pull : {QPoint(60, 40), QPoint(250, 180), QPoint(-90, 30), QPoint(35, -120)}) {
+            const QRect before = settledGeometry(window);
+            const QPoint from = before.topLeft() + StripPoint;
+            // Pauses between the steps let the window manager take the move over.
+            xdotool(QStringList{"mousemove"} + at(from)
+                    + QStringList{"sleep", "0.1", "mousedown", "1", "sleep", "0.2", "mousemove"} + at(from + pull / 2)
+                    + QStringList{"sleep", "0.05", "mousemove"} + at(from + pull)
+                    + QStringList{"sleep", "0.2", "mouseup", "1"});
+            QCOMPARE(settledGeometry(window), before.translated(pull));
+        }
         screenshot("dragged");
     }
 
     void minimizeLeavesAnIconicPlaceholderThatBringsTheWindowBack()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
         const QRect frame = Desktop::windowGeometry(window);
 
-        // The first time the placeholder carries its load caption (the first record's number, read
-        // before the window moves to the last), the second time the restore's.
-        const QStringList captions{QStringLiteral("CADMorvo(1040)"), QStringLiteral("Morvo II(1041)")};
+        // The first time the placeholder carries its load caption, with the number of the record on
+        // screen, the second time the restore's.
+        const QStringList captions{QStringLiteral("CADMorvo(1041)"), QStringLiteral("Morvo II(1041)")};
         for (int round = 1; round <= captions.size(); ++round) {
             const QString &caption = captions[round - 1];
             clickAt(frame, MinimizeButton);
@@ -178,7 +164,7 @@ private slots:
     void exitEndsTheProgram()
     {
         ProgramUnderTest program;
-        const qulonglong window = startProgram(program);
+        const qulonglong window = program.startOn({record("1040", "Middle"), record("1041", "Highest")});
         QVERIFY(window);
         clickAt(Desktop::windowGeometry(window), ExitButton);
         QVERIFY(program.process().waitForFinished(5000));

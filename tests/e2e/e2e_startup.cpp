@@ -2,7 +2,6 @@
 // would: through its windows, the keyboard and the clipboard.
 #include "Desktop.h"
 
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QtTest>
@@ -13,18 +12,11 @@ using Desktop::ProgramUnderTest;
 namespace {
 const QString RecordWindow = QStringLiteral("    Morvo II");
 
-// What a person gets by selecting the focused box and copying it.
+// What a person gets by selecting the focused box of the window and copying it.
 QString copyFocusedBox(qulonglong window)
 {
-    QGuiApplication::clipboard()->clear();
     Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(window)});
-    Desktop::run("xdotool", {"key", "--clearmodifiers", "ctrl+a", "ctrl+c"});
-    QString text;
-    for (int attempt = 0; attempt < 60 && text.isEmpty(); ++attempt) {
-        QTest::qWait(50);
-        text = QGuiApplication::clipboard()->text();
-    }
-    return text;
+    return Desktop::copyFocusedBox();
 }
 }
 

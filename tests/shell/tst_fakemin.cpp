@@ -50,9 +50,8 @@ private slots:
         QVERIFY(placeholder());
         QVERIFY(!placeholder()->isVisible());
         QVERIFY(!placeholder()->isMinimized());
-        // Loaded before the record window moves to its last record: the
-        // record set still stands on its first record.
-        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1001)"));
+        // Loaded once the record window shows its first record, whose number it names.
+        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1003)"));
         QCOMPARE(w->TxtNumber->text(), QString("1003"));
         // An ordinary framed window, so it stands on the task bar.
         QCOMPARE(placeholder()->windowType(), Qt::Window);
@@ -71,7 +70,7 @@ private slots:
         verifyMinimized(w);
         QCOMPARE(placeholder()->pos(), QPoint(140, 90));
         // The caption stays the one set at load.
-        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1001)"));
+        QCOMPARE(placeholder()->windowTitle(), QString("CADMorvo(1003)"));
 
         // A size report while minimized changes nothing.
         placeholder()->resize(700, 30);

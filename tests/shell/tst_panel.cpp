@@ -19,6 +19,9 @@ int nearestPixel(int twips)
     return qRound(twips / 15.0);
 }
 
+// The fold buttons stand in the strip just inside the right edge, whatever the width.
+constexpr int FoldInset = 17;
+
 // What the window looks like each time the animation lets pending events run:
 // a zero timer fires once per pass.
 struct Observation
@@ -82,9 +85,8 @@ class TestPanel : public ProgramTestCase
         QCOMPARE(w->widthInTwips(), widthTwips);
         QCOMPARE(w->width(), nearestPixel(widthTwips));
         QVERIFY(w->Command2->isVisible());
-        QCOMPARE(w->Command2->x(), nearestPixel(8640));
+        QCOMPARE(w->Command2->x(), w->width() - FoldInset);
         QVERIFY(!w->Command1->isVisible());
-        QCOMPARE(w->Command1->x(), nearestPixel(11520));
         QCOMPARE(w->focusWidget(), w->TxtNumber);
         QVERIFY(!w->tmrCollapse->isActive());
     }
@@ -93,22 +95,22 @@ class TestPanel : public ProgramTestCase
         QCOMPARE(w->widthInTwips(), widthTwips);
         QCOMPARE(w->width(), nearestPixel(widthTwips));
         QVERIFY(w->Command1->isVisible());
-        QCOMPARE(w->Command1->x(), nearestPixel(11520));
+        QCOMPARE(w->Command1->x(), w->width() - FoldInset);
         QVERIFY(!w->Command2->isVisible());
         QCOMPARE(w->focusWidget(), w->TxtNumber);
         QVERIFY(!w->tmrCollapse->isActive());
     }
 
 private slots:
-    void startsWithCommand1BeyondTheEdgeAndTheTimerOff()
+    void startsWithCommand1InsideTheEdgeAndTheTimerOff()
     {
         Form1 *w = start();
         QVERIFY(w);
         QCOMPARE(w->widthInTwips(), 9300);
         QCOMPARE(w->width(), 620);
-        QCOMPARE(w->Command1->geometry(), QRect(768, -8, 17, 329));
+        QCOMPARE(w->Command1->geometry(), QRect(603, 52, 12, 344));
         QVERIFY(w->Command1->isVisibleTo(w));
-        QCOMPARE(w->Command2->geometry(), QRect(600, 40, 17, 329));
+        QCOMPARE(w->Command2->geometry(), QRect(603, 52, 12, 344));
         QVERIFY(!w->Command2->isVisibleTo(w));
         QCOMPARE(w->Command1->text(), QString(QChar(0x21D0)));
         QCOMPARE(w->Command2->text(), QString(QChar(0x21D2)));
@@ -129,7 +131,7 @@ private slots:
         for (int i = 0; i < observer.seen.size(); ++i) {
             const Observation &o = observer.seen[i];
             QCOMPARE(o.width, nearestPixel(o.widthTwips));
-            QCOMPARE(o.command1X, nearestPixel(11520 - 50 * i));
+            QCOMPARE(o.command1X, o.width - FoldInset);
             if (i > 0)
                 QVERIFY(o.width < observer.seen[i - 1].width);
         }
@@ -149,7 +151,7 @@ private slots:
         for (int i = 0; i < observer.seen.size(); ++i) {
             const Observation &o = observer.seen[i];
             QCOMPARE(o.width, nearestPixel(o.widthTwips));
-            QCOMPARE(o.command2X, nearestPixel(8640 + 10 * i));
+            QCOMPARE(o.command2X, o.width - FoldInset);
             if (i > 0)
                 QVERIFY(o.width >= observer.seen[i - 1].width);
         }
@@ -165,7 +167,7 @@ private slots:
         AnimationObserver observer(w);
         toggle(w, w->Command1);
         QCOMPARE(observer.seen.size(), 58);
-        // Command2, hidden wherever the expansion left it, is back at 8640.
+        // Command2 is back, inside the new right edge.
         verifyCollapsed(w, 8960);
     }
 

@@ -2,7 +2,12 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/SingleInstance.h"
+#include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
+#include "forms/search/SrchDialog.h"
+#include "forms/tray/AboutDialog.h"
+#include "forms/tray/FrmMenu.h"
+#include "shell/FrmFakeMin.h"
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
@@ -39,6 +44,21 @@ private slots:
         QCOMPARE(window->TxtNumber->text(), QString("1041"));
         QCOMPARE(window->TxtName->text(), QString("Last one"));
         QVERIFY(messages->messages.isEmpty());
+    }
+
+    void everyWindowCarriesItsDesignName()
+    {
+        writeCatalogue(ownCatalogue(), {record("1")});
+        QVERIFY(StartUp::EntryRoutine());
+        // The windows the record window loads, and those loaded on request.
+        const QList<QWidget *> windows{Forms::Loaded<Form1>(),      Forms::Loaded<FrmMenu>(),
+                                       Forms::Loaded<FrmFakeMin>(), Forms::Loaded<SrchDialog>(),
+                                       Forms::Get<AboutDialog>(),   Forms::Get<FrmCheckConn>()};
+        const QStringList names{"Form1", "FrmMenu", "FrmFakeMin", "SrchDialog", "AboutDialog", "FrmCheckConn"};
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY2(windows[i], qPrintable(names[i]));
+            QCOMPARE(windows[i]->objectName(), names[i]);
+        }
     }
 
     void aStoredCatalogueElsewhereIsUsedAndKept()

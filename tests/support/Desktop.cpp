@@ -1,8 +1,11 @@
 #include "Desktop.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QThread>
 #include <QtTest>
@@ -92,6 +95,72 @@ void pressKey(qulonglong window, const QString &key)
     run("xdotool", {"key", "--clearmodifiers", key});
 }
 
+void xdotool(const QStringList &arguments)
+{
+    run(QStringLiteral("xdotool"), arguments, 30000);
+}
+
+void keys(const QStringList &names)
+{
+    xdotool(QStringList{"key", "--clearmodifiers", "--delay", "60"} + names);
+}
+
+void keysToThisProcess(const QStringList &names)
+{
+    QProcess tool;
+    tool.start("xdotool", QStringList{"key", "--delay", "80"} + names);
+    QVERIFY(tool.waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(tool.state() == QProcess::NotRunning, 15000);
+}
+
+void clickAt(QPoint screenPoint, int button)
+{
+    xdotool({"mousemove", QString::number(screenPoint.x()), QString::number(screenPoint.y()), "sleep", "0.1", "click",
+             QString::number(button)});
+}
+
+QImage grabScreen()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage screenshot(const QString &name)
+{
+    const QImage shot = grabScreen();
+    QDir().mkpath(QStringLiteral("artefacts"));
+    const QString path = QDir::current().absoluteFilePath(QStringLiteral("artefacts/%1.png").arg(name));
+    shot.save(path);
+    qInfo("screenshot saved: %s", qPrintable(path));
+    return shot;
+}
+
+QRect settledGeometry(qulonglong window)
+{
+    QRect now = windowGeometry(window), last;
+    for (int poll = 0; poll < 20 && now != last; ++poll) {
+        QTest::qWait(150);
+        last = std::exchange(now, windowGeometry(window));
+    }
+    return now;
+}
+
+QString copyFocusedBox()
+{
+    QGuiApplication::clipboard()->clear();
+    xdotool({"key", "--clearmodifiers", "ctrl+a", "ctrl+c"});
+    QString text;
+    for (int attempt = 0; attempt < 60 && text.isEmpty(); ++attempt) {
+        QTest::qWait(50);
+        text = QGuiApplication::clipboard()->text();
+    }
+    return text;
+}
+
+QString property(qulonglong window, const QString &name)
+{
+    return run(QStringLiteral("xprop"), {"-id", QString::number(window), name});
+}
+
 ProgramUnderTest::ProgramUnderTest()
 {
     QDir root(dir_.path());
@@ -142,10 +211,11 @@ void ProgramUnderTest::setSetting(const QString &location) const
     store.setValue("Application/DbsLocation", location);
 }
 
-QProcess *ProgramUnderTest::start()
+QProcess *ProgramUnderTest::start(const QProcessEnvironment &extra)
 {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(extra);
     env.insert("XDG_CONFIG_HOME", configFolder());
     env.insert("TMPDIR", dir_.filePath("tmp")); // the single-instance socket stays private to the test
     env.remove("QT_QPA_PLATFORM");
@@ -155,6 +225,12 @@ QProcess *ProgramUnderTest::start()
     process->waitForStarted(5000);
     processes_.push_back(std::move(process));
     return processes_.back().get();
+}
+
+qulonglong ProgramUnderTest::startOn(const QList<TestSupport::Record> &records, const QProcessEnvironment &extra)
+{
+    TestSupport::writeCatalogue(catalogue(), records);
+    return waitForWindow(*start(extra), QStringLiteral("    Morvo II"));
 }
 
 qulonglong ProgramUnderTest::waitForWindow(QProcess &process, const QString &name, int timeoutMs)

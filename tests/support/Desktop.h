@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <QString>
@@ -26,6 +27,26 @@ QRect windowGeometry(qulonglong window);
 qulonglong activeWindow();
 void pressKey(qulonglong window, const QString &key);
 
+// xdotool with these arguments, waiting for it to finish.
+void xdotool(const QStringList &arguments);
+// Keys typed as a person types them, to the window that has the keyboard.
+void keys(const QStringList &names);
+// The same for a program that runs in this process: it answers the X server
+// while the keys are typed.
+void keysToThisProcess(const QStringList &names);
+// A click (or press and release of another button) at a point of the screen, as a person makes it.
+void clickAt(QPoint screenPoint, int button = 1);
+// The screen as it is shown now.
+QImage grabScreen();
+// Grabs the screen and keeps it as artefacts/<name>.png beside the test.
+QImage screenshot(const QString &name);
+// The window's geometry once the window manager has stopped moving it.
+QRect settledGeometry(qulonglong window);
+// What a person gets by selecting the focused box and copying it.
+QString copyFocusedBox();
+// A property of a window as xprop prints it.
+QString property(qulonglong window, const QString &name);
+
 class ProgramUnderTest
 {
 public:
@@ -38,9 +59,13 @@ public:
     QString setting() const;
     void setSetting(const QString &location) const;
 
-    // Starts one more instance of the program; the first one is process().
-    QProcess *start();
+    // Starts one more instance of the program, with these variables added to
+    // its environment; the first one is process().
+    QProcess *start(const QProcessEnvironment &extra = {});
     QProcess &process() { return *processes_.front(); }
+    // Starts the program on a catalogue of these records; its record window once
+    // it is on screen, or 0.
+    qulonglong startOn(const QList<TestSupport::Record> &records, const QProcessEnvironment &extra = {});
     // Polls until the process shows a visible window whose name matches; 0 on timeout.
     qulonglong waitForWindow(QProcess &process, const QString &name, int timeoutMs = 10000);
 

@@ -6,6 +6,7 @@
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
+#include <QFile>
 #include <QObject>
 #include <QTest>
 #include <memory>
@@ -31,6 +32,12 @@ protected:
             return nullptr;
         Form1 *window = Forms::Loaded<Form1>();
         return QTest::qWaitForWindowExposed(window) ? window : nullptr;
+    }
+
+    // The outline file the build made, beside the program as where it runs.
+    void copyBuiltOutline()
+    {
+        QFile::copy(qEnvironmentVariable("MORVO_BIN_DIR") + "/Morvo.dat", sandbox->programFolder() + "/Morvo.dat");
     }
 
 private slots:

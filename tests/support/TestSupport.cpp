@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QSettings>
 #include <QWidget>
 #include <QtTest>
@@ -68,8 +69,15 @@ bool Sandbox::hasSetting() const
 
 void unloadAllForms()
 {
+    // Forms first, then unload: an unload deletes other top-level widgets
+    // (the tray icon's window) at once.
+    QList<QPointer<Form>> forms;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (auto *form = qobject_cast<Form *>(w))
+            forms << form;
+    }
+    for (const QPointer<Form> &form : forms) {
+        if (form)
             form->Unload();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -2,16 +2,20 @@
 // connection opens it, and the check window decides on its timer.
 #include "forms/tray/FrmMenu.h"
 
+#include "catalogue/DataEnvironment1.h"
 #include "desktop/FileDialog.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 
 void FrmMenu::MnuLocate_Click()
 {
+    // The dialog opens in the folder of the catalogue in use.
+    const QString current = DataEnvironment1::instance().Connection1.ConnectionString;
     const FileDialogRequest request{QStringLiteral("Morvo II"), QStringLiteral("*.res"),
-                                    QStringLiteral("Database (*.res)")};
+                                    QStringLiteral("Database (*.res)"), QFileInfo(current).absolutePath()};
     const std::optional<QString> chosen = ShowOpenDialog(request, Forms::Loaded<Form1>());
     if (!chosen)
         return;

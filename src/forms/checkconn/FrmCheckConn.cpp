@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueProbe.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "desktop/X11Window.h"
 #include "files/BlockingPool.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
 #include "forms/record/Form1.h"
@@ -34,17 +35,22 @@ FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDi
     setWindowTitle(QString::fromLatin1(Caption));
     setGeometry(twipsRect(Left, Top, Width, Height));
     setFixedSize(size());
-    createControls(this, Labels, uiFont("MS Sans Serif", 8.25));
-    createControls(this, PathBox, uiFont("MS Sans Serif", 8.25));
-    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
-    LblShowOff = findChild<QLabel *>(QStringLiteral("LblShowOff"));
-    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
+    createControls(*this, Labels, uiFont("MS Sans Serif", 8.25));
+    createControls(*this, PathBox, uiFont("MS Sans Serif", 8.25));
     Text1->hide();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(TimerIntervalMs);
     connect(Timer1, &QTimer::timeout, this, &FrmCheckConn::Timer1_Timer);
+}
+
+// A short check needs no task-bar entry, no minimize and no maximize.
+void FrmCheckConn::showEvent(QShowEvent *event)
+{
+    X11Window::setSkipTaskbar(this);
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
 }
 
 void FrmCheckConn::Form_Load()

@@ -33,6 +33,9 @@ public:
     qint16 SpinPhase = 0;
     QString CheckPath;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QFuture<QString> check_; // why the catalogue cannot be used; empty when it can
     QElapsedTimer checkClock_;

@@ -5,10 +5,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QStringListModel>
 #include <QUrl>
+
+namespace {
+const QString NoticeText = QStringLiteral("Folder not found: ");
+}
 
 FileListBox::FileListBox(const QString &pattern, QWidget *parent)
     : QListView(parent),
@@ -23,6 +28,11 @@ FileListBox::FileListBox(const QString &pattern, QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(lister_, &FolderLister::listed, this, &FileListBox::showListing);
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("FolderNotice"));
+    notice_->setForegroundRole(QPalette::PlaceholderText);
+    notice_->setWordWrap(true);
+    notice_->hide();
 }
 
 QString FileListBox::FileName() const
@@ -39,6 +49,7 @@ QStringList FileListBox::names() const
 void FileListBox::setPath(const QString &folder, const QString &fallback)
 {
     selectionModel()->clear();
+    requested_ = folder;
     lister_->request({folder, fallback});
 }
 
@@ -60,7 +71,40 @@ void FileListBox::showListing(const FolderListing &listing)
         path_ = listing.folder;
         model_->setStringList(listing.names);
     }
+    showNotice(listing.firstMissing ? requested_ : QString());
     emit listingShown();
+}
+
+void FileListBox::showNotice(const QString &missingFolder)
+{
+    notice_->setProperty("folder", missingFolder);
+    notice_->setToolTip(missingFolder.isEmpty() ? QString() : NoticeText + missingFolder);
+    notice_->setVisible(!missingFolder.isEmpty());
+    placeNotice();
+}
+
+// The folder is shortened in the middle where it would not fit; the drawings
+// listed instead (those of the program's folder) stand below the notice.
+void FileListBox::placeNotice()
+{
+    const QString folder = notice_->property("folder").toString();
+    int height = 0;
+    if (!folder.isEmpty()) {
+        const QRect area = contentsRect();
+        constexpr int Margin = 3;
+        notice_->setContentsMargins(Margin, Margin, Margin, Margin);
+        notice_->setText(NoticeText
+                         + notice_->fontMetrics().elidedText(folder, Qt::ElideMiddle, area.width() - 2 * Margin));
+        height = notice_->heightForWidth(area.width());
+        notice_->setGeometry(area.left(), area.top(), area.width(), height);
+    }
+    setViewportMargins(0, height, 0, 0);
+}
+
+void FileListBox::resizeEvent(QResizeEvent *event)
+{
+    QListView::resizeEvent(event);
+    placeNotice();
 }
 
 void FileListBox::mousePressEvent(QMouseEvent *event)

@@ -11,6 +11,7 @@
 
 class FolderLister;
 class QDrag;
+class QLabel;
 class QStringListModel;
 struct FolderListing;
 
@@ -51,13 +52,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showListing(const FolderListing &listing);
+    // Says in the list's place that the record's folder does not exist.
+    void showNotice(const QString &missingFolder);
+    void placeNotice();
     void startFileDrag();
 
     QString pattern_;
     QString path_;
+    QString requested_; // the folder asked for by the latest setPath
+    QLabel *notice_;
     QStringListModel *model_;
     FolderLister *lister_;
     std::function<QString()> draggedFile_;

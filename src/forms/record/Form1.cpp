@@ -3,17 +3,23 @@
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/Settings.h"
+#include "desktop/X11Window.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/StoreConflict.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/FrmMenu.h"
+#include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
+#include "widgets/LabelFit.h"
 #include "widgets/TextBinder.h"
 
+#include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -23,12 +29,19 @@ Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
 {
     setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
-    move(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top));
-    buildControls();
+    move(rememberedPosition().value_or(QPoint(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top))));
+    TabOrder order;
+    buildControls(order);
     buildLockImages();
     buildShell();
-    buildDrawingPanel();
+    buildDrawingPanel(order);
+    order.apply();
+    // The drawing list follows the locate button, whose file it shows.
+    QWidget::setTabOrder(CmdExplore, File1);
+    rememberDesignGeometry();
+    followWidth();
     connectHandlers();
+    buildShortcuts();
 }
 
 Form1::~Form1() = default;
@@ -38,50 +51,46 @@ Recordset &Form1::rs() const
     return DataEnvironment1::instance().rsConJobnr;
 }
 
-void Form1::buildControls()
+void Form1::buildControls(TabOrder &order)
 {
-    createControls(this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
-    createControls(this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25));
-    createControls(this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25));
-    applyTabOrder(this, {Form1Layout::Boxes, Form1Layout::RecordButtons});
-
-    TxtNumber = findChild<QLineEdit *>(QStringLiteral("TxtNumber"));
-    TxtClient = findChild<QLineEdit *>(QStringLiteral("TxtClient"));
-    txtDate = findChild<QLineEdit *>(QStringLiteral("txtDate"));
-    TxtName = findChild<QLineEdit *>(QStringLiteral("TxtName"));
-    TxtDesc = findChild<QPlainTextEdit *>(QStringLiteral("TxtDesc"));
-    TxtCounty = findChild<QLineEdit *>(QStringLiteral("TxtCounty"));
-    TxtFileNum = findChild<QLineEdit *>(QStringLiteral("TxtFileNum"));
-    txtFileLoc = findChild<QLineEdit *>(QStringLiteral("txtFileLoc"));
-    CmdAdd = findChild<QPushButton *>(QStringLiteral("CmdAdd"));
-    CmdDelete = findChild<QPushButton *>(QStringLiteral("CmdDelete"));
-    CmdUpdate = findChild<QPushButton *>(QStringLiteral("CmdUpdate"));
+    const std::vector<QWidget *> captions = createControls(*this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
+    const std::vector<QWidget *> boxes =
+        createControls(*this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25), &order);
+    // Each caption stands right above its box (the tables list them in one order).
+    for (size_t i = 0; i < captions.size(); ++i)
+        fitCaptionAbove(captions[i], boxes[i]);
+    createControls(*this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25), &order);
 
     binder_ = new TextBinder(rs(), this);
-    for (const CatalogueField &field : CatalogueFields) {
-        QWidget *box = findChild<QWidget *>(QString::fromLatin1(field.box));
+    for (size_t field = 0; field < CatalogueFields.size(); ++field) {
+        QWidget *box = boxes[Form1Layout::FieldBoxRows[field]];
+        const QString name = QString::fromUtf8(CatalogueFields[field].field);
         if (auto *line = qobject_cast<QLineEdit *>(box))
-            binder_->bind(line, QString::fromUtf8(field.field));
+            binder_->bind(line, name);
         else
-            binder_->bind(qobject_cast<QPlainTextEdit *>(box), QString::fromUtf8(field.field));
+            binder_->bind(qobject_cast<QPlainTextEdit *>(box), name);
         box->installEventFilter(this);
     }
 }
 
 void Form1::connectHandlers()
 {
-    const std::pair<const char *, void (Form1::*)()> clicks[] = {
-        {"Command3", &Form1::Command3_Click},   {"Command4", &Form1::Command4_Click},
-        {"Command5", &Form1::Command5_Click},   {"Command6", &Form1::Command6_Click},
-        {"Command7", &Form1::Command7_Click},   {"CmdAdd", &Form1::CmdAdd_Click},
-        {"CmdDelete", &Form1::CmdDelete_Click}, {"CmdUpdate", &Form1::CmdUpdate_Click},
+    const std::pair<QPushButton *, void (Form1::*)()> clicks[] = {
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},   {Command5, &Form1::Command5_Click},
+        {Command6, &Form1::Command6_Click},   {Command7, &Form1::Command7_Click},   {CmdAdd, &Form1::CmdAdd_Click},
+        {CmdDelete, &Form1::CmdDelete_Click}, {CmdUpdate, &Form1::CmdUpdate_Click},
     };
-    for (const auto &[name, handler] : clicks)
-        connect(findChild<QPushButton *>(QString::fromLatin1(name)), &QPushButton::clicked, this, handler);
+    for (const auto &[button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this, handler);
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    // A line box gives the window's shortcuts way; the description box keeps
+    // Ctrl+Home and Ctrl+End for moving within its text.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit *>(watched)
+        && isOwnShortcut(static_cast<QKeyEvent *>(event)))
+        return true;
     // Focus leaving the whole window (another program, a menu) is no focus loss of the box.
     const auto reason =
         event->type() == QEvent::FocusOut ? static_cast<QFocusEvent *>(event)->reason() : Qt::OtherFocusReason;
@@ -119,18 +128,84 @@ void Form1::Form_Load()
     // The other long-lived windows load with the record window, before it is shown.
     // The tray form's load locks the window and puts the icon in the tray.
     Forms::Get<FrmMenu>();
-    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &QWidget::showNormal);
     Forms::Get<SrchDialog>()->hide();
     // A record that cannot be read is reported once; its boxes stay empty.
     connect(&rs(), &Recordset::recordUnreadable, this,
             [](const QString &reason) { MsgBox(reason, MsgIcon::Exclamation); });
     // An empty catalogue has no last record; the window opens with empty boxes.
     rs().MoveLast();
+    // The placeholder's first caption names the record on screen, so it loads
+    // once the window shows its first record.
+    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &Form1::showRestored);
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
+}
+
+// The record window has no task-bar entry of its own: the placeholder stands
+// there while it is minimized, and the tray icon always.
+void Form1::showEvent(QShowEvent *event)
+{
+    X11Window::setSkipTaskbar(this);
+    Form::showEvent(event);
+}
+
+void Form1::showRestored()
+{
+    // A hide to the tray minimizes the window first, which leaves "start
+    // iconic" in its hints; mapped with it, the window manager may keep the
+    // window iconic whatever it is asked next. So the window is told to start
+    // normal and leaves the minimized state before it is mapped again.
+    X11Window::setStartsNormal(this);
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    show();
+    raise();
+    // While a modal box is open the record window cannot take the focus.
+    if (!QApplication::activeModalWidget())
+        activateWindow();
+    restored_.start();
+}
+
+// The result of a restore is checked: should the window manager still make
+// the window iconic right after it came back, it is asked once more.
+void Form1::changeEvent(QEvent *event)
+{
+    Form::changeEvent(event);
+    constexpr qint64 JustRestoredMs = 1000;
+    if (event->type() == QEvent::WindowStateChange && event->spontaneous() && isMinimized() && isVisible()
+        && restored_.isValid() && restored_.elapsed() < JustRestoredMs) {
+        showRestored();
+        restored_.invalidate(); // once: a window manager that insists has the last word
+    }
+}
+
+namespace {
+QString setting(const char *key)
+{
+    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
+                      QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(key));
+}
+void saveSetting(const char *key, int value)
+{
+    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                QString::fromLatin1(key), QString::number(value));
+}
+}
+
+// Where the user left the window last time; the screen may have changed since,
+// so the window is still kept on screen when it is shown.
+std::optional<QPoint> Form1::rememberedPosition()
+{
+    bool leftOk = false, topOk = false;
+    const int left = setting(ProgramFacts::WindowLeftKey).toInt(&leftOk);
+    const int top = setting(ProgramFacts::WindowTopKey).toInt(&topOk);
+    if (!leftOk || !topOk)
+        return std::nullopt;
+    return QPoint(left, top);
 }
 
 void Form1::Form_Unload()
 {
+    saveSetting(ProgramFacts::WindowLeftKey, pos().x());
+    saveSetting(ProgramFacts::WindowTopKey, pos().y());
     TransForm_.reset();
     // The tray form's close removes the icon and unloads the search dialog.
     Forms::Unload<FrmMenu>();

@@ -2,16 +2,27 @@
 
 #include "widgets/Forms.h"
 
+#include <QElapsedTimer>
+#include <QKeySequence>
+#include <QList>
+#include <QPixmap>
+#include <QRect>
 #include <functional>
+
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
 class DwgThumbnail;
 class FileListBox;
 class ImageControl;
+class QKeyEvent;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class TabOrder;
 class Recordset;
 class TextBinder;
 class clsTransForm;
@@ -28,6 +39,10 @@ public:
     void Form_Load() override;
     void Form_Unload() override;
     bool Form_QueryUnload() override;
+
+    // Brings the window back from the tray, the task bar or behind other
+    // windows: shown in the normal state, on top and focused.
+    void showRestored();
 
     // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
     void Command3_Click();
@@ -78,9 +93,12 @@ public:
 
     const TextBinder &binder() const { return *binder_; }
 
-    QLineEdit *TxtNumber, *TxtClient, *txtDate, *TxtName, *TxtCounty, *TxtFileNum, *txtFileLoc;
-    QPlainTextEdit *TxtDesc;
-    QPushButton *CmdAdd, *CmdDelete, *CmdUpdate;
+    QLineEdit *TxtNumber = nullptr, *TxtClient = nullptr, *txtDate = nullptr, *TxtName = nullptr, *TxtCounty = nullptr,
+              *TxtFileNum = nullptr, *txtFileLoc = nullptr;
+    QPlainTextEdit *TxtDesc = nullptr;
+    // Search, First, Prev, Next, Last.
+    QPushButton *Command3 = nullptr, *Command4 = nullptr, *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr;
+    QPushButton *CmdAdd = nullptr, *CmdDelete = nullptr, *CmdUpdate = nullptr;
 
     FileListBox *File1 = nullptr;
     DwgThumbnail *DwgThumbnail1 = nullptr;
@@ -96,23 +114,38 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     Recordset &rs() const;
+    static std::optional<QPoint> rememberedPosition();
     // Runs a record command; a failed store is settled with the user. False when it did not go through.
     bool perform(const std::function<bool()> &command);
-    void buildControls();
+    void buildControls(TabOrder &order);
+    void buildShortcuts(); // Form1Keys.cpp
+    void popUpMenuFromKeyboard(); // Form1Keys.cpp
+    bool isOwnShortcut(const QKeyEvent *key) const; // Form1Keys.cpp
+    void blankIfEmpty(QWidget *box);
     void connectHandlers();
 
     // Each part of the window builds its own controls.
-    void buildDrawingPanel(); // Form1Drawing.cpp
+    void buildDrawingPanel(TabOrder &order); // Form1Drawing.cpp
     void buildLockImages(); // Form1Lock.cpp
     void buildShell(); // Form1Shell.cpp
     void TogglePanel(); // Form1Shell.cpp
     void shapeFromRegionFile(); // Form1Shell.cpp
+    void rememberDesignGeometry(); // Form1Shell.cpp
+    void followWidth(); // Form1Shell.cpp
 
     TextBinder *binder_ = nullptr;
     std::unique_ptr<clsTransForm> TransForm_; // the window's shaping object, while loaded
     // The panel's geometry in twips; the widgets stand at the nearest pixel.
-    int widthTwips_ = 0, command1LeftTwips_ = 0, command2LeftTwips_ = 0;
+    int widthTwips_ = 0;
+    QElapsedTimer restored_; // since the latest restore
+    QList<QKeySequence> ownShortcuts_;
+    // The controls that follow the width, with their places at the skin's width.
+    std::vector<std::pair<QWidget *, QRect>> rightAnchored_, stretched_;
+    QPixmap skin_, shownSkin_; // the skin, and as it paints the current width
 };

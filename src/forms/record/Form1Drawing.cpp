@@ -40,14 +40,12 @@ void place(QWidget *widget, const Form1DrawingLayout::Placement &row)
 
 } // namespace
 
-void Form1::buildDrawingPanel()
+void Form1::buildDrawingPanel(TabOrder &order)
 {
     using namespace Form1DrawingLayout;
-    createControls(this, Buttons, uiFont("MS Sans Serif", 8.25));
-    CmdExplore = findChild<QPushButton *>(QStringLiteral("CmdExplore"));
+    createControls(*this, Buttons, uiFont("MS Sans Serif", 8.25), &order);
     CmdExplore->setIcon(QIcon(QString::fromLatin1(Artwork::Locate)));
     CmdExplore->setIconSize(QSize(LocateIconSize, LocateIconSize));
-    CmdScript = findChild<QPushButton *>(QStringLiteral("CmdScript"));
     CmdScript->hide();
 
     File1 = new FileListBox(QString::fromLatin1(DrawingPattern), this);
@@ -55,9 +53,6 @@ void Form1::buildDrawingPanel()
     DwgThumbnail1 = new DwgThumbnail(this);
     place(DwgThumbnail1, Form1DrawingLayout::DwgThumbnail1);
     File1->setDragSource([this] { return withSlashes(DwgThumbnail1->DwgFileName()); });
-
-    applyTabOrder(this, {Form1Layout::Boxes, Form1Layout::RecordButtons, Buttons});
-    QWidget::setTabOrder(CmdExplore, File1);
 
     connect(txtFileLoc, &QLineEdit::textChanged, this, &Form1::txtFileLoc_Change);
     connect(File1, &FileListBox::Click, this, &Form1::File1_Click);
@@ -113,9 +108,11 @@ void Form1::CmdExplore_Click()
     // Leaving the box later runs its focus-loss rule.
     txtFileLoc->setFocus();
     using namespace Form1DrawingLayout;
-    const std::optional<QString> chosen = ShowOpenDialog(
-        {QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName), QString::fromLatin1(LocateFilter)},
-        this);
+    // The dialog opens in the folder the list shows.
+    const std::optional<QString> chosen =
+        ShowOpenDialog({QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName),
+                        QString::fromLatin1(LocateFilter), File1->Path()},
+                       this);
     if (chosen)
         txtFileLoc->setText(*chosen); // re-points the list and the preview
 }

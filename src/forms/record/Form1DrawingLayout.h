@@ -1,6 +1,9 @@
 #pragma once
 
+#include "forms/record/Form1.h"
 #include "widgets/ControlTable.h"
+
+#include <QPushButton>
 
 #include <array>
 
@@ -13,9 +16,9 @@ inline constexpr char File1DesignTip[] = "Double Click to Explore";
 inline constexpr char File1LoadedTip[] = "Double Click to Explore, Hold & Drag to Copy";
 
 // The locate button and the list take the free tab places before the script button.
-inline constexpr std::array<ControlRow, 2> Buttons{{
-    {"CmdExplore", ControlKind::Button, "", 5945, 5110, 315, 315, 28, "Locate File"},
-    {"CmdScript", ControlKind::Button, "Scripting", 6540, 4980, 975, 375, 30, nullptr},
+inline constexpr std::array<ControlRow<Form1>, 2> Buttons{{
+    {CONTROL_MEMBER(Form1, CmdExplore), ControlKind::Button, "", 5945, 5110, 315, 315, 28, "Locate File"},
+    {CONTROL_MEMBER(Form1, CmdScript), ControlKind::Button, "Scripting", 6540, 4980, 975, 375, 30, nullptr},
 }};
 inline constexpr int LocateIconSize = 16; // pixels
 

@@ -11,14 +11,13 @@ void Form1::buildLockImages()
     for (const Form1LockLayout::PadlockRow &row : Form1LockLayout::Padlocks) {
         auto *image = new ImageControl(this);
         image->setObjectName(QString::fromLatin1(row.name));
-        image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+        image->setPicture(Artwork::picture(row.picture));
         image->setGeometry(
             twipsRect(Form1LockLayout::Left, Form1LockLayout::Top, Form1LockLayout::Width, Form1LockLayout::Height));
         image->setToolTip(QString::fromLatin1(row.toolTip));
         image->setCursor(Artwork::handCursor());
+        row.keep(*this, image);
     }
-    ImgLocked = findChild<ImageControl *>(QStringLiteral("ImgLocked"));
-    ImgUnlocked = findChild<ImageControl *>(QStringLiteral("ImgUnlocked"));
     connect(ImgLocked, &ImageControl::clicked, this, &Form1::ImgLocked_Click);
     connect(ImgUnlocked, &ImageControl::clicked, this, &Form1::ImgUnlocked_Click);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "forms/record/Form1.h"
 #include "shell/Artwork.h"
+#include "widgets/ControlTable.h"
+#include "widgets/ImageControl.h"
 
 #include <array>
 
@@ -10,6 +13,7 @@ namespace Form1LockLayout {
 struct PadlockRow
 {
     const char *name;
+    KeepControl<Form1> keep;
     const char *picture;
     const char *toolTip;
 };
@@ -17,7 +21,7 @@ struct PadlockRow
 inline constexpr int Left = 6000, Top = 225, Width = 360, Height = 360;
 
 inline constexpr std::array<PadlockRow, 2> Padlocks{{
-    {"ImgLocked", Artwork::Locked, "Lock Form"},
-    {"ImgUnlocked", Artwork::Unlocked, "Unlock Form"},
+    {CONTROL_MEMBER(Form1, ImgLocked), Artwork::Locked, "Lock Form"},
+    {CONTROL_MEMBER(Form1, ImgUnlocked), Artwork::Unlocked, "Unlock Form"},
 }};
 }

@@ -5,11 +5,13 @@
 #include "catalogue/LeadingNumber.h"
 #include "desktop/MsgBox.h"
 #include "program/ProgramFacts.h"
+#include "widgets/TextBinder.h"
 
 #include <QDate>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 void Form1::Command4_Click()
 {
@@ -68,12 +70,22 @@ void Form1::CmdUpdate_Click()
     perform([this] { return rs().Update(); });
 }
 
-namespace {
-void blankIfEmpty(QLineEdit *box)
+// An emptied box becomes a single blank. A box that shows its field as read
+// (an empty field the user only passed through) shows the blank too, but the
+// record is not rewritten for it until the user edits the box.
+void Form1::blankIfEmpty(QWidget *box)
 {
-    if (box->text().isEmpty())
-        box->setText(QStringLiteral(" "));
-}
+    auto *line = qobject_cast<QLineEdit *>(box);
+    auto *plain = qobject_cast<QPlainTextEdit *>(box);
+    if (line ? !line->text().isEmpty() : !plain->document()->isEmpty())
+        return;
+    const QString blank = QStringLiteral(" ");
+    if (binder_->showsAsRead(box))
+        binder_->display(box, blank);
+    else if (line)
+        line->setText(blank);
+    else
+        plain->setPlainText(blank);
 }
 
 void Form1::TxtNumber_LostFocus()
@@ -104,9 +116,7 @@ void Form1::txtFileLoc_LostFocus()
 {
     blankIfEmpty(txtFileLoc);
 }
-
 void Form1::TxtDesc_LostFocus()
 {
-    if (TxtDesc->toPlainText().isEmpty())
-        TxtDesc->setPlainText(QStringLiteral(" "));
+    blankIfEmpty(TxtDesc);
 }

@@ -5,5 +5,5 @@
 
 void Form1::Command3_Click()
 {
-    Forms::Get<SrchDialog>()->show();
+    Forms::Get<SrchDialog>()->showAndFocus();
 }

@@ -3,32 +3,29 @@
 #include "forms/record/Form1.h"
 
 #include "desktop/AppPaths.h"
+#include "forms/record/FileListBox.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/Form1ShellLayout.h"
 #include "forms/tray/FrmMenu.h"
 #include "modules/LaunchApp.h"
 #include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
+#include "shell/SkinStretch.h"
 #include "shell/clsTransForm.h"
+#include "widgets/DwgThumbnail.h"
 #include "widgets/ImageControl.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 namespace {
 constexpr int LeftButton = 1, RightButton = 2;
-
-// Widths and positions are kept in twips, the unit of the panel's steps; a
-// control stands at the nearest pixel (15 twips each) of its position.
-void placeLeft(QWidget *control, int leftTwips)
-{
-    control->move(twipsToPixels(leftTwips), control->y());
-}
 
 // The program's command menu, at the mouse pointer.
 void popUpCommandMenu()
@@ -41,16 +38,15 @@ void Form1::buildShell()
 {
     using namespace Form1ShellLayout;
     // The skin is the window's background; its magenta outside is cut away at load.
-    QPalette skin = palette();
-    skin.setBrush(QPalette::Window, QPixmap(QString::fromLatin1(Artwork::Skin)));
-    setPalette(skin);
+    skin_ = Artwork::picture(Artwork::Skin);
+    shownSkin_ = skin_;
 
     for (const ImageRow &row : Images) {
         auto *image = new ImageControl(this);
         image->setObjectName(QString::fromLatin1(row.name));
         image->setGeometry(twipsRect(row.left, row.top, row.width, row.height));
         if (row.picture)
-            image->setPicture(QPixmap(QString::fromLatin1(row.picture)));
+            image->setPicture(Artwork::picture(row.picture));
         if (row.toolTip)
             image->setToolTip(QString::fromLatin1(row.toolTip));
         switch (row.role) {
@@ -65,16 +61,12 @@ void Form1::buildShell()
             image->hide();
             break;
         }
-        this->*row.member = image;
+        row.keep(*this, image);
     }
 
-    createControls(this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
-    Command1 = findChild<QPushButton *>(QString::fromLatin1(PanelButtons[0].name));
-    Command2 = findChild<QPushButton *>(QString::fromLatin1(PanelButtons[1].name));
+    createControls(*this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
     Command2->hide();
     widthTwips_ = Form1Layout::Width;
-    command1LeftTwips_ = PanelButtons[0].left;
-    command2LeftTwips_ = PanelButtons[1].left;
 
     tmrCollapse = new QTimer(this);
     tmrCollapse->setObjectName(QStringLiteral("tmrCollapse"));
@@ -154,6 +146,25 @@ void Form1::Command2_Click()
         TxtNumber->setFocus();
 }
 
+void Form1::rememberDesignGeometry()
+{
+    const auto designOf = [](std::initializer_list<QWidget *> controls) {
+        std::vector<std::pair<QWidget *, QRect>> placed;
+        for (QWidget *control : controls)
+            placed.emplace_back(control, control->geometry());
+        return placed;
+    };
+    // The caption buttons, the padlock and the fold buttons keep to the right
+    // edge; the drag strip and the drawing panel take the width in between.
+    rightAnchored_ = designOf({ImgLocked, ImgUnlocked, ImgQ, ImgMax, ImgMIn, ImgExit, Command1, Command2});
+    stretched_ = designOf({Image2, File1, DwgThumbnail1});
+}
+
+void Form1::paintEvent(QPaintEvent *)
+{
+    QPainter(this).drawPixmap(0, 0, shownSkin_);
+}
+
 // A step of 10 twips is two thirds of a pixel, so the real edge moves on two
 // steps of three; the panel reads the width in twips, so every step counts
 // and both of its loops end.
@@ -161,6 +172,27 @@ void Form1::setWidthInTwips(int twips)
 {
     widthTwips_ = twips;
     setFixedWidth(twipsToPixels(twips));
+    followWidth();
+}
+
+void Form1::followWidth()
+{
+    const int grow = width() - Artwork::SkinSize.width();
+    for (const auto &[control, design] : rightAnchored_)
+        control->move(design.x() + grow, design.y());
+    for (const auto &[control, design] : stretched_)
+        control->resize(design.width() + grow, design.height());
+    // The record buttons share the list's width, a few pixels apart.
+    constexpr int Gap = 3;
+    QPushButton *const moves[] = {Command4, Command5, Command6, Command7};
+    const int buttonWidth = (File1->width() - Gap * int(std::size(moves) - 1)) / int(std::size(moves));
+    for (size_t i = 0; i < std::size(moves); ++i)
+        moves[i]->setGeometry(File1->x() + int(i) * (buttonWidth + Gap), moves[i]->y(), buttonWidth,
+                              moves[i]->height());
+    shownSkin_ = SkinStretch::skinFor(skin_, width());
+    if (TransForm_ && !TransForm_->RegionHandle.isEmpty())
+        setMask(SkinStretch::outlineFor(TransForm_->RegionHandle, Artwork::SkinSize.width(), width()));
+    update();
 }
 
 void Form1::TogglePanel()
@@ -168,11 +200,12 @@ void Form1::TogglePanel()
     using namespace Form1ShellLayout::Panel;
     TxtNumber->setFocus();
 
-    // Slides the width and the travelling button until the width is past its
-    // end. Each step first lets pending events run; when they close or hide
-    // the window the slide stops, and when they delete it nothing is touched.
+    // Slides the width until it is past its end; the visible fold button
+    // travels with the right edge. Each step first lets pending events run;
+    // when they close or hide the window the slide stops, and when they
+    // delete it nothing is touched.
     const QPointer<Form1> self(this);
-    const auto slide = [&](auto finished, int step, QPushButton *traveller, int &travellerLeftTwips) {
+    const auto slide = [&](auto finished, int step) {
         while (!finished(widthTwips_)) {
             QCoreApplication::processEvents();
             if (!self)
@@ -180,26 +213,15 @@ void Form1::TogglePanel()
             if (isUnloading() || !isVisible())
                 break;
             setWidthInTwips(widthTwips_ + step);
-            travellerLeftTwips += step;
-            placeLeft(traveller, travellerLeftTwips);
         }
         return true;
     };
 
-    if (widthTwips_ > CollapseAbove) {
-        if (!slide([](int width) { return width < CollapseAbove; }, -CollapseStep, Command1, command1LeftTwips_))
-            return;
-        Command1->hide();
-        command1LeftTwips_ = Command1Rest;
-        placeLeft(Command1, command1LeftTwips_);
-        command2LeftTwips_ = Command2Rest;
-        placeLeft(Command2, command2LeftTwips_);
-        Command2->show();
-    } else {
-        if (!slide([](int width) { return width > ExpandedAbove; }, ExpandStep, Command2, command2LeftTwips_))
-            return;
-        Command2->hide();
-        Command1->show();
-    }
+    const bool collapse = widthTwips_ > CollapseAbove;
+    if (collapse ? !slide([](int width) { return width < CollapseAbove; }, -CollapseStep)
+                 : !slide([](int width) { return width > ExpandedAbove; }, ExpandStep))
+        return;
+    Command1->setVisible(!collapse);
+    Command2->setVisible(collapse);
     tmrCollapse->stop();
 }

@@ -4,9 +4,11 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/X11Window.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
 #include "forms/search/SrchDialogLayout.h"
+#include "widgets/ScreenPlace.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,27 +21,19 @@ using namespace SrchDialogLayout;
 
 SrchDialog::SrchDialog()
     : Form(nullptr,
-           Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+           Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
-    // Showing the dialog must not take the focus from the record window.
-    setAttribute(Qt::WA_ShowWithoutActivating);
     resize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
-    createControls(this, Controls, uiFont("MS Sans Serif", 8.25));
-    applyTabOrder(this, {Controls});
-    Text1 = findChild<QLineEdit *>(QStringLiteral("Text1"));
-    Option1 = findChild<QRadioButton *>(QStringLiteral("Option1"));
-    Option2 = findChild<QRadioButton *>(QStringLiteral("Option2"));
-    OKButton = findChild<QPushButton *>(QStringLiteral("OKButton"));
-    CmdNext = findChild<QPushButton *>(QStringLiteral("CmdNext"));
-    CancelButton = findChild<QPushButton *>(QStringLiteral("CancelButton"));
-    Label1 = findChild<QLabel *>(QStringLiteral("Label1"));
-    Label2 = findChild<QLabel *>(QStringLiteral("Label2"));
+    TabOrder order;
+    createControls(*this, Controls, uiFont("MS Sans Serif", 8.25), &order);
+    order.apply();
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(MessageTimerMs);
 
+    Label1->setBuddy(Text1); // Alt+C reaches the search text
     Option1->setChecked(true);
     OKButton->setDefault(true);
     QPalette red = Label2->palette();
@@ -68,12 +62,42 @@ Recordset &SrchDialog::rs() const
 
 void SrchDialog::Form_Load()
 {
-    move(Left, Top);
     resize(OuterWidth - (frameGeometry().width() - width()), OuterHeight - (frameGeometry().height() - height()));
     Label2->hide();
     Timer1->stop();
     CmdNext->move(CmdNext->x(), OKButton->y());
     CmdNext->hide();
+}
+
+// Opens beside the record window, on screen, rather than over its boxes.
+void SrchDialog::showEvent(QShowEvent *event)
+{
+    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible()) {
+        ScreenPlace::placeBeside(this, window);
+        ScreenPlace::belongTo(this, window);
+    }
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
+}
+
+void SrchDialog::showAndFocus()
+{
+    show();
+    raise();
+    activateWindow();
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+void SrchDialog::findAgain(bool forward)
+{
+    (forward ? Option1 : Option2)->setChecked(true);
+    if (!CmdNext->isHidden())
+        CmdNext_Click();
+    else if (!Text1->text().isEmpty())
+        OKButton_Click();
+    else
+        showAndFocus();
 }
 
 void SrchDialog::resizeEvent(QResizeEvent *event)
@@ -111,6 +135,8 @@ void SrchDialog::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         CancelButton_Click();
+    } else if (event->key() == Qt::Key_F3) {
+        findAgain(!(event->modifiers() & Qt::ShiftModifier));
     } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !OKButton->isHidden()) {
         OKButton->click();
     } else {

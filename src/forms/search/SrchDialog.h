@@ -20,6 +20,12 @@ public:
     SrchDialog();
     void Form_Load() override;
 
+    // Shows the dialog beside the record window with the keyboard in its text box.
+    void showAndFocus();
+    // F3 and Shift+F3: the next match in that direction, or a new search for
+    // the text typed; with no text, the dialog opens for one.
+    void findAgain(bool forward);
+
     // The walks over the catalogue's records, from the current record.
     void SearchForward();
     void SearchBackward();
@@ -34,11 +40,11 @@ public:
     void Timer1_Timer();
     void Form_LostFocus();
 
-    QLineEdit *Text1;
-    QRadioButton *Option1, *Option2;
-    QPushButton *OKButton, *CmdNext, *CancelButton;
-    QLabel *Label1, *Label2;
-    QTimer *Timer1;
+    QLineEdit *Text1 = nullptr;
+    QRadioButton *Option1 = nullptr, *Option2 = nullptr;
+    QPushButton *OKButton = nullptr, *CmdNext = nullptr, *CancelButton = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    QTimer *Timer1 = nullptr;
 
     QString SearchText; // upper case
     qint64 StartPosition = 0; // a whole number: exact beyond 16 million records
@@ -47,6 +53,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:

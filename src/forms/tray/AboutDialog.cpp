@@ -1,15 +1,19 @@
 #include "forms/tray/AboutDialog.h"
 
+#include "desktop/X11Window.h"
+#include "forms/record/Form1.h"
 #include "forms/tray/AboutDialogLayout.h"
 #include "modules/LaunchApp.h"
 #include "shell/Artwork.h"
 #include "widgets/ControlTable.h"
 #include "widgets/LabelFit.h"
+#include "widgets/ScreenPlace.h"
 
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 
 namespace {
 using namespace AboutDialogLayout;
@@ -26,9 +30,9 @@ QColor colourFor(Look look, const QPalette &palette)
 {
     switch (look) {
     case Look::Title:
-        return palette.color(QPalette::ToolTipBase);
+        return QColor(TitleInk);
     case Look::TitleShadow:
-        return palette.color(QPalette::Text);
+        return palette.color(QPalette::Mid);
     case Look::Grey:
         return QColor(GreyText);
     case Look::Link:
@@ -46,20 +50,22 @@ AboutDialog::AboutDialog()
                | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
-    setWindowIcon(QIcon(QString::fromLatin1(Artwork::App)));
+    setWindowIcon(Artwork::appIcon());
     setFixedSize(twipsRect(0, 0, Width, Height).size());
     setFocusPolicy(Qt::NoFocus);
 
     auto *image = new QLabel(this);
     image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(QPixmap(QString::fromLatin1(Artwork::App)));
+    image->setPixmap(Artwork::appIcon().pixmap(QSize(ImageSize, ImageSize) / TwipsPerPixel));
     image->setScaledContents(true);
     image->setGeometry(twipsRect(ImageLeft, ImageTop, ImageSize, ImageSize));
     buildLabels();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form::Unload);
 }
 
 void AboutDialog::buildLabels()
 {
+    QList<QLabel *> title;
     for (const LabelRow &row : Labels) {
         const QString text = row.text ? QString::fromLatin1(row.text) : QString::fromLatin1(ContactAddress);
         auto *label = new QLabel(text, this);
@@ -73,13 +79,14 @@ void AboutDialog::buildLabels()
         palette.setColor(QPalette::WindowText, colourFor(row.look, palette));
         label->setPalette(palette);
         label->setAutoFillBackground(row.filled);
+        if (row.look == Look::Title || row.look == Look::TitleShadow)
+            title << label;
         if (row.look == Look::Link) {
             label->setCursor(Artwork::handCursor());
             label->installEventFilter(this);
         }
     }
     // Both copies of the title keep one font, or the shadow would not match.
-    const QList<QLabel *> title = findChildren<QLabel *>(QStringLiteral("Label1"));
     QFont smallest = title.constFirst()->font();
     for (QLabel *copy : title)
         smallest = copy->font().pointSizeF() < smallest.pointSizeF() ? copy->font() : smallest;
@@ -112,6 +119,15 @@ void AboutDialog::Label6_Click()
 {
     // Nothing is reported when no mail program starts.
     LaunchApp::open(QStringLiteral("mailto:") + QString::fromLatin1(ContactAddress));
+}
+
+// A dialog of the record window where it is on screen; Esc closes it.
+void AboutDialog::showEvent(QShowEvent *event)
+{
+    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible())
+        ScreenPlace::belongTo(this, window);
+    X11Window::setWithoutMinimize(this);
+    Form::showEvent(event);
 }
 
 void AboutDialog::changeEvent(QEvent *event)

@@ -46,6 +46,8 @@ void FrmMenu::buildMenus()
             QAction *action =
                 row.handler ? (*menu)->addAction(QString::fromLatin1(row.caption)) : (*menu)->addSeparator();
             action->setObjectName(QString::fromLatin1(row.name));
+            if (row.keep)
+                row.keep(*this, action);
             if (row.handler)
                 connect(action, &QAction::triggered, this, row.handler);
         }
@@ -54,26 +56,19 @@ void FrmMenu::buildMenus()
     TaskMenu->setObjectName(QStringLiteral("TaskMenu"));
 }
 
-QAction *FrmMenu::item(const char *name) const
-{
-    return findChild<QAction *>(QString::fromLatin1(name));
-}
-
 void FrmMenu::Form_Load()
 {
     setWindowTitle(QString::fromLatin1(FrmMenuLayout::Caption));
     MnuLock_Click();
     // The record window is about to be shown.
-    item("MnuRestore")->setVisible(false);
-    item("MnuTskRestore")->setVisible(false);
+    MnuRestore->setVisible(false);
+    MnuTskRestore->setVisible(false);
     addTrayIcon();
 }
 
 void FrmMenu::addTrayIcon()
 {
-    QIcon icon;
-    icon.addFile(QString::fromLatin1(Artwork::App));
-    icon.addFile(QString::fromLatin1(Artwork::App64));
+    const QIcon icon = Artwork::appIcon();
     setWindowIcon(icon);
     trayIcon_ = new QSystemTrayIcon(icon, this);
     trayIcon_->setToolTip(QString::fromLatin1(FrmMenuLayout::TrayToolTip));
@@ -113,11 +108,8 @@ void FrmMenu::TrayCallback(int code)
         if (window && !window->isVisible())
             MnuRestore_Click();
         QCoreApplication::processEvents();
-        // While a modal box is open the record window cannot take the focus.
-        if (window && !window->isUnloading() && !QApplication::activeModalWidget()) {
-            window->raise();
-            window->activateWindow();
-        }
+        if (window && !window->isUnloading())
+            window->showRestored();
     } else if (code == RightButtonUp) {
         TaskMenu->popup(QCursor::pos());
     }
@@ -134,12 +126,10 @@ void FrmMenu::Form_Resize()
     Form1 *window = Forms::Loaded<Form1>();
     if (formState_ != Qt::WindowMinimized) {
         hide();
-        if (window) {
-            window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-            window->show();
-        }
-        item("MnuRestore")->setVisible(false);
-        item("MnuHide")->setVisible(true);
+        if (window)
+            window->showRestored();
+        MnuRestore->setVisible(false);
+        MnuHide->setVisible(true);
     }
     const QString jobNumber = window ? window->TxtNumber->text() : QString();
     setWindowTitle(QString::fromLatin1(FrmMenuLayout::ResizedCaptionPrefix) + jobNumber + QLatin1Char(')'));
@@ -147,10 +137,10 @@ void FrmMenu::Form_Resize()
 
 void FrmMenu::MnuHide_Click()
 {
-    item("MnuHide")->setVisible(false);
-    item("MnuRestore")->setVisible(true);
-    item("MnuTskMinimize")->setVisible(false);
-    item("MnuTskRestore")->setVisible(true);
+    MnuHide->setVisible(false);
+    MnuRestore->setVisible(true);
+    MnuTskMinimize->setVisible(false);
+    MnuTskRestore->setVisible(true);
     if (Form1 *window = Forms::Loaded<Form1>()) {
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         window->hide();
@@ -163,33 +153,31 @@ void FrmMenu::MnuHide_Click()
 void FrmMenu::MnuRestore_Click()
 {
     setFormState(Qt::WindowNoState);
-    item("MnuRestore")->setVisible(false);
-    item("MnuHide")->setVisible(true);
-    item("MnuTskRestore")->setVisible(false);
-    item("MnuTskMinimize")->setVisible(true);
-    if (Form1 *window = Forms::Loaded<Form1>()) {
-        window->show();
-        window->setWindowState(window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    }
+    MnuRestore->setVisible(false);
+    MnuHide->setVisible(true);
+    MnuTskRestore->setVisible(false);
+    MnuTskMinimize->setVisible(true);
+    if (Form1 *window = Forms::Loaded<Form1>())
+        window->showRestored();
 }
 
 void FrmMenu::MnuTskMinimize_Click()
 {
     MnuHide_Click();
-    item("MnuTskRestore")->setVisible(true);
-    item("MnuTskMinimize")->setVisible(false);
+    MnuTskRestore->setVisible(true);
+    MnuTskMinimize->setVisible(false);
 }
 
 void FrmMenu::MnuTskRestore_Click()
 {
     MnuRestore_Click();
-    item("MnuTskRestore")->setVisible(false);
-    item("MnuTskMinimize")->setVisible(true);
+    MnuTskRestore->setVisible(false);
+    MnuTskMinimize->setVisible(true);
 }
 
 void FrmMenu::MnuSearch_Click()
 {
-    Forms::Get<SrchDialog>()->show();
+    Forms::Get<SrchDialog>()->showAndFocus();
 }
 
 void FrmMenu::MnuHelp_Click()

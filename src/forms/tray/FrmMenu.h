@@ -65,10 +65,12 @@ public:
     void setFormState(Qt::WindowState state);
 
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
+    QAction *MnuRestore = nullptr, *MnuHide = nullptr, *MnuUnlock = nullptr, *MnuLock = nullptr, *MnuSearch = nullptr,
+            *MnuLocate = nullptr, *MnuHelp = nullptr, *MnuAbout = nullptr, *MnuExit = nullptr;
+    QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskExit = nullptr;
     QString ChosenPath;
 
 private:
-    QAction *item(const char *name) const;
     void buildMenus();
     void addTrayIcon();
     // Sets every property of the lock table for one state.

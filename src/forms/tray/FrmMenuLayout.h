@@ -1,6 +1,9 @@
 #pragma once
 
 #include "forms/tray/FrmMenu.h"
+#include "widgets/ControlTable.h"
+
+#include <QAction>
 
 #include <array>
 
@@ -14,6 +17,7 @@ inline constexpr char TrayToolTip[] = "CAD Morvo";
 struct MenuItemRow
 {
     const char *name;
+    KeepControl<FrmMenu> keep; // null for a separator
     const char *caption;
     void (FrmMenu::*handler)(); // null for a separator
 };
@@ -21,24 +25,24 @@ struct MenuItemRow
 inline constexpr char Separator[] = "-";
 
 inline constexpr std::array<MenuItemRow, 12> PopMenu{{
-    {"MnuRestore", "Restore", &FrmMenu::MnuRestore_Click},
-    {"MnuHide", "Hide to Taskbar", &FrmMenu::MnuHide_Click},
-    {"Mnu_2", Separator, nullptr},
-    {"MnuUnlock", "Unlock Form", &FrmMenu::MnuUnlock_Click},
-    {"MnuLock", "Lock Form", &FrmMenu::MnuLock_Click},
-    {"MnuSearch", "Search Records", &FrmMenu::MnuSearch_Click},
-    {"Mnu_4", Separator, nullptr},
-    {"MnuLocate", "Set Database", &FrmMenu::MnuLocate_Click},
-    {"MnuHelp", "Help", &FrmMenu::MnuHelp_Click},
-    {"MnuAbout", "About ", &FrmMenu::MnuAbout_Click},
-    {"Mnu_1", Separator, nullptr},
-    {"MnuExit", "Exit", &FrmMenu::MnuExit_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuRestore), "Restore", &FrmMenu::MnuRestore_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuHide), "Hide to Taskbar", &FrmMenu::MnuHide_Click},
+    {"Mnu_2", nullptr, Separator, nullptr},
+    {CONTROL_MEMBER(FrmMenu, MnuUnlock), "Unlock Form", &FrmMenu::MnuUnlock_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuLock), "Lock Form", &FrmMenu::MnuLock_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuSearch), "Search Records", &FrmMenu::MnuSearch_Click},
+    {"Mnu_4", nullptr, Separator, nullptr},
+    {CONTROL_MEMBER(FrmMenu, MnuLocate), "Set Database", &FrmMenu::MnuLocate_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuHelp), "Help", &FrmMenu::MnuHelp_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuAbout), "About ", &FrmMenu::MnuAbout_Click},
+    {"Mnu_1", nullptr, Separator, nullptr},
+    {CONTROL_MEMBER(FrmMenu, MnuExit), "Exit", &FrmMenu::MnuExit_Click},
 }};
 
 inline constexpr std::array<MenuItemRow, 4> TaskMenu{{
-    {"MnuTskRestore", "Restore", &FrmMenu::MnuTskRestore_Click},
-    {"MnuTskMinimize", "Hide", &FrmMenu::MnuTskMinimize_Click},
-    {"mnu_3", Separator, nullptr},
-    {"MnuTskExit", "Exit", &FrmMenu::MnuTskExit_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuTskRestore), "Restore", &FrmMenu::MnuTskRestore_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuTskMinimize), "Hide", &FrmMenu::MnuTskMinimize_Click},
+    {"mnu_3", nullptr, Separator, nullptr},
+    {CONTROL_MEMBER(FrmMenu, MnuTskExit), "Exit", &FrmMenu::MnuTskExit_Click},
 }};
 }

@@ -4,16 +4,17 @@
 
 #include "forms/record/Form1.h"
 #include "widgets/ImageControl.h"
+#include "widgets/TextBinder.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
-// The record window's bound boxes and editing buttons, in the order they are set.
-constexpr const char *LockedBoxes[] = {"TxtClient",  "TxtCounty",  "txtDate", "TxtDesc",
-                                       "txtFileLoc", "TxtFileNum", "TxtName", "TxtNumber"};
-constexpr const char *EditingButtons[] = {"CmdAdd", "CmdDelete", "CmdUpdate", "CmdExplore"};
+// The record window's editing buttons, in the order they are set.
+constexpr QPushButton *Form1::*EditingButtons[] = {&Form1::CmdAdd, &Form1::CmdDelete, &Form1::CmdUpdate,
+                                                   &Form1::CmdExplore};
 
 // A read-only box still takes the focus and lets the user select and copy.
 void setReadOnly(QWidget *box, bool readOnly)
@@ -40,19 +41,18 @@ void FrmMenu::MnuUnlock_Click()
 
 void FrmMenu::applyLock(bool locked)
 {
-    item(locked ? "MnuLock" : "MnuUnlock")->setVisible(false);
-    item(locked ? "MnuUnlock" : "MnuLock")->setVisible(true);
-    item("MnuLocate")->setEnabled(!locked);
+    (locked ? MnuLock : MnuUnlock)->setVisible(false);
+    (locked ? MnuUnlock : MnuLock)->setVisible(true);
+    MnuLocate->setEnabled(!locked);
 
     Form1 *window = Forms::Loaded<Form1>();
     if (!window)
         return;
-    for (const char *name : LockedBoxes)
-        setReadOnly(window->findChild<QWidget *>(QString::fromLatin1(name)), locked);
-    for (const char *name : EditingButtons) {
-        if (QWidget *button = window->findChild<QWidget *>(QString::fromLatin1(name)))
-            button->setEnabled(!locked);
-    }
+    // The boxes of the catalogue's fields, as the record window binds them.
+    for (QWidget *box : window->binder().boxes())
+        setReadOnly(box, locked);
+    for (QPushButton *Form1::*button : EditingButtons)
+        (window->*button)->setEnabled(!locked);
     window->ImgUnlocked->setVisible(locked);
     window->ImgLocked->setVisible(!locked);
 }

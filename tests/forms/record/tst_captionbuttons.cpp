@@ -79,8 +79,9 @@ private slots:
         QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(w->windowType(), Qt::Tool);
         const QImage skin(QString::fromLatin1(Artwork::Skin));
-        QCOMPARE(w->palette().brush(QPalette::Window).texture().toImage().convertToFormat(QImage::Format_RGB32),
-                 skin.convertToFormat(QImage::Format_RGB32));
+        QImage painted(w->size(), QImage::Format_RGB32);
+        w->render(&painted, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::IgnoreMask);
+        QCOMPARE(painted, skin.convertToFormat(QImage::Format_RGB32));
     }
 
     void takesItsOutlineFromTheRegionFile()

@@ -174,6 +174,87 @@ private slots:
         QCOMPARE(fieldInFile(catalogue, "ProjectName").last().toString(), QString(" "));
     }
 
+    // Typing at the end of a box keeps every character the user did not touch.
+    void editsKeepWhatTheUserDidNotTouch_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        const QString crlf = QStringLiteral("First line\r\nSecond line\r\nThird");
+        QTest::newRow("CR LF kept") << "TxtDesc"
+                                    << "ProjectDescription" << crlf << " more" << crlf + " more";
+        QTest::newRow("a typed break takes CR LF") << "TxtDesc"
+                                                   << "ProjectDescription" << crlf << "\nFourth" << crlf + "\r\nFourth";
+        QTest::newRow("a typed break takes LF") << "TxtDesc"
+                                                << "ProjectDescription"
+                                                << "one\ntwo"
+                                                << "\nthree"
+                                                << "one\ntwo\nthree";
+        QTest::newRow("lone CR, no-break space and line separator kept")
+            << "TxtDesc"
+            << "ProjectDescription" << QString("a\rb\u00a0c\u2028d") << "!" << QString("a\rb\u00a0c\u2028d!");
+        QTest::newRow("a typed no-break space kept") << "TxtDesc"
+                                                     << "ProjectDescription"
+                                                     << "x" << QString("\u00a0y") << QString("x\u00a0y");
+        QTest::newRow("line box keeps CR LF and no-break space")
+            << "TxtName"
+            << "ProjectName" << QString("A\r\nB\u00a0C") << QString("\u00a0D") << QString("A\r\nB\u00a0C\u00a0D");
+        const QString longName(40000, u'n');
+        QTest::newRow("line box takes a long value whole") << "TxtName"
+                                                           << "ProjectName" << longName << "!" << longName + "!";
+    }
+    void editsKeepWhatTheUserDidNotTouch()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        Record r = record("7");
+        r[field == "ProjectName" ? 1 : 2] = stored;
+        Form1 *w = start({r});
+        QWidget *edit = w->findChild<QWidget *>(box);
+        edit->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(edit, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_End);
+        for (const QChar c : typed) {
+            if (c == u'\n')
+                QTest::keyClick(edit, Qt::Key_Return);
+            else
+                QTest::keyClicks(edit, QString(c));
+        }
+        click(w, "CmdUpdate");
+        QCOMPARE(fieldInFile(catalogue, field).constFirst().toString(), expected);
+    }
+
+    // Passing through a record, focus included, and storing it unchanged leave
+    // the file as it was: line endings, empty fields and long texts alike.
+    void aRecordOnlyMovedThroughIsNeverRewritten()
+    {
+        Record odd = record("2", QString(40000, u'n'));
+        odd[2] = QStringLiteral("Line one\r\nLine two\u00a0\u2028end\r\n");
+        odd[3] = QVariant(); // ClientName
+        Form1 *w = start({record("1"), odd, record("3")});
+        const QList<QVariant> before = fieldInFile(catalogue, "ProjectDescription")
+            + fieldInFile(catalogue, "ProjectName") + fieldInFile(catalogue, "ClientName");
+        click(w, "Command5");
+        QCOMPARE(w->TxtNumber->text(), QString("2"));
+        w->TxtClient->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->TxtClient, Qt::Key_Tab); // the empty box shows a blank
+        QCOMPARE(w->TxtClient->text(), QString(" "));
+        click(w, "CmdUpdate");
+        click(w, "Command6");
+        click(w, "Command5");
+        click(w, "Command4");
+        QCOMPARE(fieldInFile(catalogue, "ProjectDescription") + fieldInFile(catalogue, "ProjectName")
+                     + fieldInFile(catalogue, "ClientName"),
+                 before);
+    }
+
     void typedTextIsStoredByAMove()
     {
         Form1 *w = start(numbered(2));

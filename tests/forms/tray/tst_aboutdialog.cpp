@@ -47,10 +47,10 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<bool>("filled");
-        QTest::newRow("title") << "Label1" << 0 << "CAD Morvo" << QRect(48, 6, 201, 33) << false;
-        QTest::newRow("title shadow") << "Label1" << 1 << "CAD Morvo" << QRect(50, 9, 193, 33) << false;
-        QTest::newRow("version") << "Label2" << -1 << "Version 2.5" << QRect(224, 32, 53, 13) << false;
-        QTest::newRow("purpose") << "Label7" << -1 << "CAD Cataloging Software" << QRect(56, 40, 129, 17) << false;
+        QTest::newRow("title") << "Label1" << 0 << "CAD Morvo" << QRect(48, 3, 193, 32) << false;
+        QTest::newRow("title shadow") << "Label1" << 1 << "CAD Morvo" << QRect(50, 6, 193, 32) << false;
+        QTest::newRow("version") << "Label2" << -1 << "Version 2.5" << QRect(200, 39, 74, 17) << false;
+        QTest::newRow("purpose") << "Label7" << -1 << "CAD Cataloging Software" << QRect(56, 39, 129, 17) << false;
         QTest::newRow("comments") << "Label5" << -1 << "For comments, questions and" << QRect(72, 120, 141, 17) << true;
         QTest::newRow("purchasing") << "Label8" << -1 << "purchasing information, e-mail to:" << QRect(64, 136, 157, 13)
                                     << true;
@@ -96,9 +96,11 @@ private slots:
         QVERIFY(front->font().pointSizeF() > 18 && front->font().pointSizeF() <= 24);
         QVERIFY(front->fontMetrics().horizontalAdvance(front->text()) <= front->width());
         QCOMPARE(shadow->geometry().topLeft() - front->geometry().topLeft(), QPoint(2, 3));
-        QCOMPARE(front->palette().color(QPalette::WindowText), about->palette().color(QPalette::ToolTipBase));
-        QCOMPARE(shadow->palette().color(QPalette::WindowText), about->palette().color(QPalette::Text));
-        // The shadow lies behind the light copy.
+        // A dark title over a mid-grey shadow: the design's pale yellow front
+        // copy hardly shows on a light dialog.
+        QCOMPARE(front->palette().color(QPalette::WindowText), QColor(0x2e, 0x41, 0x55));
+        QCOMPARE(shadow->palette().color(QPalette::WindowText), about->palette().color(QPalette::Mid));
+        // The shadow lies behind the title.
         const QObjectList order = about->children();
         QVERIFY(order.indexOf(shadow) < order.indexOf(front));
         QCOMPARE(label(about, "Label7")->palette().color(QPalette::WindowText), QColor(64, 64, 64));
@@ -111,11 +113,11 @@ private slots:
         const QColor text = about->palette().color(QPalette::Text), base = about->palette().color(QPalette::Base),
                      face = about->palette().color(QPalette::Window);
         QVERIFY(text != base && text != face && base != face);
-        // Line1: three pixels thick from x 44 on, beside and under the purpose text.
-        for (int y : {53, 54, 55})
+        // Line1: three pixels thick from x 44 on, under the purpose and the version.
+        for (int y : {58, 59, 60})
             QCOMPARE(shot.pixelColor(200, y), text);
-        QCOMPARE(shot.pixelColor(43, 53), face);
-        QCOMPARE(shot.pixelColor(200, 56), face);
+        QCOMPARE(shot.pixelColor(43, 58), face);
+        QCOMPARE(shot.pixelColor(200, 61), face);
         // Line2 dark over Line3 light, across the whole width.
         for (int x : {0, 139, 277}) {
             QCOMPARE(shot.pixelColor(x, 104), text);

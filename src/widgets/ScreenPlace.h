@@ -1,0 +1,20 @@
+#pragma once
+
+class QWidget;
+
+// Where windows open: wholly on the screen they open on, as far as they fit
+// (a fixed spot of the original design can lie off a smaller or scaled screen).
+namespace ScreenPlace {
+
+// Moves the window, frame included, into the free area of its screen.
+void keepOnScreen(QWidget *window);
+
+// Places the window beside the anchor window, on the anchor's screen: right of
+// it where it fits, else below, left or above it; else as near as it fits.
+void placeBeside(QWidget *window, const QWidget *anchor);
+
+// Tells the window manager that the window is a dialog of the owner: it stays
+// with the owner and has no minimize of its own. Call before it is shown.
+void belongTo(QWidget *window, const QWidget *owner);
+
+}
