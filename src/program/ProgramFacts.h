@@ -17,4 +17,7 @@ inline constexpr char CatalogueFileName[] = "morvo.res";
 inline constexpr char RegionFileName[] = "Morvo.dat";
 inline constexpr char HelpFileName[] = "MorvoHelp.html";
 inline constexpr char StaleDataFileName[] = "data1.txt";
+
+// The user's own folder for what the program writes, below $XDG_DATA_HOME.
+inline constexpr char UserDataFolderName[] = "MorvoII";
 }

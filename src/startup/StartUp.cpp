@@ -1,6 +1,7 @@
 #include "startup/StartUp.h"
 
 #include "startup/CommandLine.h"
+#include "startup/UserCatalogue.h"
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
@@ -37,8 +38,9 @@ QString settingsValue()
 bool StartUp::EntryRoutine()
 {
     QString path = settingsValue();
-    if (!FileExists(path)) {
-        path = AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
+    // The delivered example is never worked on: the user's own copy stands for it.
+    if (!FileExists(path) || UserCatalogue::isDeliveredExample(path)) {
+        path = UserCatalogue::prepare();
         if (FileExists(path))
             SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
                         QString::fromLatin1(ProgramFacts::SettingsSection),
@@ -52,6 +54,7 @@ bool StartUp::EntryRoutine()
     if (!environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
         MsgBox(QStringLiteral("Error finding Database\r\n") + environment.rsConJobnr.lastError());
         QFile::remove(AppPaths::companion(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
+        QFile::remove(AppPaths::userFile(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
         return false;
     }
     Forms::Get<Form1>()->show();
