@@ -15,6 +15,7 @@ MAY_INCLUDE = {
     "desktop": {"program"},
     "shell": {"program", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
+    "thumbnailer": {"program", "files"},
     "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
     "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
 }
