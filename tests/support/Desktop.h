@@ -35,6 +35,7 @@ public:
     QString programFolder() const;
     QString catalogue() const { return programFolder() + "/morvo.res"; }
     QString configFolder() const;
+    QString tempFolder() const { return dir_.filePath("tmp"); } // the program's $TMPDIR
     QString setting() const;
 
     // Starts one more instance of the program; the first one is process().
