@@ -20,4 +20,7 @@ inline constexpr char StaleDataFileName[] = "data1.txt";
 
 // The user's own folder for what the program writes, below $XDG_DATA_HOME.
 inline constexpr char UserDataFolderName[] = "MorvoII";
+
+// The desktop entry (and AppStream id) that the desktop shows the windows under.
+inline constexpr char DesktopFileName[] = "example.morvo.morvoii";
 }

@@ -86,6 +86,7 @@ int StartUp::Main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramFacts::DesktopFileName));
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);
