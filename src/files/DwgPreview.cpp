@@ -240,6 +240,18 @@ QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
     return file ? decodeWithFileHeader(*file, layout->pixelOffset) : QImage();
 }
 
+// Indices beyond a short palette show its colour 0, whatever the image's form,
+// so a preview is the same picture wherever it is drawn or compared.
+QImage withFullPalette(QImage image)
+{
+    if (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0 && image.colorCount() < 256) {
+        QList<QRgb> colours = image.colorTable();
+        colours.resize(256, colours.first());
+        image.setColorTable(colours);
+    }
+    return image;
+}
+
 struct Decoder
 {
     quint8 code;
@@ -267,7 +279,7 @@ QImage fromDevice(QIODevice &device)
                 continue;
             QImage image = decoder.decode(reader, entry);
             if (!image.isNull())
-                return image;
+                return withFullPalette(image);
         }
     }
     return {};

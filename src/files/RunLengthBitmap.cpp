@@ -66,9 +66,7 @@ QImage RunLengthBitmap::decode(QByteArrayView data, int width, int height, int b
     QImage image(width, height, QImage::Format_Indexed8);
     if (image.isNull() || palette.isEmpty())
         return {};
-    QList<QRgb> colours(256, palette.first());
-    std::copy_n(palette.cbegin(), std::min<qsizetype>(palette.size(), 256), colours.begin());
-    image.setColorTable(colours);
+    image.setColorTable(palette.mid(0, 256));
     image.fill(0);
 
     Canvas canvas(image, bitsPerPixel);

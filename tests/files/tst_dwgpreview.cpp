@@ -419,6 +419,16 @@ void TestDwgPreview::bitmapPreviews_data()
     shortPalette.colourCountField = 5;
     QTest::newRow("8-bit with 5 colours") << packedDib(shortPalette) << indexedPixels(shortPalette);
 
+    // An index beyond a short palette shows colour 0, as in run-length bitmaps.
+    Bitmap beyond = indexedBitmap(4, false);
+    beyond.colours = palette(4);
+    beyond.colourCountField = 4;
+    Pixels beyondColours;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            beyondColours[y][x] = beyond.colours.value(int(beyond.pixels[y][x]), beyond.colours[0]);
+    QTest::newRow("4-bit index beyond a short palette") << packedDib(beyond) << beyondColours;
+
     // biClrUsed written out in full for a 4-bit image.
     Bitmap fullCount = indexedBitmap(4, false);
     fullCount.colourCountField = 16;
