@@ -16,6 +16,7 @@ MAY_INCLUDE = {
     "desktop": {"program"},
     "shell": {"program", "stores", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
+    "thumbnailer": {"program", "files"},
     "forms": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
     "startup": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
 }

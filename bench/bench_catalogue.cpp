@@ -11,6 +11,7 @@
 #include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
+#include "program/ProgramFacts.h"
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
@@ -59,8 +60,11 @@ int runOneSize(qint64 records)
     QTemporaryDir dir;
     AppPaths::setProgramFolder(dir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    // Add and Delete change the file: work on a copy.
-    QFile::copy(source, dir.filePath(QStringLiteral("morvo.res")));
+    // Add and Delete change the file: work on a copy, named as the catalogue in use.
+    const QString copy = dir.filePath(QStringLiteral("morvo.res"));
+    QFile::copy(source, copy);
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
+        .setValue(QStringLiteral("Application/DbsLocation"), copy);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
 

@@ -11,6 +11,7 @@
 #include "files/FolderLister.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
+#include "program/ProgramFacts.h"
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
@@ -246,7 +247,10 @@ int main(int argc, char *argv[])
 
     AppPaths::setProgramFolder(programFolder);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    QFile::copy(catalogue(1000), programFolder + QStringLiteral("/morvo.res"));
+    const QString copy = programFolder + QStringLiteral("/morvo.res");
+    QFile::copy(catalogue(1000), copy);
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
+        .setValue(QStringLiteral("Application/DbsLocation"), copy);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
     if (!StartUp::EntryRoutine())

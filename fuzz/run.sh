@@ -1,5 +1,5 @@
 #!/bin/bash
-# fuzz/run.sh TARGET SECONDS — builds the libFuzzer target with clang, ASan and UBSan
+# fuzz/run.sh TARGET SECONDS [LIBFUZZER OPTION...] — builds the libFuzzer target with clang, ASan and UBSan
 # and runs it for the given time on its corpus (seeded from fuzz/seeds/TARGET if present).
 set -euo pipefail
 target=${1:?usage: fuzz/run.sh fuzz_TARGET SECONDS}
@@ -14,4 +14,4 @@ seeds=()
 [ -d "$root/fuzz/seeds/$target" ] && seeds=("$root/fuzz/seeds/$target")
 export QT_QPA_PLATFORM=offscreen
 exec "$build/fuzz/$target" "$corpus" "${seeds[@]}" -max_total_time="$seconds" \
-    -artifact_prefix="$root/fuzz/artifacts/" -print_final_stats=1 -rss_limit_mb=2048
+    -artifact_prefix="$root/fuzz/artifacts/" -print_final_stats=1 -rss_limit_mb=2048 "${@:3}"

@@ -93,5 +93,13 @@ QList<Picture> allPictures()
         pictures.append({twiceOf(button.resourcePath), [twice] { return paintRoundButton(twice); },
                          button.greyscale ? colourProblems : noProblems});
     }
+    // The application icon in the sizes of the desktop's icon theme (hicolor).
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        pictures.append({QStringLiteral("icon_%1.png").arg(size), [size] { return appIcon(size); }, noProblems});
     return pictures;
+}
+
+QList<VectorPicture> allVectorPictures()
+{
+    return {{QStringLiteral("icon.svg"), QSize(256, 256), paintAppMark}};
 }

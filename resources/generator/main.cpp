@@ -1,4 +1,5 @@
-// Draws the program's artwork and writes it as PNG files.
+// Draws the program's artwork and writes it as PNG files (and SVG where a
+// picture is wanted as vectors).
 //
 //   morvo_artgen <output folder> <file name>...
 //
@@ -9,17 +10,33 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QSet>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 namespace {
 
-QSet<QString> fileNames(const QList<Picture> &pictures)
+template <class Pictures> QSet<QString> fileNames(const Pictures &pictures)
 {
     QSet<QString> names;
-    for (const Picture &picture : pictures)
+    for (const auto &picture : pictures)
         names.insert(picture.fileName);
     return names;
+}
+
+bool writeSvg(const VectorPicture &picture, const QString &path)
+{
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(picture.size);
+    svg.setViewBox(QRect(QPoint(), picture.size));
+    svg.setTitle(QStringLiteral("Morvo II"));
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    picture.paint(painter, QRectF(QPointF(), picture.size));
+    return painter.end();
 }
 
 QStringList sorted(const QSet<QString> &names)
@@ -47,8 +64,9 @@ int main(int argc, char **argv)
     }
 
     const QList<Picture> pictures = allPictures();
+    const QList<VectorPicture> vectorPictures = allVectorPictures();
     const QSet<QString> expected(args.cbegin(), args.cend());
-    const QSet<QString> drawn = fileNames(pictures);
+    const QSet<QString> drawn = fileNames(pictures) + fileNames(vectorPictures);
     if (expected != drawn) {
         for (const QString &name : sorted(expected - drawn))
             err << "the build expects " << name << ", which is not drawn here\n";
@@ -72,6 +90,12 @@ int main(int argc, char **argv)
             failed = true;
         }
         failed = failed || !problems.isEmpty();
+    }
+    for (const VectorPicture &picture : vectorPictures) {
+        if (!writeSvg(picture, out.filePath(picture.fileName))) {
+            err << "cannot write " << out.filePath(picture.fileName) << "\n";
+            failed = true;
+        }
     }
     return failed ? 1 : 0;
 }

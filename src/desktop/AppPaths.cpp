@@ -1,12 +1,22 @@
 #include "desktop/AppPaths.h"
 
+#include "program/ProgramFacts.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 QString &overrideFolder()
 {
     static QString folder;
     return folder;
+}
+
+QString under(const QString &folder, const char *relative)
+{
+    return QDir::cleanPath(folder + u'/' + QString::fromUtf8(relative));
 }
 }
 
@@ -20,14 +30,33 @@ void AppPaths::setProgramFolder(const QString &folder)
     overrideFolder() = folder;
 }
 
+AppPaths::Layout AppPaths::layoutFor(const QString &programFolder)
+{
+    // The install's folders relative to its program folder (from GNUInstallDirs),
+    // so that a relocated install, or a package unpacked anywhere, still works.
+    const QString installedCompanions = under(programFolder, MORVO_COMPANIONS_FROM_PROGRAM);
+    if (QFileInfo(installedCompanions).isDir())
+        return {installedCompanions, under(programFolder, MORVO_HELPERS_FROM_PROGRAM)};
+    return {programFolder, programFolder};
+}
+
 QString AppPaths::companion(const QString &name)
 {
-    return programFolder() + u'/' + name;
+    return layoutFor(programFolder()).companions + u'/' + name;
 }
 
 QString AppPaths::helperProgram(const QString &name)
 {
-    // Helpers are built beside the program; tests may move the program folder
-    // away, but never its helpers.
-    return QCoreApplication::applicationDirPath() + u'/' + name;
+    return layoutFor(QCoreApplication::applicationDirPath()).helpers + u'/' + name;
+}
+
+QString AppPaths::userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/'
+        + QString::fromLatin1(ProgramFacts::UserDataFolderName);
+}
+
+QString AppPaths::userFile(const QString &name)
+{
+    return userDataFolder() + u'/' + name;
 }

@@ -1,17 +1,48 @@
 #include "desktop/SingleInstance.h"
 
+#include "program/ProgramFacts.h"
+
+#include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QStandardPaths>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 constexpr char ActivateRequest[] = "activate\n";
 constexpr int ConnectTimeoutMs = 300;
+
+// A folder no one but this user can enter: a real folder (no link), the
+// user's own, closed to everyone else.
+bool isPrivateFolder(const QString &path)
+{
+    struct stat status;
+    return !path.isEmpty() && lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISDIR(status.st_mode)
+        && status.st_uid == getuid() && (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// Another user must not be able to take the socket's name first: it lives in
+// the user's runtime folder or, where there is none, in a folder of the
+// user's own, never in a shared one such as /tmp.
+QString privateSocketFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (isPrivateFolder(runtime))
+        return runtime;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + u'/'
+        + QString::fromLatin1(ProgramFacts::UserDataFolderName);
+    if (QDir().mkpath(own))
+        chmod(QFile::encodeName(own).constData(), S_IRWXU);
+    return isPrivateFolder(own) ? own : QString();
+}
 }
 
 QString SingleInstance::serverNameFor(const QString &name)
 {
-    return QStringLiteral("%1-%2").arg(name).arg(getuid());
+    const QString folder = privateSocketFolder();
+    return folder.isEmpty() ? QString() : folder + u'/' + name;
 }
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent), serverName_(serverNameFor(name))
@@ -26,6 +57,8 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim()
 {
+    if (serverName_.isEmpty())
+        return true; // no private folder: run without the guard rather than not at all
     {
         QLocalSocket probe;
         probe.connectToServer(serverName_);

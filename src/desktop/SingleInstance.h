@@ -19,6 +19,8 @@ public:
     // Asks the running instance to activate its window; true when it answered.
     bool activateRunning();
 
+    // The socket's path: in $XDG_RUNTIME_DIR when it is the user's private
+    // folder, else in a private folder in the user's cache; empty without one.
     static QString serverNameFor(const QString &name);
 
 signals:

@@ -1,5 +1,7 @@
 #include "files/DwgPreview.h"
 
+#include "files/RunLengthBitmap.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -78,13 +80,15 @@ public:
 
     qint64 size() const { return size_; }
 
-    std::optional<QByteArray> read(qint64 offset, qint64 length) const
+    // The bytes come after `headroom` bytes of room for a header of the caller's,
+    // so that a large image is never copied to get one in front.
+    std::optional<QByteArray> read(qint64 offset, qint64 length, qint64 headroom = 0) const
     {
         if (offset < 0 || length < 0 || length > size_ || offset > size_ - length || !device_.seek(offset))
             return std::nullopt;
-        QByteArray bytes(length, Qt::Uninitialized);
+        QByteArray bytes(headroom + length, Qt::Uninitialized);
         for (qint64 done = 0; done < length;) {
-            const qint64 got = device_.read(bytes.data() + done, length - done);
+            const qint64 got = device_.read(bytes.data() + headroom + done, length - done);
             if (got <= 0)
                 return std::nullopt;
             done += got;
@@ -147,22 +151,28 @@ QImage decodePng(const BoundedReader &reader, const Entry &entry)
     return png ? QImage::fromData(*png, "PNG") : QImage();
 }
 
-// Where the pixels start inside a packed DIB and how many of its bytes the image needs.
-struct DibExtent
+// A packed DIB's layout: its size, pixel format, palette and where its pixels are.
+struct DibLayout
 {
+    int width;
+    int height; // negative: rows stored top-down
+    quint16 bitCount;
+    quint32 compression;
+    qint64 colours;
     qint64 pixelOffset;
-    qint64 length;
+    qint64 length; // bytes of the entry the image needs
+    bool runLength() const { return compression == BiRle8 || compression == BiRle4; }
 };
 
 // Checks a packed DIB's header against the entry size; every field is bounded
 // before it is used for arithmetic. Bit counts and compressions that make no
 // sense are left to the image decoder to refuse.
-std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
+std::optional<DibLayout> dibLayout(const QByteArray &head, qint64 entrySize)
 {
     if (head.size() < InfoHeaderLength || u32At(head, 0) != InfoHeaderLength)
         return std::nullopt;
     const qint64 width = i32At(head, 4);
-    const qint64 height = i32At(head, 8); // negative: rows stored top-down
+    const qint64 height = i32At(head, 8);
     const quint16 bitCount = u16At(head, 14);
     const quint32 compression = u32At(head, 16);
     const quint32 colourCount = u32At(head, 32);
@@ -176,25 +186,40 @@ std::optional<DibExtent> dibExtent(const QByteArray &head, qint64 entrySize)
     // Also keeps the offsets small enough for the 32-bit fields of the file header.
     if (pixelOffset >= entrySize)
         return std::nullopt;
-    if (compression == BiRle8 || compression == BiRle4)
-        return DibExtent{pixelOffset, entrySize};
+    DibLayout layout{int(width), int(height), bitCount, compression, colours, pixelOffset, entrySize};
+    if (layout.runLength())
+        return layout;
 
     const qint64 stride = (width * bitCount + 31) / 32 * 4;
-    const qint64 length = pixelOffset + stride * qAbs(height);
-    if (length > entrySize)
+    layout.length = pixelOffset + stride * qAbs(height);
+    if (layout.length > entrySize)
         return std::nullopt;
-    return DibExtent{pixelOffset, length};
+    return layout;
 }
 
-// A BMP entry is a BMP file without its 14-byte file header; put one in front.
-QByteArray withBitmapFileHeader(const QByteArray &dib, qint64 pixelOffset)
+// A BMP entry is a BMP file without its 14-byte file header; the header is
+// written into the room left for it in front of the entry's bytes.
+QImage decodeWithFileHeader(QByteArray &file, qint64 pixelOffset)
 {
-    QByteArray file(BitmapFileHeaderLength, '\0');
     file[0] = 'B';
     file[1] = 'M';
-    qToLittleEndian<quint32>(quint32(BitmapFileHeaderLength + dib.size()), file.data() + 2);
+    qToLittleEndian<quint32>(quint32(file.size()), file.data() + 2);
+    qToLittleEndian<quint32>(0, file.data() + 6);
     qToLittleEndian<quint32>(quint32(BitmapFileHeaderLength + pixelOffset), file.data() + 10);
-    return file + dib;
+    return QImage::fromData(file, "BMP");
+}
+
+// Qt's decoder leaves the pixels that run-length data never reaches
+// uninitialised, so these bitmaps are expanded here.
+QImage decodeRunLength(const QByteArray &dib, const DibLayout &layout)
+{
+    if (layout.height < 0 || layout.bitCount != (layout.compression == BiRle8 ? 8 : 4))
+        return {};
+    QList<QRgb> palette;
+    for (qint64 at = InfoHeaderLength; at < layout.pixelOffset; at += 4)
+        palette.append(qRgb(quint8(dib[at + 2]), quint8(dib[at + 1]), quint8(dib[at])));
+    return RunLengthBitmap::decode(QByteArrayView(dib).sliced(layout.pixelOffset), layout.width, layout.height,
+                                   layout.bitCount, palette);
 }
 
 QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
@@ -204,11 +229,27 @@ QImage decodeBmp(const BoundedReader &reader, const Entry &entry)
     const auto head = reader.read(entry.start, qMin(entry.size, InfoHeaderLength));
     if (!head)
         return {};
-    const auto extent = dibExtent(*head, entry.size);
-    if (!extent)
+    const auto layout = dibLayout(*head, entry.size);
+    if (!layout)
         return {};
-    const auto dib = reader.read(entry.start, extent->length);
-    return dib ? QImage::fromData(withBitmapFileHeader(*dib, extent->pixelOffset), "BMP") : QImage();
+    if (layout->runLength()) {
+        const auto dib = reader.read(entry.start, layout->length);
+        return dib ? decodeRunLength(*dib, *layout) : QImage();
+    }
+    auto file = reader.read(entry.start, layout->length, BitmapFileHeaderLength);
+    return file ? decodeWithFileHeader(*file, layout->pixelOffset) : QImage();
+}
+
+// Indices beyond a short palette show its colour 0, whatever the image's form,
+// so a preview is the same picture wherever it is drawn or compared.
+QImage withFullPalette(QImage image)
+{
+    if (image.format() == QImage::Format_Indexed8 && image.colorCount() > 0 && image.colorCount() < 256) {
+        QList<QRgb> colours = image.colorTable();
+        colours.resize(256, colours.first());
+        image.setColorTable(colours);
+    }
+    return image;
 }
 
 struct Decoder
@@ -238,7 +279,7 @@ QImage fromDevice(QIODevice &device)
                 continue;
             QImage image = decoder.decode(reader, entry);
             if (!image.isNull())
-                return image;
+                return withFullPalette(image);
         }
     }
     return {};
@@ -257,6 +298,16 @@ QImage fromFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {};
     return fromDevice(file);
+}
+
+QSize fittedSize(const QSize &preview, const QSize &box)
+{
+    return preview.scaled(box, Qt::KeepAspectRatio);
+}
+
+QImage scaled(const QImage &preview, const QSize &size)
+{
+    return preview.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace DwgPreview

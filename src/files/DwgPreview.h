@@ -23,4 +23,10 @@ QImage fromDevice(QIODevice &device);
 // unreadable files give a null image.
 QImage fromFile(const QString &path);
 
+// Everything that shows a preview (the record window, file managers' thumbnails)
+// shows the same pixels: the preview fitted into its box keeping the aspect
+// ratio, enlarged or reduced, and scaled smoothly so thin lines stay visible.
+QSize fittedSize(const QSize &preview, const QSize &box);
+QImage scaled(const QImage &preview, const QSize &size);
+
 } // namespace DwgPreview

@@ -30,17 +30,42 @@ constexpr const char *RunnerTypes[] = {"application/x-desktop", "application/x-m
 // Types that run as they are once their run bit is set (scripts included).
 constexpr const char *ProgramTypes[] = {"application/x-executable", "application/x-sharedlib"};
 
-bool startsLikeProgram(const QString &path)
+QByteArray headOf(const QString &path, qint64 length)
 {
     QFile file(path);
-    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
-    return head.startsWith("#!")
-        || head
-        == QByteArrayLiteral("\x7f"
-                             "ELF");
+    return file.open(QIODevice::ReadOnly) ? file.read(length) : QByteArray();
 }
 
-// Opening a program, a script with its run bit or a desktop entry would run it:
+bool startsLikeProgram(const QByteArray &head)
+{
+    return head.startsWith("#!")
+        || head.startsWith(QByteArrayLiteral("\x7f"
+                                             "ELF"));
+}
+
+// Windows programs (DOS and PE executables, screen savers, control panel
+// items) and Windows shortcuts, whatever their name: Wine runs them.
+bool startsLikeWindowsProgram(const QByteArray &head)
+{
+    static const QByteArray ShortcutMagic = QByteArray::fromHex("4C0000000114020000000000C000000000000046");
+    return head.startsWith("MZ") || head.startsWith(ShortcutMagic);
+}
+
+// Windows ignores dots and blanks at the end of a name ("setup.bat." runs
+// setup.bat), and never the case of a suffix.
+bool hasWindowsRunnableName(const QFileInfo &info)
+{
+    QString name = info.fileName();
+    while (name.endsWith(u'.') || name.endsWith(u' '))
+        name.chop(1);
+    const QString suffix = name.mid(name.lastIndexOf(u'.') + 1).toLower();
+    return name.contains(u'.') && std::ranges::any_of(LaunchApp::WindowsRunnableSuffixes, [&suffix](const char *s) {
+               return suffix == QLatin1String(s);
+           });
+}
+
+// Opening a program, a script with its run bit, a desktop entry or anything
+// Windows would run (Wine may be installed) would run it:
 // a catalogue must never make a double-click run code. Drawings on Windows
 // shares and FAT disks carry the run bit as well, so with the run bit only what
 // really is a program is refused.
@@ -48,11 +73,16 @@ bool wouldRunCode(const QFileInfo &info)
 {
     if (info.isDir())
         return false;
+    if (hasWindowsRunnableName(info))
+        return true;
+    const QByteArray head = headOf(info.filePath(), 20);
+    if (startsLikeWindowsProgram(head))
+        return true;
     const QMimeType mime = QMimeDatabase().mimeTypeForFile(info);
     const auto isA = [&mime](const char *type) { return mime.inherits(QString::fromLatin1(type)); };
     if (std::ranges::any_of(RunnerTypes, isA))
         return true;
-    return info.isExecutable() && (std::ranges::any_of(ProgramTypes, isA) || startsLikeProgram(info.filePath()));
+    return info.isExecutable() && (std::ranges::any_of(ProgramTypes, isA) || startsLikeProgram(head));
 }
 
 qint32 launchTarget(const QString &target)

@@ -20,4 +20,10 @@ inline constexpr char CatalogueFileName[] = "morvo.res";
 inline constexpr char RegionFileName[] = "Morvo.dat";
 inline constexpr char HelpFileName[] = "MorvoHelp.html";
 inline constexpr char StaleDataFileName[] = "data1.txt";
+
+// The user's own folder for what the program writes, below $XDG_DATA_HOME.
+inline constexpr char UserDataFolderName[] = "MorvoII";
+
+// The desktop entry (and AppStream id) that the desktop shows the windows under.
+inline constexpr char DesktopFileName[] = "example.morvo.morvoii";
 }

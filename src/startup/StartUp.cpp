@@ -1,6 +1,7 @@
 #include "startup/StartUp.h"
 
 #include "startup/CommandLine.h"
+#include "startup/UserCatalogue.h"
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
@@ -69,9 +70,10 @@ QString settingsValue()
 bool StartUp::EntryRoutine()
 {
     QString path = settingsValue();
-    // A catalogue on a server is never a file beside the program's.
-    if (!namesServer(path) && !FileExists(path)) {
-        path = AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
+    // A catalogue on a server is never a file beside the program's; the
+    // delivered example is never worked on: the user's own copy stands for it.
+    if (!namesServer(path) && (!FileExists(path) || UserCatalogue::isDeliveredExample(path))) {
+        path = UserCatalogue::prepare();
         if (FileExists(path))
             SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
                         QString::fromLatin1(ProgramFacts::SettingsSection),
@@ -85,6 +87,7 @@ bool StartUp::EntryRoutine()
     if (!environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
         MsgBox(QStringLiteral("Error finding Database\r\n") + environment.rsConJobnr.lastError());
         QFile::remove(AppPaths::companion(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
+        QFile::remove(AppPaths::userFile(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
         return false;
     }
     Forms::Get<Form1>()->show();
@@ -118,6 +121,7 @@ int StartUp::Main(int argc, char *argv[])
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
     QApplication::setWindowIcon(Artwork::appIcon());
     QApplication::setStyle(new FocusFrameStyle);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(ProgramFacts::DesktopFileName));
     // Hidden windows (the tray form) keep the program alive; the window
     // registry ends it when the last window is unloaded.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -77,14 +77,12 @@ void DwgThumbnail::paintEvent(QPaintEvent *)
 
 void DwgThumbnail::paintPreview(QPainter &painter)
 {
-    const QSize target = preview_.size().scaled(size(), Qt::KeepAspectRatio);
+    const QSize target = DwgPreview::fittedSize(preview_.size(), size());
     if (target.isEmpty())
         return;
-    // Smooth scaling keeps thin drawing lines visible when shrinking.
     const qreal ratio = devicePixelRatioF();
     if (scaledPreview_.deviceIndependentSize().toSize() != target) {
-        scaledPreview_ =
-            QPixmap::fromImage(preview_.scaled(target * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        scaledPreview_ = QPixmap::fromImage(DwgPreview::scaled(preview_, target * ratio));
         scaledPreview_.setDevicePixelRatio(ratio);
     }
     const QPoint topLeft((width() - target.width()) / 2, (height() - target.height()) / 2);

@@ -3,8 +3,10 @@
 #include "Desktop.h"
 
 #include <QGuiApplication>
+#include <QLocalServer>
 #include <QWidget>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace TestSupport;
 using Desktop::ProgramUnderTest;
@@ -48,6 +50,9 @@ private slots:
     {
         ProgramUnderTest program;
         writeCatalogue(program.catalogue(), {record("7")});
+        // Another user listening where the socket used to be is never asked.
+        QLocalServer squatter;
+        QVERIFY(squatter.listen(program.tempFolder() + QStringLiteral("/MorvoII-%1").arg(getuid())));
         program.start();
         const qulonglong window = program.waitForWindow(program.process(), RecordWindow);
         QVERIFY(window);
@@ -64,6 +69,7 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
         QVERIFY(program.process().state() == QProcess::Running);
         QTRY_COMPARE_WITH_TIMEOUT(Desktop::activeWindow(), window, 5000);
+        QVERIFY(!squatter.hasPendingConnections());
     }
 
     void aMissingCatalogueEndsWithNoWindow()

@@ -239,6 +239,31 @@ Pixels indexedPixels(const Bitmap &bitmap)
     return colours;
 }
 
+// A run-length bitmap with the given rows of codes and a palette of `colours`.
+QByteArray runLengthDib(int bitCount, const QByteArray &rows, int colours = 0)
+{
+    Bitmap bitmap = indexedBitmap(bitCount, false);
+    bitmap.compression = bitCount == 8 ? Rle8 : Rle4;
+    if (colours) {
+        bitmap.colours = palette(colours);
+        bitmap.colourCountField = quint32(colours);
+    }
+    QByteArray dib = packedDib(bitmap);
+    return dib.left(dib.size() - runLengthRows(bitmap).size()) + rows;
+}
+
+// Every pixel colour 0 of the palette except those listed as {x, y (top row 0), index}.
+Pixels colourZeroExcept(int bitCount, std::initializer_list<std::array<int, 3>> reached)
+{
+    const QList<QRgb> colours = palette(1 << bitCount);
+    Pixels pixels;
+    for (auto &row : pixels)
+        row.fill(colours[0]);
+    for (const auto &[x, y, index] : reached)
+        pixels[y][x] = colours[index];
+    return pixels;
+}
+
 // Picture with a single colour, for tests that only need to tell which entry was used.
 QByteArray plainDib(QRgb colour, int width = Width, int height = Height)
 {
@@ -346,6 +371,8 @@ private slots:
     void bitmapPreviews_data();
     void bitmapPreviews();
     void thirtyTwoBitFourthByteIsNotAlpha();
+    void runLengthPixelsNeverReachedAreColourZero_data();
+    void runLengthPixelsNeverReachedAreColourZero();
     void pngPreviews_data();
     void pngPreviews();
     void everyVersionWithSeeker_data();
@@ -392,6 +419,16 @@ void TestDwgPreview::bitmapPreviews_data()
     shortPalette.colourCountField = 5;
     QTest::newRow("8-bit with 5 colours") << packedDib(shortPalette) << indexedPixels(shortPalette);
 
+    // An index beyond a short palette shows colour 0, as in run-length bitmaps.
+    Bitmap beyond = indexedBitmap(4, false);
+    beyond.colours = palette(4);
+    beyond.colourCountField = 4;
+    Pixels beyondColours;
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            beyondColours[y][x] = beyond.colours.value(int(beyond.pixels[y][x]), beyond.colours[0]);
+    QTest::newRow("4-bit index beyond a short palette") << packedDib(beyond) << beyondColours;
+
     // biClrUsed written out in full for a 4-bit image.
     Bitmap fullCount = indexedBitmap(4, false);
     fullCount.colourCountField = 16;
@@ -427,6 +464,63 @@ void TestDwgPreview::thirtyTwoBitFourthByteIsNotAlpha()
     QVERIFY(!image.isNull());
     for (int x = 0; x < Width; ++x)
         QCOMPARE(qAlpha(image.pixel(x, 0)), 255);
+}
+
+void TestDwgPreview::runLengthPixelsNeverReachedAreColourZero_data()
+{
+    QTest::addColumn<QByteArray>("dib");
+    QTest::addColumn<Pixels>("expected");
+    const auto codes = [](std::initializer_list<int> bytes) {
+        QByteArray data;
+        for (const int byte : bytes)
+            data.append(char(byte));
+        return data;
+    };
+    // Rows are coded bottom-up: the bottom row is y = 2 here.
+    QTest::newRow("RLE8 ends after the bottom row")
+        << runLengthDib(8, codes({5, 3, 0, 0, 0, 1}))
+        << colourZeroExcept(8, {{0, 2, 3}, {1, 2, 3}, {2, 2, 3}, {3, 2, 3}, {4, 2, 3}});
+    QTest::newRow("RLE8 data ends without an end code")
+        << runLengthDib(8, codes({5, 3}))
+        << colourZeroExcept(8, {{0, 2, 3}, {1, 2, 3}, {2, 2, 3}, {3, 2, 3}, {4, 2, 3}});
+    QTest::newRow("RLE8 delta jumps over pixels")
+        << runLengthDib(8, codes({1, 2, 0, 2, 2, 1, 1, 4, 0, 1})) << colourZeroExcept(8, {{0, 2, 2}, {3, 1, 4}});
+    QTest::newRow("RLE8 short rows") << runLengthDib(8, codes({2, 1, 0, 0, 3, 2, 0, 0, 5, 4, 0, 1}))
+                                     << colourZeroExcept(8,
+                                                         {{0, 2, 1},
+                                                          {1, 2, 1},
+                                                          {0, 1, 2},
+                                                          {1, 1, 2},
+                                                          {2, 1, 2},
+                                                          {0, 0, 4},
+                                                          {1, 0, 4},
+                                                          {2, 0, 4},
+                                                          {3, 0, 4},
+                                                          {4, 0, 4}});
+    QTest::newRow("RLE8 literal run") << runLengthDib(8, codes({0, 3, 7, 8, 9, 0, 0, 1}))
+                                      << colourZeroExcept(8, {{0, 2, 7}, {1, 2, 8}, {2, 2, 9}});
+    QTest::newRow("RLE8 run past the row's end is cut")
+        << runLengthDib(8, codes({9, 1, 0, 0, 1, 5, 0, 1}))
+        << colourZeroExcept(8, {{0, 2, 1}, {1, 2, 1}, {2, 2, 1}, {3, 2, 1}, {4, 2, 1}, {0, 1, 5}});
+    QTest::newRow("RLE8 index beyond the palette")
+        << runLengthDib(8, codes({1, 200, 1, 3, 0, 1}), 4) << colourZeroExcept(8, {{1, 2, 3}});
+    QTest::newRow("RLE4 run alternates two indices")
+        << runLengthDib(4, codes({5, 0x12, 0, 1}))
+        << colourZeroExcept(4, {{0, 2, 1}, {1, 2, 2}, {2, 2, 1}, {3, 2, 2}, {4, 2, 1}});
+    QTest::newRow("RLE4 literal run, then an early end")
+        << runLengthDib(4, codes({0, 5, 0x12, 0x34, 0x50, 0, 0, 1}))
+        << colourZeroExcept(4, {{0, 2, 1}, {1, 2, 2}, {2, 2, 3}, {3, 2, 4}, {4, 2, 5}});
+}
+
+void TestDwgPreview::runLengthPixelsNeverReachedAreColourZero()
+{
+    QFETCH(QByteArray, dib);
+    QFETCH(Pixels, expected);
+    const QByteArray drawing = buildDrawing({TitleEntry, {BmpCode, dib}}).bytes;
+    const QImage first = decode(drawing);
+    comparePixels(first, expected);
+    // The same drawing always gives the same picture.
+    QCOMPARE(decode(drawing), first);
 }
 
 void TestDwgPreview::pngPreviews_data()

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -92,6 +93,11 @@ private slots:
         QTest::newRow("drawing with the run bit") << shared << QUrl::fromLocalFile(shared);
         const QString script = writeFile(file("notes.sh"), "#!/bin/sh\necho hello\n");
         QTest::newRow("script without the run bit") << script << QUrl::fromLocalFile(script);
+        // Windows goes by the last suffix only.
+        const QString batchText = writeFile(file("install-notes.txt"), "@echo off\r\ndel *.*\r\n");
+        QTest::newRow("batch text named as text") << batchText << QUrl::fromLocalFile(batchText);
+        const QString pdf = writeFile(file("report.exe.pdf"), "%PDF-1.4\n");
+        QTest::newRow("runnable suffix inside the name") << pdf << QUrl::fromLocalFile(pdf);
     }
     void filesFoldersAndMailLinksReachTheLauncher()
     {
@@ -130,6 +136,23 @@ private slots:
         QTest::newRow("windows program") << writeFile(file("setup.exe"), "MZ\x90\0") << denied;
         QTest::newRow("java program") << writeFile(file("tool.jar"), "PK\x03\x04") << denied;
         QTest::newRow("other link scheme") << "ftp://example.com/plan.dwg" << denied;
+        // Everything Windows or Wine would run, by name, whatever it holds.
+        const QByteArray batch = "@echo off\r\ndel *.*\r\n";
+        for (const char *suffix : LaunchApp::WindowsRunnableSuffixes)
+            QTest::addRow("windows .%s", suffix)
+                << writeFile(file(QStringLiteral("run.%1").arg(suffix)), batch) << denied;
+        QTest::newRow("windows suffix, upper case") << writeFile(file("INSTALL.BAT"), batch) << denied;
+        QTest::newRow("windows suffix, mixed case") << writeFile(file("Setup.Cmd"), batch) << denied;
+        QTest::newRow("windows suffix, trailing dot") << writeFile(file("setup.bat."), batch) << denied;
+        QTest::newRow("windows suffix, trailing blanks") << writeFile(file("notes.vbs  "), batch) << denied;
+        QTest::newRow("windows suffix as a link")
+            << QUrl::fromLocalFile(writeFile(file("link.bat"), batch)).toString() << denied;
+        // By content, whatever the name.
+        QTest::newRow("windows program named as a drawing")
+            << writeFile(file("plan.dwg"), QByteArray("MZ\x90\0\3\0\0\0", 8) + QByteArray(56, '\0')) << denied;
+        QTest::newRow("windows shortcut named as a drawing") << writeFile(
+            file("site.dwg"), QByteArray::fromHex("4C0000000114020000000000C000000000000046") + QByteArray(60, '\0'))
+                                                             << denied;
         QTest::newRow("missing file") << file("gone.dwg") << LaunchApp::ErrFileNotFound;
         QTest::newRow("single blank") << " " << LaunchApp::ErrFileNotFound;
         QTest::newRow("empty") << "" << LaunchApp::ErrFileNotFound;
@@ -142,6 +165,17 @@ private slots:
         LauncherRecorder launcher;
         QCOMPARE(launch(target).result, result);
         QVERIFY(launcher.urls.isEmpty());
+    }
+    void theHelpPageListsTheKindsNeverOpened()
+    {
+        QFile page(qEnvironmentVariable("MORVO_BIN_DIR") + "/MorvoHelp.html");
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        const qsizetype from = text.indexOf("id=\"never-opened\"");
+        QVERIFY(from > 0);
+        const QString section = text.mid(from, text.indexOf("<h3", from + 1) - from);
+        for (const char *suffix : LaunchApp::WindowsRunnableSuffixes)
+            QVERIFY2(section.contains(QRegularExpression(QStringLiteral("\\.%1[\\s<]").arg(suffix))), suffix);
     }
 };
 

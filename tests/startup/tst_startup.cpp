@@ -1,6 +1,7 @@
 #include "ProgramTestCase.h"
 
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/AppPaths.h"
 #include "desktop/SingleInstance.h"
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/record/Form1.h"
@@ -11,7 +12,9 @@
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
@@ -31,6 +34,22 @@ class TestStartUp : public ProgramTestCase
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     bool staleDataFileExists() const { return QFile::exists(sandbox->programFolder() + "/data1.txt"); }
+
+    // The delivered companions and the user's data in folders of their own,
+    // as in a build folder or an install.
+    struct Apart
+    {
+        QString example;
+        QString own;
+    };
+    Apart companionsApartFromUserData() const
+    {
+        const QString program = sandbox->path("program");
+        QDir().mkpath(program);
+        AppPaths::setProgramFolder(program);
+        qputenv("XDG_DATA_HOME", sandbox->path("data").toUtf8());
+        return {program + "/morvo.res", sandbox->path("data") + "/MorvoII/morvo.res"};
+    }
 
 private slots:
     void withoutASettingTheOwnCatalogueIsOpenedAndRemembered()
@@ -144,6 +163,81 @@ private slots:
         Form1 *window = Forms::Loaded<Form1>();
         QVERIFY(window->TxtNumber->text().isEmpty());
         QVERIFY(window->txtFileLoc->text().isEmpty());
+    }
+
+    void theFirstStartWorksOnACopyOfTheExampleInTheUsersFolder()
+    {
+        const Apart folders = companionsApartFromUserData();
+        writeCatalogue(
+            folders.example,
+            {record("1040", "Plan", "examples/1040/plan.dwg"), record("1041", "Absolute", "/srv/jobs/1041/site.dwg")});
+        const QByteArray delivered = [&] {
+            QFile f(folders.example);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        QVERIFY(StartUp::EntryRoutine());
+        QCOMPARE(sandbox->setting(), folders.own);
+        QCOMPARE(jobNumbersInFile(folders.own), (QStringList{"1040", "1041"}));
+        // The example's drawings are found from the copy, wherever it lies.
+        QCOMPARE(fieldInFile(folders.own, "Drawing Directory&Name"),
+                 (QList<QVariant>{sandbox->path("program") + "/examples/1040/plan.dwg", "/srv/jobs/1041/site.dwg"}));
+        QVERIFY(!QFile::exists(folders.own + ".part"));
+        QFile example(folders.example);
+        QVERIFY(example.open(QIODevice::ReadOnly));
+        QCOMPARE(example.readAll(), delivered);
+        QVERIFY(messages->messages.isEmpty());
+    }
+
+    void theUsersCopyIsNeverReplacedAndStandsForTheExample_data()
+    {
+        QTest::addColumn<bool>("settingNamesTheExample");
+        QTest::newRow("no setting") << false;
+        QTest::newRow("setting names the delivered example") << true;
+    }
+    void theUsersCopyIsNeverReplacedAndStandsForTheExample()
+    {
+        QFETCH(bool, settingNamesTheExample);
+        const Apart folders = companionsApartFromUserData();
+        writeCatalogue(folders.example, {record("1")});
+        QDir().mkpath(QFileInfo(folders.own).absolutePath());
+        writeCatalogue(folders.own, {record("500", "Mine")});
+        if (settingNamesTheExample)
+            sandbox->setSetting(folders.example);
+        QVERIFY(StartUp::EntryRoutine());
+        QCOMPARE(sandbox->setting(), folders.own);
+        QCOMPARE(Forms::Loaded<Form1>()->TxtName->text(), QString("Mine"));
+        QCOMPARE(jobNumbersInFile(folders.own), QStringList{"500"});
+    }
+
+    void aCopyThatCannotBeMadeEndsAsAMissingCatalogue()
+    {
+        const Apart folders = companionsApartFromUserData();
+        writeCatalogue(folders.example, {record("1")});
+        // A file where the user's folder should be: the copy has nowhere to go.
+        QFile blocker(sandbox->path("data") + "/MorvoII");
+        QDir().mkpath(sandbox->path("data"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QFile stale(sandbox->path("program") + "/data1.txt");
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        QVERIFY(!StartUp::EntryRoutine());
+        QCOMPARE(messages->texts().value(0), QString("Database File not found"));
+        QVERIFY(messages->texts().value(1).startsWith("Error finding Database\r\n"));
+        QVERIFY(!sandbox->hasSetting());
+        QVERIFY(!stale.exists());
+    }
+
+    void aStaleDataFileInTheUsersFolderIsRemovedToo()
+    {
+        const Apart folders = companionsApartFromUserData();
+        QDir().mkpath(QFileInfo(folders.own).absolutePath());
+        QFile stale(QFileInfo(folders.own).absolutePath() + "/data1.txt");
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        sandbox->setSetting(sandbox->path("gone.res"));
+        QVERIFY(!StartUp::EntryRoutine());
+        QVERIFY(!stale.exists());
     }
 
     void aSecondInstanceAsksTheFirstToActivate()

@@ -164,10 +164,13 @@ QString property(qulonglong window, const QString &name)
 ProgramUnderTest::ProgramUnderTest()
 {
     QDir root(dir_.path());
-    root.mkpath("program");
+    root.mkpath("MorvoII");
     root.mkpath("config");
     root.mkpath("tmp");
-    // A copy of the program in a folder of its own: its companion files are beside it.
+    root.mkpath("runtime");
+    QFile::setPermissions(dir_.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // A copy of the program in a folder of its own: its companion files are
+    // beside it, and it is the user's data folder as well (see Sandbox).
     const QString exe = qEnvironmentVariable("MORVO_EXE");
     QFile::copy(exe, programFolder() + "/morvo");
     for (const char *companion : {"Morvo.dat", "MorvoHelp.html"}) {
@@ -191,7 +194,7 @@ ProgramUnderTest::~ProgramUnderTest()
 
 QString ProgramUnderTest::programFolder() const
 {
-    return dir_.filePath("program");
+    return dir_.filePath("MorvoII");
 }
 
 QString ProgramUnderTest::configFolder() const
@@ -217,7 +220,10 @@ QProcess *ProgramUnderTest::start(const QProcessEnvironment &extra)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(extra);
     env.insert("XDG_CONFIG_HOME", configFolder());
-    env.insert("TMPDIR", dir_.filePath("tmp")); // the single-instance socket stays private to the test
+    env.insert("XDG_DATA_HOME", dir_.path());
+    // The single-instance socket and anything temporary stay private to the test.
+    env.insert("XDG_RUNTIME_DIR", dir_.filePath("runtime"));
+    env.insert("TMPDIR", dir_.filePath("tmp"));
     env.remove("QT_QPA_PLATFORM");
     process->setProcessEnvironment(env);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);

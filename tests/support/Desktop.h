@@ -56,6 +56,7 @@ public:
     QString programFolder() const;
     QString catalogue() const { return programFolder() + "/morvo.res"; }
     QString configFolder() const;
+    QString tempFolder() const { return dir_.filePath("tmp"); } // the program's $TMPDIR
     QString setting() const;
     void setSetting(const QString &location) const;
 

@@ -21,11 +21,12 @@
 
 namespace TestSupport {
 
-Sandbox::Sandbox()
+Sandbox::Sandbox() : dataHome_(qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qgetenv("XDG_DATA_HOME") : QByteArray())
 {
-    QDir(dir_.path()).mkpath(QStringLiteral("program"));
+    QDir(dir_.path()).mkpath(QStringLiteral("MorvoII"));
     QDir(dir_.path()).mkpath(QStringLiteral("config"));
     AppPaths::setProgramFolder(programFolder());
+    qputenv("XDG_DATA_HOME", dir_.path().toUtf8());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath(QStringLiteral("config")));
     DataEnvironment1::reset();
     Forms::setOnAllUnloaded(nullptr);
@@ -36,11 +37,15 @@ Sandbox::~Sandbox()
     unloadAllForms();
     DataEnvironment1::reset();
     AppPaths::setProgramFolder(QString());
+    if (dataHome_.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", dataHome_);
 }
 
 QString Sandbox::programFolder() const
 {
-    return dir_.filePath(QStringLiteral("program"));
+    return dir_.filePath(QStringLiteral("MorvoII"));
 }
 
 QString Sandbox::path(const QString &name) const

@@ -17,7 +17,9 @@
 namespace TestSupport {
 
 // A fresh program folder and settings store for one test; closes the data
-// environment and unloads every window when it ends.
+// environment and unloads every window when it ends. The program's companions
+// and the user's data share the one folder, so a catalogue written there is
+// the one the program opens; tests that need the two apart set their own.
 class Sandbox
 {
 public:
@@ -31,6 +33,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QByteArray dataHome_;
 };
 
 // Unloads every loaded window and runs their deferred deletion.
