@@ -11,12 +11,14 @@ MAY_INCLUDE = {
     "program": set(),
     "catalogue": {"program"},
     "files": {"program"},
+    "import": {"program", "catalogue"},
+    "jetreader": {"import"},
     "widgets": {"program", "catalogue", "files"},
     "desktop": {"program"},
     "shell": {"program", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
-    "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
-    "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
+    "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "import"},
+    "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms", "import"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
 

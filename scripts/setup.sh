@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 need="build-essential cmake qt6-base-dev qt6-base-dev-tools libsqlite3-dev fonts-dejavu-core
-      xvfb openbox xdotool x11-utils trayer xdg-utils python3 clang-format git"
+      xvfb openbox xdotool x11-utils trayer xdg-utils python3 clang-format git
+      pkg-config mdbtools-dev"
 missing=$(for p in $need; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then
   sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
