@@ -13,12 +13,13 @@ MAY_INCLUDE = {
     "files": {"program"},
     "import": {"program", "catalogue"},
     "jetreader": {"import"},
+    "drawingpaths": {"program", "files"},
     "widgets": {"program", "catalogue", "files"},
     "desktop": {"program"},
     "shell": {"program", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
-    "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "import"},
-    "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms", "import"},
+    "forms": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "import", "drawingpaths"},
+    "startup": {"program", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms", "import", "drawingpaths"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
 

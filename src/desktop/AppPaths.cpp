@@ -8,6 +8,12 @@ QString &overrideFolder()
     static QString folder;
     return folder;
 }
+
+QString &helperFolder()
+{
+    static QString folder;
+    return folder;
+}
 }
 
 QString AppPaths::programFolder()
@@ -29,5 +35,11 @@ QString AppPaths::helperProgram(const QString &name)
 {
     // Helpers are built beside the program; tests may move the program folder
     // away, but never its helpers.
-    return QCoreApplication::applicationDirPath() + u'/' + name;
+    const QString folder = helperFolder().isEmpty() ? QCoreApplication::applicationDirPath() : helperFolder();
+    return folder + u'/' + name;
+}
+
+void AppPaths::setHelperFolder(const QString &folder)
+{
+    helperFolder() = folder;
 }

@@ -12,4 +12,6 @@ QString companion(const QString &name); // programFolder() + "/" + name
 // A helper executable of the program's own (a reader of foreign files, say),
 // by its file name.
 QString helperProgram(const QString &name);
+// Tests run from a folder of their own while the helpers stay in the build's.
+void setHelperFolder(const QString &folder);
 }

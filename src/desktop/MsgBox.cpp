@@ -13,16 +13,22 @@ QMessageBox::Icon toQt(MsgIcon icon)
         return QMessageBox::Warning;
     case MsgIcon::Critical:
         return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
     case MsgIcon::None:
         break;
     }
     return QMessageBox::NoIcon;
 }
 
-void showModal(const Message &message)
+bool showModal(const Message &message)
 {
-    QMessageBox box(toQt(message.icon), message.title, message.text, QMessageBox::Ok);
-    box.exec();
+    const bool question = message.buttons == MsgButtons::YesNo;
+    QMessageBox box(toQt(message.icon), message.title, message.text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 }
 
@@ -33,4 +39,16 @@ void MsgBox(const QString &text, MsgIcon icon, const QString &title)
         handler(message);
     else
         showModal(message);
+}
+
+bool MsgBoxYesNo(const QString &text, MsgIcon icon, const QString &title)
+{
+    const Message message{text, icon, title, MsgButtons::YesNo};
+    if (const auto &answer = MsgAnswerSeam::handler())
+        return answer(message);
+    if (const auto &handler = MsgBoxSeam::handler()) {
+        handler(message);
+        return false;
+    }
+    return showModal(message);
 }

@@ -31,8 +31,11 @@ struct FolderLister::Job
     std::atomic<quint64> generation; // the latest request this job answers
 };
 
-FolderLister::FolderLister(ListFunction list, QObject *parent)
-    : QObject(parent), list_(std::move(list)), latest_(std::make_shared<std::atomic<quint64>>(0))
+FolderLister::FolderLister(ListFunction list, QObject *parent, ResolveFunction resolve)
+    : QObject(parent),
+      list_(std::move(list)),
+      resolve_(std::move(resolve)),
+      latest_(std::make_shared<std::atomic<quint64>>(0))
 {
 }
 
@@ -62,16 +65,17 @@ void FolderLister::request(const QStringList &candidates)
         else if (job->generation == *latest_) // skipped, then asked for again before it ended
             request(job->candidates);
     });
-    watcher->setFuture(
-        QtConcurrent::run(blockingPool(BlockingWork::FolderListing), [list = list_, latest = latest_, job]() -> Result {
-            if (job->generation != *latest)
-                return std::nullopt; // superseded before it started
-            for (const QString &folder : job->candidates) {
-                if (std::optional<QStringList> names = list(folder))
-                    return FolderListing{QDir::cleanPath(folder), *std::move(names)};
-            }
-            return FolderListing{};
-        }));
+    watcher->setFuture(QtConcurrent::run(blockingPool(BlockingWork::FolderListing),
+                                         [list = list_, resolve = resolve_, latest = latest_, job]() -> Result {
+                                             if (job->generation != *latest)
+                                                 return std::nullopt; // superseded before it started
+                                             for (const QString &candidate : job->candidates) {
+                                                 const QString folder = resolve ? resolve(candidate) : candidate;
+                                                 if (std::optional<QStringList> names = list(folder))
+                                                     return FolderListing{QDir::cleanPath(folder), *std::move(names)};
+                                             }
+                                             return FolderListing{};
+                                         }));
 }
 
 void FolderLister::deliver(const std::shared_ptr<Job> &job, const FolderListing &listing)

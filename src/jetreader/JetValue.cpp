@@ -96,11 +96,11 @@ bool JetValue::appendRow(guint32 pageRow, std::size_t skip, std::string &bytes, 
 void JetValue::readOther(const MdbColumn &column, const MdbField &field, std::string &out) const
 {
     if (column.col_type == MDB_BOOL) {
-        out = field.is_null ? "0" : "1"; // a yes/no column keeps its value in the null bit
+        out.assign(1, field.is_null ? '0' : '1'); // a yes/no column keeps its value in the null bit
     } else if (column.col_type == MDB_DATETIME) {
         out = dateText(mdb_get_double(mdb_->pg_buf, field.start));
     } else if (char *text = mdb_col_to_string(mdb_, mdb_->pg_buf, field.start, column.col_type, field.siz)) {
-        out = text;
+        out.append(text);
         g_free(text);
     }
 }

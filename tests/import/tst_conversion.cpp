@@ -1,8 +1,9 @@
 // Conversion into catalogues and CSV files: all or nothing, never over an
 // existing file, byte for byte.
-#include "ImportTestData.h"
+#include "JetTestData.h"
 
 #include "CatalogueFiles.h"
+#include "UnwritableFolder.h"
 #include "import/CatalogueRecordSource.h"
 #include "import/Conversion.h"
 #include "import/CsvCatalogueWriter.h"
@@ -12,12 +13,8 @@
 
 #include <QRandomGenerator>
 #include <QtTest>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
-using namespace ImportTestData;
+using namespace JetTestData;
 
 namespace {
 const std::atomic<bool> NotCancelled{false};
@@ -123,42 +120,6 @@ private:
     qsizetype at_ = 0;
 };
 
-// Makes a folder that not even root can write into, while it lives.
-class UnwritableFolder
-{
-public:
-    explicit UnwritableFolder(const QString &path) : path_(path)
-    {
-        if (geteuid() != 0) {
-            made_ = QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
-            return;
-        }
-        made_ = setImmutable(true);
-    }
-    ~UnwritableFolder()
-    {
-        if (geteuid() != 0)
-            QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        else if (made_)
-            setImmutable(false);
-    }
-    bool made() const { return made_; }
-
-private:
-    bool setImmutable(bool on) const
-    {
-        const int fd = ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        const bool done = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
-            && ioctl(fd, FS_IOC_SETFLAGS, (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, &flags))
-                == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return done;
-    }
-    QString path_;
-    bool made_ = false;
-};
 }
 
 class TestConversion : public QObject

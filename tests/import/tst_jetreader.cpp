@@ -1,6 +1,6 @@
 // The Windows catalogue's header and the Jet reader process on real Jet files:
 // the made Projects catalogues, public Jet 3 and Jet 4 samples, damaged files.
-#include "ImportTestData.h"
+#include "JetTestData.h"
 
 #include "import/CatalogueFile.h"
 #include "import/ImportSource.h"
@@ -11,7 +11,7 @@
 #include <QtTest>
 #include <sys/stat.h>
 
-using namespace ImportTestData;
+using namespace JetTestData;
 
 namespace {
 QList<ImportRecord> readAll(RecordSource &source)

@@ -24,7 +24,10 @@ Sandbox::Sandbox()
 {
     QDir(dir_.path()).mkpath(QStringLiteral("program"));
     QDir(dir_.path()).mkpath(QStringLiteral("config"));
+    dataHome_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir_.filePath(QStringLiteral("data"))));
     AppPaths::setProgramFolder(programFolder());
+    AppPaths::setHelperFolder(qEnvironmentVariable("MORVO_BIN_DIR"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath(QStringLiteral("config")));
     DataEnvironment1::reset();
     Forms::setOnAllUnloaded(nullptr);
@@ -35,6 +38,8 @@ Sandbox::~Sandbox()
     unloadAllForms();
     DataEnvironment1::reset();
     AppPaths::setProgramFolder(QString());
+    AppPaths::setHelperFolder(QString());
+    qputenv("XDG_DATA_HOME", dataHome_);
 }
 
 QString Sandbox::programFolder() const
@@ -78,11 +83,16 @@ void unloadAllForms()
 MessageRecorder::MessageRecorder()
 {
     MsgBoxSeam::setHandler([this](const Message &m) { messages << m; });
+    MsgAnswerSeam::setHandler([this](const Message &m) {
+        messages << m;
+        return !answers.isEmpty() && answers.takeFirst();
+    });
 }
 
 MessageRecorder::~MessageRecorder()
 {
     MsgBoxSeam::setHandler(nullptr);
+    MsgAnswerSeam::setHandler(nullptr);
 }
 
 QStringList MessageRecorder::texts() const

@@ -4,7 +4,9 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/FileDialog.h"
+#include "desktop/MsgBox.h"
 #include "forms/checkconn/FrmCheckConn.h"
+#include "forms/convert/CatalogueLocation.h"
 #include "forms/record/Form1.h"
 
 #include <QCoreApplication>
@@ -17,13 +19,19 @@ void FrmMenu::MnuLocate_Click()
     const std::optional<QString> chosen = ShowOpenDialog(request, Forms::Loaded<Form1>());
     if (!chosen)
         return;
-    ChosenPath = *chosen;
+    // A Windows catalogue is converted first; one that cannot be is never opened.
+    const PreparedCatalogue catalogue = prepareCatalogue(*chosen);
+    if (catalogue.outcome == PreparedCatalogue::Refused)
+        MsgBox(catalogue.reason, MsgIcon::Exclamation);
+    ChosenPath = catalogue.location;
 
     // Failures here leave the test set closed; the check window reports them.
     DataEnvironment1 &environment = DataEnvironment1::instance();
-    environment.ConnTest.ConnectionString = ChosenPath;
-    environment.ConnTest.Open();
-    environment.rsTest.Open();
+    if (catalogue.usable()) {
+        environment.ConnTest.ConnectionString = ChosenPath;
+        environment.ConnTest.Open();
+        environment.rsTest.Open();
+    }
     QCoreApplication::processEvents();
 
     Forms::Get<FrmCheckConn>()->Text1->setText(ChosenPath);

@@ -10,12 +10,13 @@
 #include <QStringListModel>
 #include <QUrl>
 
-FileListBox::FileListBox(const QString &pattern, QWidget *parent)
+FileListBox::FileListBox(const QString &pattern, QWidget *parent, std::function<QString(const QString &)> resolve)
     : QListView(parent),
       pattern_(pattern),
       model_(new QStringListModel(this)),
       lister_(new FolderLister(
-          [patterns = QStringList{pattern}](const QString &folder) { return listFolder(folder, patterns); }, this))
+          [patterns = QStringList{pattern}](const QString &folder) { return listFolder(folder, patterns); }, this,
+          std::move(resolve)))
 {
     setModel(model_);
     // Equal rows let the view lay out a folder of many thousand drawings at once.

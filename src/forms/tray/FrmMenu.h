@@ -54,6 +54,9 @@ public:
 
     // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
     void MnuLocate_Click();
+    // "Drawing Folders" (forms/drawingfolders/DrawingFoldersMenu.cpp).
+    void MnuDrawingFolders_Click();
+    void MnuTskDrawingFolders_Click();
 
     // The icon in the notification area; null once the form has closed.
     QSystemTrayIcon *trayIcon() const { return trayIcon_.data(); }

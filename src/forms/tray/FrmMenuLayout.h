@@ -20,7 +20,7 @@ struct MenuItemRow
 
 inline constexpr char Separator[] = "-";
 
-inline constexpr std::array<MenuItemRow, 12> PopMenu{{
+inline constexpr std::array<MenuItemRow, 13> PopMenu{{
     {"MnuRestore", "Restore", &FrmMenu::MnuRestore_Click},
     {"MnuHide", "Hide to Taskbar", &FrmMenu::MnuHide_Click},
     {"Mnu_2", Separator, nullptr},
@@ -29,15 +29,17 @@ inline constexpr std::array<MenuItemRow, 12> PopMenu{{
     {"MnuSearch", "Search Records", &FrmMenu::MnuSearch_Click},
     {"Mnu_4", Separator, nullptr},
     {"MnuLocate", "Set Database", &FrmMenu::MnuLocate_Click},
+    {"MnuDrawingFolders", "Drawing Folders", &FrmMenu::MnuDrawingFolders_Click},
     {"MnuHelp", "Help", &FrmMenu::MnuHelp_Click},
     {"MnuAbout", "About ", &FrmMenu::MnuAbout_Click},
     {"Mnu_1", Separator, nullptr},
     {"MnuExit", "Exit", &FrmMenu::MnuExit_Click},
 }};
 
-inline constexpr std::array<MenuItemRow, 4> TaskMenu{{
+inline constexpr std::array<MenuItemRow, 5> TaskMenu{{
     {"MnuTskRestore", "Restore", &FrmMenu::MnuTskRestore_Click},
     {"MnuTskMinimize", "Hide", &FrmMenu::MnuTskMinimize_Click},
+    {"MnuTskDrawingFolders", "Drawing Folders", &FrmMenu::MnuTskDrawingFolders_Click},
     {"mnu_3", Separator, nullptr},
     {"MnuTskExit", "Exit", &FrmMenu::MnuTskExit_Click},
 }};

@@ -10,7 +10,7 @@
 
 // The Jet samples of tests/data/jet, the Jet reader of the build, and the
 // records of the made Projects catalogues as projects/rows.tsv lists them.
-namespace ImportTestData {
+namespace JetTestData {
 
 inline QString dataFile(const QString &name)
 {
