@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -53,16 +54,23 @@ namespace FilePlacement {
 QString createTemporaryBeside(const QString &target, int *errorNumber)
 {
     const QFileInfo info(target);
-    QByteArray pattern =
-        encoded(info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral("-XXXXXX"));
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        *errorNumber = errno;
-        return QString();
+    // Made with the permissions the user's umask gives any new file (the
+    // catalogue may be shared), under a name nobody else uses.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString name = QStringLiteral("%1/.%2-%3")
+                                 .arg(info.absolutePath(), info.fileName())
+                                 .arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
+        const int fd = ::open(encoded(name).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            *errorNumber = 0;
+            return name;
+        }
+        if (errno != EEXIST)
+            break;
     }
-    ::close(fd);
-    *errorNumber = 0;
-    return QFile::decodeName(pattern);
+    *errorNumber = errno;
+    return QString();
 }
 
 bool syncFile(const QString &path)
