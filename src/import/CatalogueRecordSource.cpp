@@ -20,7 +20,8 @@ CatalogueRecordSource::~CatalogueRecordSource()
 bool CatalogueRecordSource::open()
 {
     const QString shown = QDir::toNativeSeparators(path_);
-    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK)
         return fail(QStringLiteral("The catalogue \"%1\" cannot be read (%2).").arg(shown, sqlite3_errmsg(db_)));
     sqlite3_busy_timeout(db_, 5000);
     const CatalogueTable table = readCatalogueTable(db_);

@@ -74,20 +74,39 @@ Reader::Result Reader::malformed(qint64 line, const char *what)
     return Malformed;
 }
 
+template <class Stop> int Reader::readUntil(QByteArray &value, Stop stop)
+{
+    while (peek() >= 0) {
+        const char *begin = chunk_.constData() + at_, *end = chunk_.constData() + chunk_.size(), *p = begin;
+        while (p != end && !stop(static_cast<unsigned char>(*p)))
+            ++p;
+        value.append(begin, p - begin);
+        at_ += p - begin;
+        consumed_ += p - begin;
+        if (p != end)
+            return static_cast<unsigned char>(*p);
+    }
+    return -1;
+}
+
 bool Reader::readQuoted(QByteArray &value)
 {
     get(); // the opening quote
-    for (int c = get(); c >= 0; c = get()) {
-        if (c == '"') {
-            if (peek() != '"')
-                return true;
-            get();
-        } else if (c == '\n' || (c == '\r' && peek() != '\n')) {
-            ++line_;
+    for (;;) {
+        const qsizetype from = value.size();
+        const int c = readUntil(value, [](int c) { return c == '"'; });
+        // Line breaks inside the field count as lines of the file.
+        for (qsizetype i = from; i < value.size(); ++i) {
+            if (value[i] == '\n' || (value[i] == '\r' && (i + 1 == value.size() || value[i + 1] != '\n')))
+                ++line_;
         }
-        value += char(c);
+        if (c < 0)
+            return false;
+        get();
+        if (peek() != '"')
+            return true;
+        value += char(get()); // a doubled quote stands for one
     }
-    return false;
 }
 
 Reader::Result Reader::next(Row &row)
@@ -110,11 +129,9 @@ Reader::Result Reader::next(Row &row)
             if (c != ',' && c != '\r' && c != '\n' && c >= 0)
                 return malformed(line_, "text follows the closing quote of a field");
         } else {
-            for (c = peek(); c >= 0 && c != ',' && c != '\r' && c != '\n'; c = peek()) {
-                if (c == '"')
-                    return malformed(line_, "a quote stands inside a field that is not quoted");
-                value += char(get());
-            }
+            c = readUntil(value, [](int c) { return c == ',' || c == '\r' || c == '\n' || c == '"'; });
+            if (c == '"')
+                return malformed(line_, "a quote stands inside a field that is not quoted");
             row.emplace_back(value.isEmpty() ? std::nullopt : std::optional<QByteArray>(std::move(value)));
         }
         if (c != ',')

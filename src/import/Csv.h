@@ -37,6 +37,9 @@ public:
 private:
     int peek();
     int get();
+    // Appends the bytes up to the first that stop() accepts, which stays
+    // unread; returns that byte, or -1 at the end of the file.
+    template <class Stop> int readUntil(QByteArray &value, Stop stop);
     bool readQuoted(QByteArray &value);
     void readLineEnd(int c);
     Result malformed(qint64 line, const char *what);

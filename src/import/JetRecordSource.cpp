@@ -39,7 +39,7 @@ void limitChild(const JetReaderLimits &limits)
 class PayloadReader
 {
 public:
-    explicit PayloadReader(const QByteArray &payload) : data_(payload) { }
+    explicit PayloadReader(QByteArrayView payload) : data_(payload) { }
     bool ok() const { return ok_; }
     template <class T> T number()
     {
@@ -53,7 +53,7 @@ public:
     {
         if (!has(length))
             return QByteArray();
-        const QByteArray value = data_.mid(at_, length);
+        const QByteArray value = data_.sliced(at_, length).toByteArray();
         at_ += length;
         return value;
     }
@@ -64,7 +64,7 @@ private:
         ok_ = ok_ && length <= data_.size() - at_;
         return ok_;
     }
-    const QByteArray &data_;
+    QByteArrayView data_;
     qsizetype at_ = 0;
     bool ok_ = true;
 };
@@ -149,7 +149,7 @@ bool JetRecordSource::open()
     return readHeader(frame.payload);
 }
 
-bool JetRecordSource::readHeader(const QByteArray &payload)
+bool JetRecordSource::readHeader(QByteArrayView payload)
 {
     PayloadReader in(payload);
     jetVersion_ = in.number<quint8>();
@@ -204,7 +204,7 @@ bool JetRecordSource::next(ImportRecord &record)
     return false;
 }
 
-bool JetRecordSource::readRecord(const QByteArray &payload, ImportRecord &record)
+bool JetRecordSource::readRecord(QByteArrayView payload, ImportRecord &record)
 {
     PayloadReader in(payload);
     record.fill(std::nullopt);
@@ -244,6 +244,8 @@ bool JetRecordSource::nextFrame(Frame &frame)
             return failOnEnd();
         }
         process_->waitForReadyRead(int(std::min<qint64>(WaitStepMs, std::max<qint64>(1, deadline_.remainingTime()))));
+        buffer_.remove(0, position_); // the frames taken so far
+        position_ = 0;
         buffer_ += process_->readAllStandardOutput();
         keepErrorOutput();
     }
@@ -259,19 +261,15 @@ bool JetRecordSource::takeFrame(Frame &frame)
     const quint32 length = qFromLittleEndian<quint32>(start + 1);
     if (length > MaxFrameLength) {
         frame.type = 0; // treated as out of turn
-        frame.payload.clear();
+        frame.payload = QByteArrayView();
         position_ = buffer_.size();
         return true;
     }
     if (available < FrameHeaderSize + qsizetype(length))
         return false;
     frame.type = quint8(start[0]);
-    frame.payload = QByteArray(start + FrameHeaderSize, length);
+    frame.payload = QByteArrayView(start + FrameHeaderSize, length);
     position_ += FrameHeaderSize + length;
-    if (position_ > (1 << 20) && position_ * 2 > buffer_.size()) {
-        buffer_.remove(0, position_);
-        position_ = 0;
-    }
     return true;
 }
 
@@ -283,11 +281,11 @@ void JetRecordSource::keepErrorOutput()
         errorOutput_ += output.left(ErrorOutputKept - errorOutput_.size());
 }
 
-bool JetRecordSource::failOnErrorFrame(const QByteArray &payload)
+bool JetRecordSource::failOnErrorFrame(QByteArrayView payload)
 {
     PayloadReader in(payload);
     const quint8 code = in.number<quint8>();
-    const QString text = QString::fromUtf8(payload.mid(1));
+    const QString text = QString::fromUtf8(payload.sliced(std::min<qsizetype>(1, payload.size())));
     // The reader ends after this frame; its error output says why.
     process_->waitForFinished(2000);
     stop();

@@ -41,16 +41,17 @@ public:
     int codePage() const { return codePage_; }
 
 private:
+    // A frame as it stands in the buffer: valid until the next frame is taken.
     struct Frame
     {
         quint8 type = 0;
-        QByteArray payload;
+        QByteArrayView payload;
     };
     bool nextFrame(Frame &frame);
     bool takeFrame(Frame &frame);
-    bool readHeader(const QByteArray &payload);
-    bool readRecord(const QByteArray &payload, ImportRecord &record);
-    bool failOnErrorFrame(const QByteArray &payload);
+    bool readHeader(QByteArrayView payload);
+    bool readRecord(QByteArrayView payload, ImportRecord &record);
+    bool failOnErrorFrame(QByteArrayView payload);
     bool failOnEnd();
     bool failDamaged(const QString &fallback);
     void keepErrorOutput();

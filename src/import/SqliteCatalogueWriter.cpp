@@ -60,7 +60,9 @@ bool SqliteCatalogueWriter::beginNew()
                 .arg(shown(QFileInfo(target_).absolutePath()), QString::fromLocal8Bit(std::strerror(errorNumber))));
     }
     const QString what = QStringLiteral("The new catalogue \"%1\" cannot be written").arg(shown(target_));
-    if (sqlite3_open_v2(QFile::encodeName(temporary_).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(temporary_).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        != SQLITE_OK)
         return failSqlite(what);
     // The file is not in use before it is complete and synced: no journal needed.
     const QByteArray schema = CatalogueSchema::createProjectsSql().toUtf8();
@@ -74,7 +76,9 @@ bool SqliteCatalogueWriter::beginNew()
 bool SqliteCatalogueWriter::beginAdding()
 {
     const QString what = QStringLiteral("The catalogue \"%1\" cannot be written").arg(shown(target_));
-    if (sqlite3_open_v2(QFile::encodeName(target_).constData(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(target_).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr)
+        != SQLITE_OK)
         return failSqlite(what);
     sqlite3_busy_timeout(db_, 5000);
     const CatalogueTable table = readCatalogueTable(db_);

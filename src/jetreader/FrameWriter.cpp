@@ -1,5 +1,6 @@
 #include "FrameWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <unistd.h>
@@ -16,45 +17,46 @@ void appendLittleEndian(std::string &to, std::uint64_t value, int bytes)
 
 void FrameWriter::begin(std::uint8_t type)
 {
-    type_ = type;
-    payload_.clear();
+    block_ += char(type);
+    frameStart_ = block_.size();
+    block_.append(4, '\0');
 }
 
 void FrameWriter::end()
 {
-    block_ += char(type_);
-    appendLittleEndian(block_, payload_.size(), 4);
-    block_ += payload_;
+    const std::size_t length = block_.size() - frameStart_ - 4;
+    for (int i = 0; i < 4; ++i)
+        block_[frameStart_ + i] = char((length >> (8 * i)) & 0xFF);
     if (block_.size() >= BlockSize)
         flush();
 }
 
 void FrameWriter::putU16(std::uint16_t value)
 {
-    appendLittleEndian(payload_, value, 2);
+    appendLittleEndian(block_, value, 2);
 }
 
 void FrameWriter::putU32(std::uint32_t value)
 {
-    appendLittleEndian(payload_, value, 4);
+    appendLittleEndian(block_, value, 4);
 }
 
 void FrameWriter::putU64(std::uint64_t value)
 {
-    appendLittleEndian(payload_, value, 8);
+    appendLittleEndian(block_, value, 8);
 }
 
 void FrameWriter::putText16(const std::string &text)
 {
-    const std::string cut = text.substr(0, 0xFFFF);
-    putU16(std::uint16_t(cut.size()));
-    payload_ += cut;
+    const std::size_t length = std::min<std::size_t>(text.size(), 0xFFFF);
+    putU16(std::uint16_t(length));
+    block_.append(text, 0, length);
 }
 
 void FrameWriter::putText32(const std::string &text)
 {
     putU32(std::uint32_t(text.size()));
-    payload_ += text;
+    block_ += text;
 }
 
 void FrameWriter::flush()

@@ -2,28 +2,35 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <vector>
 
 namespace {
 constexpr char32_t Replacement = 0xFFFD;
 
-void appendCodePoint(char32_t c, std::string &out)
+// Writes the UTF-8 of one code point at to; returns the end of it.
+char *putCodePoint(char32_t c, char *to)
 {
     if (c < 0x80) {
-        out += char(c);
+        *to++ = char(c);
     } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
+        *to++ = char(0xC0 | (c >> 6));
+        *to++ = char(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *to++ = char(0xE0 | (c >> 12));
+        *to++ = char(0x80 | ((c >> 6) & 0x3F));
+        *to++ = char(0x80 | (c & 0x3F));
     } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
+        *to++ = char(0xF0 | (c >> 18));
+        *to++ = char(0x80 | ((c >> 12) & 0x3F));
+        *to++ = char(0x80 | ((c >> 6) & 0x3F));
+        *to++ = char(0x80 | (c & 0x3F));
     }
+    return to;
+}
+
+void appendCodePoint(char32_t c, std::string &out)
+{
+    char bytes[4];
+    out.append(bytes, std::size_t(putCodePoint(c, bytes) - bytes));
 }
 
 bool isHighSurrogate(char16_t u)
@@ -36,32 +43,39 @@ bool isLowSurrogate(char16_t u)
     return u >= 0xDC00 && u < 0xE000;
 }
 
-// The code units of a Jet 4 text, uncompressed.
-std::vector<char16_t> codeUnits(const unsigned char *bytes, std::size_t length)
+// Reads the code units of a Jet 4 text one by one, compressed or not.
+class CodeUnits
 {
-    std::vector<char16_t> units;
-    units.reserve(length);
-    if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        bool compressed = true;
-        for (std::size_t i = 2; i < length;) {
-            if (bytes[i] == 0) {
-                compressed = !compressed;
-                ++i;
-            } else if (compressed) {
-                units.push_back(bytes[i++]);
-            } else if (i + 1 < length) {
-                units.push_back(char16_t(bytes[i] | (bytes[i + 1] << 8)));
-                i += 2;
-            } else {
-                break; // half a unit at the end
-            }
-        }
-    } else {
-        for (std::size_t i = 0; i + 1 < length; i += 2)
-            units.push_back(char16_t(bytes[i] | (bytes[i + 1] << 8)));
+public:
+    CodeUnits(const unsigned char *bytes, std::size_t length) : at_(bytes), end_(bytes + length)
+    {
+        compressed_ = length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+        if (compressed_)
+            at_ += 2;
     }
-    return units;
-}
+    // The next unit, or -1 at the end (half a unit at the end is dropped).
+    int next()
+    {
+        // In a compressed text a NUL byte switches between one-byte and two-byte units.
+        while (compressed_ && at_ != end_ && *at_ == 0) {
+            ++at_;
+            oneByte_ = !oneByte_;
+        }
+        if (compressed_ && oneByte_)
+            return at_ != end_ ? *at_++ : -1;
+        if (end_ - at_ < 2)
+            return -1;
+        const int unit = at_[0] | (at_[1] << 8);
+        at_ += 2;
+        return unit;
+    }
+
+private:
+    const unsigned char *at_;
+    const unsigned char *end_;
+    bool compressed_ = false;
+    bool oneByte_ = true;
+};
 
 // Code pages whose every character is one byte.
 bool isSingleByte(unsigned codePage)
@@ -99,18 +113,24 @@ void JetText::appendUtf8(const unsigned char *bytes, std::size_t length, std::st
 
 void JetText::appendUnicode(const unsigned char *bytes, std::size_t length, std::string &out)
 {
-    const std::vector<char16_t> units = codeUnits(bytes, length);
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const char16_t u = units[i];
-        if (isHighSurrogate(u) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-            appendCodePoint(0x10000 + ((char32_t(u) - 0xD800) << 10) + (units[i + 1] - 0xDC00), out);
-            ++i;
-        } else if (isHighSurrogate(u) || isLowSurrogate(u)) {
-            appendCodePoint(Replacement, out); // half a pair is no character
-        } else {
-            appendCodePoint(u, out);
+    // At most three bytes of UTF-8 for each stored byte.
+    const std::size_t start = out.size();
+    out.resize(start + 3 * length);
+    char *to = out.data() + start;
+    CodeUnits units(bytes, length);
+    for (int unit = units.next(); unit >= 0;) {
+        const int following = units.next();
+        if (isHighSurrogate(char16_t(unit)) && following >= 0 && isLowSurrogate(char16_t(following))) {
+            to = putCodePoint(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(following) - 0xDC00), to);
+            unit = units.next();
+            continue;
         }
+        // Half a surrogate pair is no character.
+        to = putCodePoint(
+            isHighSurrogate(char16_t(unit)) || isLowSurrogate(char16_t(unit)) ? Replacement : char32_t(unit), to);
+        unit = following;
     }
+    out.resize(std::size_t(to - out.data()));
 }
 
 void JetText::appendCodePage(const unsigned char *bytes, std::size_t length, std::string &out)
