@@ -27,6 +27,8 @@ std::optional<QStringList> listFolder(const QString &folder, const QStringList &
 
 struct FolderLister::Job
 {
+    // Spelt out: clang 14 (the fuzzing builds) cannot make an aggregate from parentheses.
+    Job(const QStringList &folders, quint64 request) : candidates(folders), generation(request) { }
     QStringList candidates;
     std::atomic<quint64> generation; // the latest request this job answers
 };

@@ -101,7 +101,7 @@ ProgramUnderTest::ProgramUnderTest()
     // A copy of the program in a folder of its own: its companion files are beside it.
     const QString exe = qEnvironmentVariable("MORVO_EXE");
     QFile::copy(exe, programFolder() + "/morvo");
-    for (const char *companion : {"Morvo.dat", "MorvoHelp.html"}) {
+    for (const char *companion : {"Morvo.dat", "MorvoHelp.html", "morvo-jetreader"}) {
         const QString source = QFileInfo(exe).absolutePath() + '/' + companion;
         if (QFile::exists(source))
             QFile::copy(source, programFolder() + '/' + companion);
@@ -128,6 +128,12 @@ QString ProgramUnderTest::programFolder() const
 QString ProgramUnderTest::configFolder() const
 {
     return dir_.filePath("config");
+}
+
+void ProgramUnderTest::setSetting(const QString &value) const
+{
+    QSettings store(configFolder() + "/MorvoII.conf", QSettings::IniFormat);
+    store.setValue("Application/DbsLocation", value);
 }
 
 QString ProgramUnderTest::setting() const

@@ -36,6 +36,7 @@ public:
     QString catalogue() const { return programFolder() + "/morvo.res"; }
     QString configFolder() const;
     QString setting() const;
+    void setSetting(const QString &value) const; // "DbsLocation"
 
     // Starts one more instance of the program; the first one is process().
     QProcess *start();
