@@ -60,7 +60,7 @@ void DwgThumbnail::Refresh()
                               if (*latest != generation)
                                   return Loaded{};
                               const QString file = resolve ? resolve(fileName) : fileName;
-                              return Loaded{DwgPreview::fromFile(file), file};
+                              return Loaded{DwgPreview::fromFile(file), file, fileName};
                           }));
     emit refreshed();
 }
@@ -69,7 +69,8 @@ void DwgThumbnail::applyPreview(quint64 generation, const Loaded &loaded)
 {
     if (generation != *latestRequest_)
         return;
-    resolvedFileName_ = loaded.file;
+    if (loaded.requested == fileName_)
+        resolvedFileName_ = loaded.file;
     preview_ = loaded.image;
     scaledPreview_ = QPixmap();
     update();

@@ -53,7 +53,8 @@ private:
     struct Loaded
     {
         QImage image;
-        QString file;
+        QString file; // as resolved
+        QString requested; // the DwgFileName it was read for
     };
     void applyPreview(quint64 generation, const Loaded &loaded);
     void paintPreview(QPainter &painter);
