@@ -75,8 +75,7 @@ PreparedCatalogue convertWindowsCatalogue(const QString &location)
             ConversionResult converted = convertRecords(source, *writer, cancelled, progress);
             if (converted.outcome == ConversionResult::Done)
                 *pathsUnresolved = DrawingPaths::someWindowsPathsUnresolved(
-                    distinctFieldValues(converted.target, QLatin1String(CatalogueFields.back().field))
-                        .value_or(QStringList()),
+                    distinctFieldValues(converted.target, QLatin1String(DrawingPathField)).value_or(QStringList()),
                     PathsLookedAt);
             return converted;
         },

@@ -168,8 +168,8 @@ void FrmDrawingFolders::startCounting()
     watcher->setFuture(QtConcurrent::run(
         blockingPool(BlockingWork::FolderListing), [counting = counting_, table = rows(), generation] {
             std::call_once(counting->read, [&counting] {
-                counting->paths = distinctFieldValues(counting->catalogue, QLatin1String(CatalogueFields.back().field))
-                                      .value_or(QStringList());
+                counting->paths =
+                    distinctFieldValues(counting->catalogue, QLatin1String(DrawingPathField)).value_or(QStringList());
             });
             if (counting->generation != generation)
                 return QList<DrawingPaths::RowCount>();
