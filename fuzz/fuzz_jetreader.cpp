@@ -5,7 +5,7 @@
 // parent left waiting, a fault of the parent, or a sanitizer report from the
 // reader's own code is a finding (abort); libmdb's own faults are counted.
 // Seeds in fuzz/seeds/fuzz_jetreader: the damaged samples and made Projects
-// files of tests/data/jet. The input's size picks which table is read.
+// files of tests/data/jet. The reader reads the table whose name the file holds.
 #include "import/CatalogueFile.h"
 #include "import/JetRecordSource.h"
 #include "import/JetVerdict.h"
@@ -74,6 +74,21 @@ void checkReaderReports()
         ++counts.faults;
     }
 }
+
+// The table whose name the file holds (as Jet 3 or Jet 4 text), so that
+// the reader goes on to its rows; the catalogue's table otherwise.
+const Table &tableNamedIn(const QByteArray &bytes)
+{
+    for (const Table &table : Tables) {
+        const QByteArray name(table.name);
+        QByteArray unicode;
+        for (const char c : name)
+            unicode += QByteArray(1, c) + '\0';
+        if (bytes.contains(name) || bytes.contains(unicode))
+            return table;
+    }
+    return Tables[0];
+}
 }
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -106,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!judgeJetFile(path, inspected).convertible)
         ++counts.refusedByHeader; // read all the same: the reader must cope with anything
 
-    const Table &table = Tables[size % std::size(Tables)];
+    const Table &table = tableNamedIn(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
     QElapsedTimer timer;
     timer.start();
     JetRecordSource source(path, QStringLiteral(MORVO_JETREADER), {LimitSeconds, 0});
