@@ -1,5 +1,6 @@
 #include "JetValue.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -63,8 +64,12 @@ bool JetValue::readMemo(const unsigned char *header, std::size_t size, std::stri
     }
     if (length > MemoLimit)
         return fail("a memo field claims an impossible length");
-    if (lengthAndFlags & MemoOnePage)
-        return appendRow(pageRow, 0, bytes, nullptr);
+    if (lengthAndFlags & MemoOnePage) {
+        if (!appendRow(pageRow, 0, bytes, nullptr))
+            return false;
+        bytes.resize(std::min<std::size_t>(bytes.size(), length)); // the row may be longer than the memo
+        return true;
+    }
     // Longer memos run over a chain of rows, each naming the next first.
     const std::size_t maxLinks = length / 4 + 2;
     for (std::size_t link = 0; pageRow && bytes.size() < length; ++link) {
