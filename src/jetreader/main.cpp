@@ -164,6 +164,9 @@ int main(int argc, char **argv)
         return fail(out, NoTable, std::string("there is no table ") + argv[2]);
     if (!mdb_read_columns(table))
         return fail(out, Damaged, "the columns of the table cannot be read");
+    // libmdb follows the page map without looking whether it could read it.
+    if (!table->usage_map || table->map_sz < 1)
+        return fail(out, Damaged, "the page map of the table cannot be read");
 
     std::vector<std::string> others;
     const std::vector<int> columns = matchColumns(table, argv + 3, argc - 3, others);

@@ -216,6 +216,22 @@ private slots:
         QVERIFY(timer.elapsed() >= 2000 && timer.elapsed() < 5000);
     }
 
+    void aReaderThatCrashesIsReportedAsAFault()
+    {
+        // A stand-in reader that dies on a fault after a word on its error output.
+        QTemporaryDir dir;
+        QFile script(dir.filePath("crash.sh"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("echo 'error: reading page 18 failed.' >&2; kill -SEGV $$\n");
+        script.close();
+        JetRecordSource reader(script.fileName(), "/bin/sh", {5, 512 << 20});
+        QVERIFY(!reader.open());
+        QCOMPARE(reader.error(),
+                 "The catalogue \"" + script.fileName()
+                     + "\" is damaged and cannot be read (the reader stopped on a fault; libmdb: "
+                       "error: reading page 18 failed.).");
+    }
+
     void theLimitGrowsWithTheFileSize()
     {
         QCOMPARE(jetReaderLimitsFor(0).seconds, 10);
@@ -249,10 +265,11 @@ private slots:
         QTest::newRow("cut at 30000 bytes") << "truncated_30000b_jet3_carbon.mdb"
                                             << "ends in the middle of a page"
                                             << "Carbon Data" << QStringList{"Name"} << "offset 36864 is beyond EOF";
+        // libmdb would follow the table's unreadable page map into a crash.
         QTest::newRow("crashes libmdb") << "segv_byteflips_jet3_carbon.mdb"
                                         << "password"
                                         << "Carbon Data" << QStringList{"ID", "Name", "Type"}
-                                        << "the reader stopped on a fault";
+                                        << "the page map of the table cannot be read";
         QTest::newRow("hangs libmdb (cut)") << "hang_truncated_jet3_testV1997.mdb"
                                             << "ends in the middle of a page"
                                             << "Table1" << first << "is damaged";
