@@ -12,13 +12,17 @@ MAY_INCLUDE = {
     "stores": {"program"},
     "catalogue": {"program", "stores"},
     "files": {"program"},
+    "import": {"program", "stores", "catalogue"},
+    "jetreader": {"import"},
+    "drawingpaths": {"program", "files"},
     "widgets": {"program", "stores", "catalogue", "files"},
     "desktop": {"program"},
     "shell": {"program", "stores", "catalogue", "files", "widgets", "desktop"},
     "modules": {"program", "desktop"},
     "thumbnailer": {"program", "files"},
-    "forms": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules"},
-    "startup": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms"},
+    "forms": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "import", "drawingpaths"},
+    "startup": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms", "import",
+                "drawingpaths"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
 

@@ -5,7 +5,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 need="build-essential cmake qt6-base-dev qt6-base-dev-tools libsqlite3-dev fonts-dejavu-core
       xvfb openbox xdotool x11-utils trayer xdg-utils python3 clang-format git
-      libpq-dev postgresql qt6-svg-dev dpkg-dev fakeroot file lintian desktop-file-utils appstream time"
+      libpq-dev postgresql qt6-svg-dev dpkg-dev fakeroot file lintian desktop-file-utils appstream time
+      pkg-config mdbtools-dev"
 # The window shell tells the X window manager a few things itself (libxcb).
 need="$need libx11-dev libxcb1-dev"
 missing=$(for p in $need; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)

@@ -24,3 +24,4 @@ inline constexpr std::array<CatalogueField, 8> CatalogueFields{{
 
 inline constexpr const char *ProjectsTable = "Projects";
 inline constexpr const char *JobNumberField = "JobNumber";
+inline constexpr const char *DrawingPathField = "Drawing Directory&Name";

@@ -18,6 +18,12 @@ QString under(const QString &folder, const char *relative)
 {
     return QDir::cleanPath(folder + u'/' + QString::fromUtf8(relative));
 }
+
+QString &helperFolder()
+{
+    static QString folder;
+    return folder;
+}
 }
 
 QString AppPaths::programFolder()
@@ -47,7 +53,15 @@ QString AppPaths::companion(const QString &name)
 
 QString AppPaths::helperProgram(const QString &name)
 {
-    return layoutFor(QCoreApplication::applicationDirPath()).helpers + u'/' + name;
+    // Tests run from a folder of their own while the helpers stay in the build's.
+    const QString folder =
+        helperFolder().isEmpty() ? layoutFor(QCoreApplication::applicationDirPath()).helpers : helperFolder();
+    return folder + u'/' + name;
+}
+
+void AppPaths::setHelperFolder(const QString &folder)
+{
+    helperFolder() = folder;
 }
 
 QString AppPaths::userDataFolder()

@@ -30,4 +30,6 @@ QString helperProgram(const QString &name);
 // $XDG_DATA_HOME/MorvoII (normally ~/.local/share/MorvoII); not created here.
 QString userDataFolder();
 QString userFile(const QString &name); // userDataFolder() + "/" + name
+// Tests run from a folder of their own while the helpers stay in the build's.
+void setHelperFolder(const QString &folder);
 }

@@ -7,11 +7,13 @@ std::optional<QString> runDialog(const FileDialogRequest &request, QWidget *pare
 {
     QFileDialog dialog(parent, request.title);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(request.filter);
+    dialog.setFileMode(request.chooseFolder ? QFileDialog::Directory : QFileDialog::ExistingFile);
     if (!request.folder.isEmpty())
         dialog.setDirectory(request.folder);
-    dialog.selectFile(request.fileName);
+    if (!request.chooseFolder) {
+        dialog.setNameFilter(request.filter);
+        dialog.selectFile(request.fileName);
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();

@@ -18,6 +18,8 @@ QMessageBox::Icon toQt(MsgIcon icon)
         return QMessageBox::Warning;
     case MsgIcon::Critical:
         return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
     case MsgIcon::None:
         break;
     }
@@ -34,14 +36,18 @@ int widthForTitle(const QString &title)
     return QFontMetrics(font).horizontalAdvance(title) * 5 / 4 + TitleBarButtons;
 }
 
-void showModal(const Message &message)
+bool showModal(const Message &message)
 {
-    QMessageBox box(toQt(message.icon), message.title, message.text, QMessageBox::Ok);
+    const bool question = message.buttons == MsgButtons::YesNo;
+    QMessageBox box(toQt(message.icon), message.title, message.text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(widthForTitle(message.title), 0), grid->rowCount(), 0, 1, grid->columnCount());
     box.winId();
     X11Window::setWithoutMinimize(&box);
-    box.exec();
+    return box.exec() == QMessageBox::Yes;
 }
 }
 
@@ -52,4 +58,16 @@ void MsgBox(const QString &text, MsgIcon icon, const QString &title)
         handler(message);
     else
         showModal(message);
+}
+
+bool MsgBoxYesNo(const QString &text, MsgIcon icon, const QString &title)
+{
+    const Message message{text, icon, title, MsgButtons::YesNo};
+    if (const auto &answer = MsgAnswerSeam::handler())
+        return answer(message);
+    if (const auto &handler = MsgBoxSeam::handler()) {
+        handler(message);
+        return false;
+    }
+    return showModal(message);
 }

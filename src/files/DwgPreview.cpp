@@ -289,9 +289,7 @@ QImage fromFile(const QString &path)
 {
     if (path.trimmed().isEmpty())
         return {};
-    QFileInfo info(path);
-    if (!info.isFile() && path.contains(QLatin1Char('\\')))
-        info.setFile(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/')));
+    const QFileInfo info(path);
     if (!info.isFile())
         return {};
     QFile file(info.filePath());

@@ -18,9 +18,9 @@ inline constexpr int MaxSide = 4096;
 // no image, WMF only, damaged data). The device position is left undefined.
 QImage fromDevice(QIODevice &device);
 
-// Same for a file path. Accepts '\' as a folder separator too, since catalogues
-// made on Windows hold Windows paths. Missing paths, folders, blank text and
-// unreadable files give a null image.
+// Same for a local file path (a record's stored path goes through
+// DrawingPaths first). Missing paths, folders, blank text and unreadable
+// files give a null image.
 QImage fromFile(const QString &path);
 
 // Everything that shows a preview (the record window, file managers' thumbnails)

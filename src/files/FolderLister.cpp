@@ -10,6 +10,7 @@
 #include <QtConcurrent>
 
 #include <algorithm>
+#include <utility>
 
 std::optional<QStringList> listFolder(const QString &folder, const QStringList &patterns)
 {
@@ -33,8 +34,11 @@ struct FolderLister::Job
     std::atomic<quint64> generation; // the latest request this job answers
 };
 
-FolderLister::FolderLister(ListFunction list, QObject *parent)
-    : QObject(parent), list_(std::move(list)), latest_(std::make_shared<std::atomic<quint64>>(0))
+FolderLister::FolderLister(ListFunction list, QObject *parent, ResolveFunction resolve)
+    : QObject(parent),
+      list_(std::move(list)),
+      resolve_(std::move(resolve)),
+      latest_(std::make_shared<std::atomic<quint64>>(0))
 {
 }
 
@@ -64,17 +68,20 @@ void FolderLister::request(const QStringList &candidates)
         else if (job->generation == *latest_) // skipped, then asked for again before it ended
             request(job->candidates);
     });
-    watcher->setFuture(
-        QtConcurrent::run(blockingPool(BlockingWork::FolderListing), [list = list_, latest = latest_, job]() -> Result {
+    watcher->setFuture(QtConcurrent::run(
+        blockingPool(BlockingWork::FolderListing),
+        [list = list_, resolve = resolve_, latest = latest_, job]() -> Result {
             if (job->generation != *latest)
                 return std::nullopt; // superseded before it started
-            // Whether the first folder is there at all is asked here too: on a
-            // hanging share the question hangs as the listing does.
-            const QString first = job->candidates.value(0);
-            const bool firstMissing = !first.isEmpty() && (!QDir::isAbsolutePath(first) || !QFileInfo::exists(first));
-            for (const QString &folder : job->candidates) {
+            bool firstMissing = false, first = true;
+            for (const QString &candidate : std::as_const(job->candidates)) {
+                const QString folder = resolve ? resolve(candidate) : candidate;
                 if (std::optional<QStringList> names = list(folder))
                     return FolderListing{QDir::cleanPath(folder), *std::move(names), firstMissing};
+                // Whether the first folder is there at all is asked here too: on
+                // a hanging share the question hangs as the listing does.
+                if (std::exchange(first, false))
+                    firstMissing = !folder.isEmpty() && (!QDir::isAbsolutePath(folder) || !QFileInfo::exists(folder));
             }
             return FolderListing{QString(), QStringList(), firstMissing};
         }));

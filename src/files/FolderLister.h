@@ -17,7 +17,7 @@ std::optional<QStringList> listFolder(const QString &folder, const QStringList &
 
 struct FolderListing
 {
-    QString folder; // the folder listed (clean path); empty when no candidate could be listed
+    QString folder; // the folder listed (clean, resolved path); empty when no candidate could be listed
     QStringList names; // its matching file names
     bool firstMissing = false; // the first candidate, not listed, does not exist at all
 };
@@ -30,8 +30,11 @@ class FolderLister : public QObject
 public:
     // Lists one folder; nothing when it cannot be listed. Runs on worker threads.
     using ListFunction = std::function<std::optional<QStringList>(const QString &folder)>;
+    // Turns a requested folder into the one to list (a Windows path into a
+    // local one, say); runs on worker threads as well.
+    using ResolveFunction = std::function<QString(const QString &folder)>;
 
-    explicit FolderLister(ListFunction list, QObject *parent = nullptr);
+    explicit FolderLister(ListFunction list, QObject *parent = nullptr, ResolveFunction resolve = {});
 
     // Lists the first of the candidate folders that can be listed.
     void request(const QStringList &candidates);
@@ -46,6 +49,7 @@ private:
     void deliver(const std::shared_ptr<Job> &job, const FolderListing &listing);
 
     ListFunction list_;
+    ResolveFunction resolve_;
     std::shared_ptr<std::atomic<quint64>> latest_;
     quint64 delivered_ = 0;
     // Running jobs by their candidates: asking again for the same folders joins

@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "program/ProgramFacts.h"
+#include "startup/ImportCommands.h"
 #include "stores/postgres/PgStore.h"
 
 #include <QCoreApplication>
@@ -59,6 +60,22 @@ constexpr Command Commands[] = {
     {"--help", "", "show this help and end", printHelp},
     {"--version", "", "show the version and end", printVersion},
     {"--create-catalogue", "URI", "make a new, empty catalogue on a PostgreSQL server", createCatalogue},
+    {"--export", "FILE.csv",
+     "write every record of the catalogue in use to FILE.csv:\n"
+     "                                     CSV as RFC 4180 has it, UTF-8 with a byte order mark, a\n"
+     "                                     header row naming the eight fields; an empty field is\n"
+     "                                     NULL, \"\" is empty text",
+     ImportCommands::exportCsv},
+    {"--import", "SOURCE [--to CATALOGUE]",
+     "add every record of SOURCE to CATALOGUE, all or nothing.\n"
+     "                                     SOURCE: a catalogue of the Windows version (Jet), a CSV\n"
+     "                                     file as --export writes it, or another catalogue.\n"
+     "                                     CATALOGUE is made when it does not exist. Without --to:\n"
+     "                                     a new catalogue \"<name> (converted).res\" beside SOURCE\n"
+     "                                     (in ~/.local/share/MorvoII if that folder is read-only).\n"
+     "                                     The catalogue in use stays as it is. A failure says why,\n"
+     "                                     ends with status 1 and leaves nothing behind",
+     ImportCommands::importRecords},
 };
 
 int printHelp(const QStringList &)

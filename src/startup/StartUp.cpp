@@ -9,6 +9,7 @@
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
 #include "desktop/SingleInstance.h"
+#include "forms/convert/CatalogueLocation.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "program/ProgramFacts.h"
@@ -82,10 +83,13 @@ bool StartUp::EntryRoutine()
             MsgBox(QStringLiteral("Database File not found"));
     }
 
+    // A Windows catalogue is converted (or refused) before anything opens it.
+    const PreparedCatalogue catalogue = prepareCatalogue(path);
     DataEnvironment1 &environment = DataEnvironment1::instance();
-    environment.Connection1.ConnectionString = path;
-    if (!environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
-        MsgBox(QStringLiteral("Error finding Database\r\n") + environment.rsConJobnr.lastError());
+    environment.Connection1.ConnectionString = catalogue.location;
+    if (!catalogue.usable() || !environment.rsConJobnr.setSort(QString::fromLatin1(JobNumberField))) {
+        MsgBox(QStringLiteral("Error finding Database\r\n")
+               + (catalogue.usable() ? environment.rsConJobnr.lastError() : catalogue.reason));
         QFile::remove(AppPaths::companion(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
         QFile::remove(AppPaths::userFile(QString::fromLatin1(ProgramFacts::StaleDataFileName)));
         return false;

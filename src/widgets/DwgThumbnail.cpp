@@ -28,6 +28,7 @@ QString DwgThumbnail::DwgFileName() const
 void DwgThumbnail::setDwgFileName(const QString &fileName)
 {
     fileName_ = fileName;
+    resolvedFileName_.clear();
 }
 
 bool DwgThumbnail::hasPreview() const
@@ -40,26 +41,37 @@ QImage DwgThumbnail::previewImage() const
     return preview_;
 }
 
+void DwgThumbnail::setPathResolver(std::function<QString(const QString &)> resolve)
+{
+    resolve_ = std::move(resolve);
+}
+
 void DwgThumbnail::Refresh()
 {
     const quint64 generation = ++*latestRequest_;
-    auto *watcher = new QFutureWatcher<QImage>(this);
+    auto *watcher = new QFutureWatcher<Loaded>(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
         applyPreview(generation, watcher->result());
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run(blockingPool(BlockingWork::PreviewDecoding),
-                                         [latest = latestRequest_, generation, fileName = fileName_] {
-                                             return *latest == generation ? DwgPreview::fromFile(fileName) : QImage();
-                                         }));
+    watcher->setFuture(
+        QtConcurrent::run(blockingPool(BlockingWork::PreviewDecoding),
+                          [latest = latestRequest_, generation, fileName = fileName_, resolve = resolve_] {
+                              if (*latest != generation)
+                                  return Loaded{};
+                              const QString file = resolve ? resolve(fileName) : fileName;
+                              return Loaded{DwgPreview::fromFile(file), file, fileName};
+                          }));
     emit refreshed();
 }
 
-void DwgThumbnail::applyPreview(quint64 generation, const QImage &image)
+void DwgThumbnail::applyPreview(quint64 generation, const Loaded &loaded)
 {
     if (generation != *latestRequest_)
         return;
-    preview_ = image;
+    if (loaded.requested == fileName_)
+        resolvedFileName_ = loaded.file;
+    preview_ = loaded.image;
     scaledPreview_ = QPixmap();
     update();
     emit previewReady();

@@ -386,7 +386,6 @@ private slots:
     void damagedDrawings();
     void paths_data();
     void paths();
-    void windowsSeparatorsInPath();
     void readsOnlyThePreview_data();
     void readsOnlyThePreview();
 
@@ -711,17 +710,6 @@ void TestDwgPreview::paths()
     QFETCH(QString, path);
     QFETCH(bool, hasPreview);
     QCOMPARE(!DwgPreview::fromFile(path).isNull(), hasPreview);
-}
-
-void TestDwgPreview::windowsSeparatorsInPath()
-{
-    QVERIFY(dir_.isValid());
-    QVERIFY(QDir(dir_.path()).mkpath("sub"));
-    QFile file(dir_.filePath("sub/b.dwg"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(buildDrawing({{BmpCode, plainDib(qRgb(4, 5, 6))}}).bytes);
-    file.close();
-    QCOMPARE(colourOf(DwgPreview::fromFile(dir_.path() + "\\sub\\b.dwg")), qRgb(4, 5, 6));
 }
 
 void TestDwgPreview::readsOnlyThePreview_data()

@@ -173,7 +173,7 @@ ProgramUnderTest::ProgramUnderTest()
     // beside it, and it is the user's data folder as well (see Sandbox).
     const QString exe = qEnvironmentVariable("MORVO_EXE");
     QFile::copy(exe, programFolder() + "/morvo");
-    for (const char *companion : {"Morvo.dat", "MorvoHelp.html"}) {
+    for (const char *companion : {"Morvo.dat", "MorvoHelp.html", "morvo-jetreader"}) {
         const QString source = QFileInfo(exe).absolutePath() + '/' + companion;
         if (QFile::exists(source))
             QFile::copy(source, programFolder() + '/' + companion);
@@ -202,16 +202,16 @@ QString ProgramUnderTest::configFolder() const
     return dir_.filePath("config");
 }
 
+void ProgramUnderTest::setSetting(const QString &value) const
+{
+    QSettings store(configFolder() + "/MorvoII.conf", QSettings::IniFormat);
+    store.setValue("Application/DbsLocation", value);
+}
+
 QString ProgramUnderTest::setting() const
 {
     QSettings store(configFolder() + "/MorvoII.conf", QSettings::IniFormat);
     return store.value("Application/DbsLocation").toString();
-}
-
-void ProgramUnderTest::setSetting(const QString &location) const
-{
-    QSettings store(configFolder() + "/MorvoII.conf", QSettings::IniFormat);
-    store.setValue("Application/DbsLocation", location);
 }
 
 QProcess *ProgramUnderTest::start(const QProcessEnvironment &extra)

@@ -27,6 +27,7 @@ Sandbox::Sandbox() : dataHome_(qEnvironmentVariableIsSet("XDG_DATA_HOME") ? qget
     QDir(dir_.path()).mkpath(QStringLiteral("config"));
     AppPaths::setProgramFolder(programFolder());
     qputenv("XDG_DATA_HOME", dir_.path().toUtf8());
+    AppPaths::setHelperFolder(qEnvironmentVariable("MORVO_BIN_DIR"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath(QStringLiteral("config")));
     DataEnvironment1::reset();
     Forms::setOnAllUnloaded(nullptr);
@@ -37,6 +38,7 @@ Sandbox::~Sandbox()
     unloadAllForms();
     DataEnvironment1::reset();
     AppPaths::setProgramFolder(QString());
+    AppPaths::setHelperFolder(QString());
     if (dataHome_.isNull())
         qunsetenv("XDG_DATA_HOME");
     else
@@ -104,11 +106,16 @@ ConflictAnswers::~ConflictAnswers()
 MessageRecorder::MessageRecorder()
 {
     MsgBoxSeam::setHandler([this](const Message &m) { messages << m; });
+    MsgAnswerSeam::setHandler([this](const Message &m) {
+        messages << m;
+        return !answers.isEmpty() && answers.takeFirst();
+    });
 }
 
 MessageRecorder::~MessageRecorder()
 {
     MsgBoxSeam::setHandler(nullptr);
+    MsgAnswerSeam::setHandler(nullptr);
 }
 
 QStringList MessageRecorder::texts() const

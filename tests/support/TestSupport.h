@@ -33,7 +33,7 @@ public:
 
 private:
     QTemporaryDir dir_;
-    QByteArray dataHome_;
+    QByteArray dataHome_; // XDG_DATA_HOME before the test
 };
 
 // Unloads every loaded window and runs their deferred deletion.
@@ -45,6 +45,8 @@ public:
     MessageRecorder();
     ~MessageRecorder();
     QList<Message> messages;
+    // Answers to the questions asked, in order; No once they run out.
+    QList<bool> answers;
     QStringList texts() const;
 };
 

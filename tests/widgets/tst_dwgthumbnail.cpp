@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,7 @@ private slots:
     void latestRequestWins();
     void refreshedOnEveryCall();
     void refreshDoesNotWaitForLoading();
+    void aResolverOnAHangingShareNeverHoldsTheWindow();
     void doubleClick();
     void paintsPreviewScaledAndCentred();
     void paintsNoPreviewPicture();
@@ -238,6 +240,29 @@ void TestDwgThumbnail::refreshDoesNotWaitForLoading()
     QCOMPARE(ready.count(), 0);
     QVERIFY(ready.wait(5000));
     QVERIFY(thumbnail.hasPreview());
+}
+
+void TestDwgThumbnail::aResolverOnAHangingShareNeverHoldsTheWindow()
+{
+    QSemaphore shareAnswers;
+    DwgThumbnail thumbnail;
+    thumbnail.setPathResolver([&](const QString &stored) {
+        shareAnswers.acquire();
+        return stored == QStringLiteral("P:\\red.dwg") ? red_ : QString();
+    });
+    QSignalSpy ready(&thumbnail, &DwgThumbnail::previewReady);
+    thumbnail.setDwgFileName(QStringLiteral("P:\\red.dwg"));
+    QElapsedTimer timer;
+    timer.start();
+    thumbnail.Refresh();
+    QVERIFY(timer.elapsed() < 500);
+    QVERIFY(!ready.wait(200));
+    QVERIFY(thumbnail.resolvedFileName().isEmpty());
+    shareAnswers.release();
+    QVERIFY(ready.wait(5000));
+    QCOMPARE(thumbnail.resolvedFileName(), red_);
+    QVERIFY(thumbnail.hasPreview());
+    QCOMPARE(thumbnail.DwgFileName(), QStringLiteral("P:\\red.dwg"));
 }
 
 void TestDwgThumbnail::doubleClick()

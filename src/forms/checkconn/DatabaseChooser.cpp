@@ -4,7 +4,9 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/FileDialog.h"
+#include "desktop/MsgBox.h"
 #include "forms/checkconn/FrmCheckConn.h"
+#include "forms/convert/CatalogueLocation.h"
 #include "forms/record/Form1.h"
 
 #include <QFileInfo>
@@ -19,7 +21,12 @@ void FrmMenu::MnuLocate_Click()
     const std::optional<QString> chosen = ShowOpenDialog(request, Forms::Loaded<Form1>());
     if (!chosen)
         return;
-    ChosenPath = *chosen;
+    // A Windows catalogue is converted first; one that cannot be is refused
+    // here and then fails the check below like any catalogue that cannot be opened.
+    const PreparedCatalogue catalogue = prepareCatalogue(*chosen);
+    if (catalogue.outcome == PreparedCatalogue::Refused)
+        MsgBox(catalogue.reason, MsgIcon::Exclamation);
+    ChosenPath = catalogue.location;
     // The check window turns its spinner while the catalogue is checked
     // off the window's thread, and then decides.
     FrmCheckConn *check = Forms::Get<FrmCheckConn>();

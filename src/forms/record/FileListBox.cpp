@@ -15,12 +15,13 @@ namespace {
 const QString NoticeText = QStringLiteral("Folder not found: ");
 }
 
-FileListBox::FileListBox(const QString &pattern, QWidget *parent)
+FileListBox::FileListBox(const QString &pattern, QWidget *parent, std::function<QString(const QString &)> resolve)
     : QListView(parent),
       pattern_(pattern),
       model_(new QStringListModel(this)),
       lister_(new FolderLister(
-          [patterns = QStringList{pattern}](const QString &folder) { return listFolder(folder, patterns); }, this))
+          [patterns = QStringList{pattern}](const QString &folder) { return listFolder(folder, patterns); }, this,
+          std::move(resolve)))
 {
     setModel(model_);
     // Equal rows let the view lay out a folder of many thousand drawings at once.

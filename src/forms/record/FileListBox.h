@@ -24,10 +24,12 @@ class FileListBox : public QListView
 {
     Q_OBJECT
 public:
-    explicit FileListBox(const QString &pattern, QWidget *parent = nullptr);
+    // resolve turns the folder of setPath into the one to list, off the window's thread.
+    FileListBox(const QString &pattern, QWidget *parent = nullptr,
+                std::function<QString(const QString &)> resolve = {});
 
     QString Pattern() const { return pattern_; }
-    // The folder whose files are shown; empty before anything was listed.
+    // The folder whose files are shown (as resolved); empty before anything was listed.
     QString Path() const { return path_; }
     // The selected file name; empty when nothing is selected.
     QString FileName() const;

@@ -132,6 +132,8 @@ private:
 
     // Each part of the window builds its own controls.
     void buildDrawingPanel(TabOrder &order); // Form1Drawing.cpp
+    // The local file of the drawing the preview shows, for dragging and opening.
+    QString previewedFile() const; // Form1Drawing.cpp
     void buildLockImages(); // Form1Lock.cpp
     void buildShell(); // Form1Shell.cpp
     void TogglePanel(); // Form1Shell.cpp

@@ -4,6 +4,7 @@
 
 #include "desktop/AppPaths.h"
 #include "desktop/FileDialog.h"
+#include "drawingpaths/DrawingPaths.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
@@ -18,17 +19,12 @@
 
 namespace {
 
-// Catalogues made on Windows hold Windows paths: both separators count.
-QString withSlashes(const QString &path)
-{
-    return QString(path).replace(u'\\', u'/');
-}
-
-// Everything up to and including the last separator; empty when there is none.
+// Everything up to and including the last separator (catalogues made on
+// Windows hold Windows paths: both count); empty when there is none.
 QString folderOfDrawingPath(const QString &path)
 {
-    const QString slashed = withSlashes(path);
-    return slashed.left(slashed.lastIndexOf(u'/') + 1);
+    const qsizetype last = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.left(last + 1);
 }
 
 void place(QWidget *widget, const Form1DrawingLayout::Placement &row)
@@ -48,11 +44,13 @@ void Form1::buildDrawingPanel(TabOrder &order)
     CmdExplore->setIconSize(QSize(LocateIconSize, LocateIconSize));
     CmdScript->hide();
 
-    File1 = new FileListBox(QString::fromLatin1(DrawingPattern), this);
+    // Every use of the record's drawing path goes through the one resolver.
+    File1 = new FileListBox(QString::fromLatin1(DrawingPattern), this, DrawingPaths::resolve);
     place(File1, Form1DrawingLayout::File1);
     DwgThumbnail1 = new DwgThumbnail(this);
+    DwgThumbnail1->setPathResolver(DrawingPaths::resolve);
     place(DwgThumbnail1, Form1DrawingLayout::DwgThumbnail1);
-    File1->setDragSource([this] { return withSlashes(DwgThumbnail1->DwgFileName()); });
+    File1->setDragSource([this] { return previewedFile(); });
 
     connect(txtFileLoc, &QLineEdit::textChanged, this, &Form1::txtFileLoc_Change);
     connect(File1, &FileListBox::Click, this, &Form1::File1_Click);
@@ -98,9 +96,24 @@ void Form1::File1_DblClick()
     LaunchApp::open(File1->Path()); // a failed launch is silent
 }
 
+QString Form1::previewedFile() const
+{
+    // As the preview resolved it; a path that is no Windows path needs no waiting.
+    const QString resolved = DwgThumbnail1->resolvedFileName();
+    return resolved.isEmpty() ? nativeDrawingPath(DwgThumbnail1->DwgFileName()) : resolved;
+}
+
 void Form1::DwgThumbnail1_DblClick()
 {
-    LaunchApp::open(DwgThumbnail1->DwgFileName());
+    const QString file = previewedFile();
+    if (!file.isEmpty()) {
+        LaunchApp::open(file); // a failed launch is silent
+        return;
+    }
+    // A Windows path whose preview is still on its way: resolved off the
+    // window's thread, as the share may hang.
+    DrawingPaths::resolveLater(this, DwgThumbnail1->DwgFileName(),
+                               [](const QString &local) { LaunchApp::open(local); });
 }
 
 void Form1::CmdExplore_Click()
@@ -108,7 +121,7 @@ void Form1::CmdExplore_Click()
     // Leaving the box later runs its focus-loss rule.
     txtFileLoc->setFocus();
     using namespace Form1DrawingLayout;
-    // The dialog opens in the folder the list shows.
+    // It opens in the folder the list shows, the record's folder as resolved.
     const std::optional<QString> chosen =
         ShowOpenDialog({QString::fromLatin1(LocateTitle), QString::fromLatin1(LocateFileName),
                         QString::fromLatin1(LocateFilter), File1->Path()},

@@ -55,6 +55,9 @@ public:
 
     // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
     void MnuLocate_Click();
+    // "Drawing Folders" (forms/drawingfolders/DrawingFoldersMenu.cpp).
+    void MnuDrawingFolders_Click();
+    void MnuTskDrawingFolders_Click();
 
     // The icon in the notification area; null once the form has closed.
     QSystemTrayIcon *trayIcon() const { return trayIcon_.data(); }
@@ -66,8 +69,9 @@ public:
 
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
     QAction *MnuRestore = nullptr, *MnuHide = nullptr, *MnuUnlock = nullptr, *MnuLock = nullptr, *MnuSearch = nullptr,
-            *MnuLocate = nullptr, *MnuHelp = nullptr, *MnuAbout = nullptr, *MnuExit = nullptr;
-    QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskExit = nullptr;
+            *MnuLocate = nullptr, *MnuDrawingFolders = nullptr, *MnuHelp = nullptr, *MnuAbout = nullptr,
+            *MnuExit = nullptr;
+    QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskDrawingFolders = nullptr, *MnuTskExit = nullptr;
     QString ChosenPath;
 
 private:

@@ -24,7 +24,7 @@ struct MenuItemRow
 
 inline constexpr char Separator[] = "-";
 
-inline constexpr std::array<MenuItemRow, 12> PopMenu{{
+inline constexpr std::array<MenuItemRow, 13> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuRestore), "Restore", &FrmMenu::MnuRestore_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHide), "Hide to Taskbar", &FrmMenu::MnuHide_Click},
     {"Mnu_2", nullptr, Separator, nullptr},
@@ -33,15 +33,17 @@ inline constexpr std::array<MenuItemRow, 12> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuSearch), "Search Records", &FrmMenu::MnuSearch_Click},
     {"Mnu_4", nullptr, Separator, nullptr},
     {CONTROL_MEMBER(FrmMenu, MnuLocate), "Set Database", &FrmMenu::MnuLocate_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuDrawingFolders), "Drawing Folders", &FrmMenu::MnuDrawingFolders_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHelp), "Help", &FrmMenu::MnuHelp_Click},
     {CONTROL_MEMBER(FrmMenu, MnuAbout), "About ", &FrmMenu::MnuAbout_Click},
     {"Mnu_1", nullptr, Separator, nullptr},
     {CONTROL_MEMBER(FrmMenu, MnuExit), "Exit", &FrmMenu::MnuExit_Click},
 }};
 
-inline constexpr std::array<MenuItemRow, 4> TaskMenu{{
+inline constexpr std::array<MenuItemRow, 5> TaskMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuTskRestore), "Restore", &FrmMenu::MnuTskRestore_Click},
     {CONTROL_MEMBER(FrmMenu, MnuTskMinimize), "Hide", &FrmMenu::MnuTskMinimize_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuTskDrawingFolders), "Drawing Folders", &FrmMenu::MnuTskDrawingFolders_Click},
     {"mnu_3", nullptr, Separator, nullptr},
     {CONTROL_MEMBER(FrmMenu, MnuTskExit), "Exit", &FrmMenu::MnuTskExit_Click},
 }};

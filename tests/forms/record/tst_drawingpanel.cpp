@@ -3,6 +3,7 @@
 // what double-clicks open, and the background lister under it.
 #include "TestSupport.h"
 
+#include "drawingpaths/DrawingFolderTable.h"
 #include "files/FolderLister.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
@@ -342,6 +343,55 @@ private slots:
         QVERIFY(recorder.drags.isEmpty());
     }
 
+    // One resolution for every use of the record's drawing path: a Windows
+    // path mapped through the drawing folders, its parts in another case.
+    void everyUseOfAWindowsPathResolvesItTheSameWay()
+    {
+        DrawingFolderTable::save({{"P:\\", root()}});
+        const QString stored = "p:\\JOBS\\1024\\PLAN.DWG";
+        Form1 *w = start({record("1", "Job", stored)});
+        QCOMPARE(w->File1->Path(), jobFolder());
+        QTRY_COMPARE(w->DwgThumbnail1->resolvedFileName(), plan());
+        QCOMPARE(w->DwgThumbnail1->DwgFileName(), stored);
+        QCOMPARE(w->txtFileLoc->text(), stored);
+
+        DragRecorder recorder;
+        dragFrom(w, QPoint(20, w->File1->viewport()->height() - 40), Qt::LeftButton);
+        QCOMPARE(recorder.drags.size(), 1);
+        QCOMPARE(recorder.drags[0].urls, QList<QUrl>{QUrl::fromLocalFile(plan())});
+
+        LauncherRecorder launcher;
+        QTest::mouseDClick(w->DwgThumbnail1, Qt::LeftButton);
+        QCOMPARE(launcher.urls, QList<QUrl>{QUrl::fromLocalFile(plan())});
+
+        unlock(w);
+        FileDialogStub dialog(std::nullopt);
+        w->CmdExplore->click();
+        QCOMPARE(dialog.requests[0].folder, jobFolder());
+        w->findChild<QPushButton *>("CmdUpdate")->click();
+        QCOMPARE(fieldInFile(sandbox->programFolder() + "/morvo.res", "Drawing Directory&Name"),
+                 QList<QVariant>{stored});
+    }
+
+    // A path with a backslash opens what the preview shows.
+    void aBackslashInANativePathOpensTheDrawing()
+    {
+        Form1 *w = start({record("1", "Job", root() + "/jobs\\parent.dwg")});
+        LauncherRecorder launcher;
+        QTest::mouseDClick(w->DwgThumbnail1, Qt::LeftButton);
+        QTRY_COMPARE(launcher.urls, QList<QUrl>{QUrl::fromLocalFile(root() + "/jobs/parent.dwg")});
+    }
+
+    void aWindowsPathStillOnItsWayIsOpenedOnceResolved()
+    {
+        DrawingFolderTable::save({{"\\\\server\\drawings", root() + "/jobs"}});
+        Form1 *w = start({record("1", "Job", "\\\\SERVER\\Drawings\\1024\\plan.dwg")});
+        LauncherRecorder launcher;
+        w->DwgThumbnail1->setDwgFileName(w->txtFileLoc->text()); // as if the preview had not arrived yet
+        QTest::mouseDClick(w->DwgThumbnail1, Qt::LeftButton);
+        QTRY_COMPARE(launcher.urls, QList<QUrl>{QUrl::fromLocalFile(plan())});
+    }
+
     void theLocateDialogCancelled()
     {
         Form1 *w = start({record("1", "Job", plan())});
@@ -433,6 +483,26 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(listed.size(), 1); // the superseded slow result is dropped
         QCOMPARE(slowCalls.loadAcquire(), 1);
+    }
+
+    void theListerResolvesOnItsOwnThreadAndListsTheResolvedFolder()
+    {
+        QSemaphore shareAnswers;
+        FolderLister lister([](const QString &folder) -> std::optional<QStringList> { return QStringList{folder}; },
+                            nullptr,
+                            [&](const QString &folder) {
+                                shareAnswers.acquire();
+                                return folder == "P:\\" ? QString("/mnt/p") : folder;
+                            });
+        QSignalSpy listed(&lister, &FolderLister::listed);
+        QElapsedTimer clock;
+        clock.start();
+        lister.request({"P:\\"});
+        QVERIFY(clock.elapsed() < 500); // a hanging share never holds the window
+        QVERIFY(!listed.wait(200));
+        shareAnswers.release();
+        QTRY_COMPARE(listed.size(), 1);
+        QCOMPARE(listed[0][0].value<FolderListing>().folder, QString("/mnt/p"));
     }
 
     void theListerFallsBackToTheNextListableFolder()

@@ -57,9 +57,11 @@ private slots:
         QCOMPARE(itemsOf(tray()->PopMenu),
                  (QStringList{"MnuRestore:Restore", "MnuHide:Hide to Taskbar", "Mnu_2:-", "MnuUnlock:Unlock Form",
                               "MnuLock:Lock Form", "MnuSearch:Search Records", "Mnu_4:-", "MnuLocate:Set Database",
-                              "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-", "MnuExit:Exit"}));
+                              "MnuDrawingFolders:Drawing Folders", "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-",
+                              "MnuExit:Exit"}));
         QCOMPARE(itemsOf(tray()->TaskMenu),
-                 (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "mnu_3:-", "MnuTskExit:Exit"}));
+                 (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "MnuTskDrawingFolders:Drawing Folders",
+                              "mnu_3:-", "MnuTskExit:Exit"}));
     }
 
     void loadLeavesTheWindowShownAndLockedAndTheFormHidden()

@@ -1,0 +1,115 @@
+#include "startup/ImportCommands.h"
+
+#include "desktop/AppPaths.h"
+#include "desktop/Settings.h"
+#include "import/CatalogueTarget.h"
+#include "import/Conversion.h"
+#include "import/CsvCatalogueWriter.h"
+#include "import/ImportSource.h"
+#include "import/JetReaderProtocol.h"
+#include "import/NewCatalogue.h"
+#include "program/ProgramFacts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+// Ctrl-C (or a kill) asks the conversion to stop, so that it leaves nothing behind.
+std::atomic<bool> interrupted{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void interrupt(int)
+{
+    interrupted = true;
+}
+
+QTextStream &err()
+{
+    static QTextStream stream(stderr);
+    return stream;
+}
+
+int failed(const QString &text, int status = 1)
+{
+    err() << "morvo: " << text << Qt::endl;
+    return status;
+}
+
+int usage(const char *command)
+{
+    return failed(QStringLiteral("usage: morvo %1; see 'morvo --help'.").arg(QLatin1String(command)), 2);
+}
+
+// The catalogue start-up would open: "DbsLocation" when it names a file, else
+// the program's own.
+QString catalogueInUse()
+{
+    const QString stored =
+        GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
+                   QString::fromLatin1(ProgramFacts::DbsLocationKey));
+    return QFileInfo(stored).isFile() ? stored
+                                      : AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
+}
+
+// Copies the records, telling a terminal how far it has got.
+int copy(const QString &from, CatalogueWriter &writer, const char *done)
+{
+    const ImportSource opened =
+        importSourceFor(from, AppPaths::helperProgram(QString::fromLatin1(JetReaderProtocol::ProgramName)));
+    if (!opened.source)
+        return failed(opened.refusal);
+    const bool terminal = isatty(STDERR_FILENO);
+    std::signal(SIGINT, interrupt);
+    std::signal(SIGTERM, interrupt);
+    const ConversionResult result =
+        convertRecords(*opened.source, writer, interrupted, [terminal](qint64 read, qint64 expected) {
+            if (terminal)
+                err() << "\rmorvo: " << read << " of about " << expected << " records" << Qt::flush;
+        });
+    if (terminal)
+        err() << '\r' << QString(60, u' ') << '\r' << Qt::flush;
+    for (const QString &note : result.notes)
+        err() << "morvo: " << note << Qt::endl;
+    if (result.outcome == ConversionResult::Cancelled)
+        return failed(QStringLiteral("interrupted; nothing was written."), 130);
+    if (result.outcome == ConversionResult::Failed)
+        return failed(result.error + QStringLiteral(" Nothing was written."));
+    QTextStream(stdout) << QString::fromLatin1(done)
+                               .arg(result.records)
+                               .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(result.target))
+                        << Qt::endl;
+    return 0;
+}
+}
+
+namespace ImportCommands {
+
+int exportCsv(const QStringList &arguments)
+{
+    if (arguments.size() != 1 || arguments[0].startsWith(u'-'))
+        return usage("--export FILE.csv");
+    CsvCatalogueWriter writer(QFileInfo(arguments[0]).absoluteFilePath());
+    return copy(catalogueInUse(), writer, "Exported %1 records of %2 to %3.");
+}
+
+int importRecords(const QStringList &arguments)
+{
+    const bool withTarget = arguments.size() == 3 && arguments[1] == QLatin1String("--to");
+    if ((arguments.size() != 1 && !withTarget) || arguments[0].startsWith(u'-'))
+        return usage("--import SOURCE [--to CATALOGUE]");
+    const QString source = QFileInfo(arguments[0]).absoluteFilePath();
+    if (withTarget) {
+        CatalogueTarget target = catalogueTargetFor(arguments[2]);
+        if (!target.writer)
+            return failed(target.refusal);
+        return copy(source, *target.writer, "Imported %1 records from %2 into %3.");
+    }
+    bool inDataFolder = false;
+    const QString folder = NewCatalogue::folderFor(source, NewCatalogue::userDataFolder(), &inDataFolder);
+    auto writer = SqliteCatalogueWriter::newCatalogue(NewCatalogue::namesFor(source, folder));
+    return copy(source, *writer, "Imported %1 records from %2 into the new catalogue %3.");
+}
+}
