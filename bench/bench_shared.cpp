@@ -30,25 +30,6 @@
 using namespace BenchSupport;
 
 namespace {
-// The longest time the window's event loop went without running, while it lives.
-class StallMeter : public QObject
-{
-public:
-    StallMeter()
-    {
-        clock_.start();
-        timer_.setInterval(1);
-        connect(&timer_, &QTimer::timeout, this, [this] { longest_ = std::max(longest_, clock_.restart()); });
-        timer_.start();
-    }
-    qint64 longest() const { return longest_; }
-
-private:
-    QTimer timer_;
-    QElapsedTimer clock_;
-    qint64 longest_ = 0;
-};
-
 int runOneSize(qint64 records)
 {
     const QString source = catalogue(records);

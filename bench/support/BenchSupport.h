@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <initializer_list>
 #include <vector>
@@ -28,4 +31,23 @@ int runEachSize(int argc, char *argv[], std::initializer_list<qint64> sizes, int
 double millisecondsOf(const std::function<void()> &work);
 double peakMemoryMb();
 void printRow(const QString &what, const Stats &stats);
+
+// The longest time the window's event loop went without running, while it lives.
+class StallMeter : public QObject
+{
+public:
+    StallMeter()
+    {
+        clock_.start();
+        timer_.setInterval(1);
+        connect(&timer_, &QTimer::timeout, this, [this] { longest_ = std::max(longest_, clock_.restart()); });
+        timer_.start();
+    }
+    qint64 longest() const { return longest_; }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ = 0;
+};
 }

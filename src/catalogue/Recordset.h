@@ -4,6 +4,7 @@
 #include "stores/CatalogueStore.h"
 
 #include <QFuture>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -110,8 +111,13 @@ public:
     qint64 findBackward(const QByteArray &needle, qint64 fromIndex);
     // Waits for the search text of the latest open; true when it is complete.
     bool waitForSearchText();
+    // Whether a walk would answer without waiting for the search text; a
+    // window asks first and waits for searchTextReady instead of blocking.
+    bool isSearchTextReady();
 
 signals:
+    // The search text being read in the background is ready for the walks.
+    void searchTextReady();
     // The current record changed: another record, or its values after a store.
     void currentChanged();
     void recordStored(qint64 rowid);
@@ -199,4 +205,5 @@ private:
     bool searchBuildPending_ = false;
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchTextBuild>> build_;
+    QFutureWatcher<std::shared_ptr<SearchTextBuild>> buildWatcher_; // tells the window's thread it is done
 };

@@ -45,6 +45,15 @@ void Recordset::startSearchBuild()
                                 cancelled = buildCancelled_]() mutable {
         return std::make_shared<SearchTextBuild>(buildSearchText(store, table, fields, std::move(rowids), *cancelled));
     });
+    buildWatcher_.setFuture(build_);
+}
+
+bool Recordset::isSearchTextReady()
+{
+    if (open_ && store().searchesItself())
+        return true;
+    startPendingSearchBuild();
+    return !build_.isValid() || build_.isFinished();
 }
 
 bool Recordset::waitForSearchText()

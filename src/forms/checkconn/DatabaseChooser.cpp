@@ -1,5 +1,5 @@
-// "Set Database" of the tray menu: the user picks a catalogue, the test
-// connection opens it, and the check window decides on its timer.
+// "Set Database" and "Set Database Server" of the tray menu: the user picks a
+// catalogue file or types a server's address, and the check window decides.
 #include "forms/tray/FrmMenu.h"
 
 #include "catalogue/DataEnvironment1.h"
@@ -8,8 +8,11 @@
 #include "forms/checkconn/FrmCheckConn.h"
 #include "forms/convert/CatalogueLocation.h"
 #include "forms/record/Form1.h"
+#include "stores/StoreFactory.h"
+#include "stores/postgres/PgStore.h"
 
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLineEdit>
 
 void FrmMenu::MnuLocate_Click()
@@ -26,9 +29,44 @@ void FrmMenu::MnuLocate_Click()
     const PreparedCatalogue catalogue = prepareCatalogue(*chosen);
     if (catalogue.outcome == PreparedCatalogue::Refused)
         MsgBox(catalogue.reason, MsgIcon::Exclamation);
-    ChosenPath = catalogue.location;
-    // The check window turns its spinner while the catalogue is checked
-    // off the window's thread, and then decides.
+    checkChosen(catalogue.location);
+}
+
+void FrmMenu::MnuLocateServer_Click()
+{
+    const QString current = DataEnvironment1::instance().Connection1.ConnectionString;
+    bool accepted = false;
+    const QString address =
+        QInputDialog::getText(Forms::Loaded<Form1>(), QStringLiteral("Morvo II"),
+                              QStringLiteral("Address of a catalogue on a PostgreSQL server\n"
+                                             "(postgresql://user@host/database or service=name):"),
+                              QLineEdit::Normal, namesServer(current) ? current : QStringLiteral("postgresql://"),
+                              &accepted)
+            .trimmed();
+    if (!accepted || address.isEmpty())
+        return;
+    if (!namesServer(address)) {
+        MsgBox(QStringLiteral("\"%1\" is not the address of a PostgreSQL server: it begins with postgresql://, "
+                              "postgres:// or service=.")
+                   .arg(address),
+               MsgIcon::Exclamation);
+        return;
+    }
+    // The address is kept in the settings file, which is no place for a password.
+    if (PgStore::holdsPassword(address)) {
+        MsgBox(QStringLiteral("Morvo II never keeps a password. Leave it out of the address: put it in "
+                              "~/.pgpass, or type it when the server asks for it."),
+               MsgIcon::Exclamation);
+        return;
+    }
+    checkChosen(address);
+}
+
+// The check window turns its spinner while the catalogue is checked off the
+// window's thread, and then decides.
+void FrmMenu::checkChosen(const QString &location)
+{
+    ChosenPath = location;
     FrmCheckConn *check = Forms::Get<FrmCheckConn>();
     check->startCheck(ChosenPath);
     check->show();

@@ -183,8 +183,39 @@ void SrchDialog::refreshRecordWindow()
     }
 }
 
+// Right after a large catalogue opens its text is still being read: the
+// search waits for it with the window responsive and Cancel at hand.
+bool SrchDialog::waitsForSearchText(void (SrchDialog::*command)())
+{
+    if (rs().isSearchTextReady())
+        return false;
+    stopWaitingForSearchText();
+    Timer1->stop();
+    Label2->setText(QStringLiteral("Preparing the search..."));
+    Label2->show();
+    OKButton->setEnabled(false);
+    CmdNext->setEnabled(false);
+    waitingForText_ = connect(&rs(), &Recordset::searchTextReady, this, [this, command] {
+        stopWaitingForSearchText();
+        (this->*command)();
+    });
+    return true;
+}
+
+void SrchDialog::stopWaitingForSearchText()
+{
+    if (!waitingForText_)
+        return;
+    disconnect(waitingForText_);
+    Label2->hide();
+    OKButton->setEnabled(true);
+    CmdNext->setEnabled(true);
+}
+
 void SrchDialog::OKButton_Click()
 {
+    if (waitsForSearchText(&SrchDialog::OKButton_Click))
+        return;
     SearchInProgress = true;
     if (Text1->text().isEmpty() || Text1->text() == QStringLiteral(" ")) {
         showMessage(QStringLiteral("Null String"));
@@ -206,6 +237,8 @@ void SrchDialog::OKButton_Click()
 
 void SrchDialog::CmdNext_Click()
 {
+    if (waitsForSearchText(&SrchDialog::CmdNext_Click))
+        return;
     SearchInProgress = true;
     const bool forward = Option1->isChecked();
     const qint64 position = rs().AbsolutePosition();
@@ -224,6 +257,7 @@ void SrchDialog::CmdNext_Click()
 
 void SrchDialog::CancelButton_Click()
 {
+    stopWaitingForSearchText();
     Unload();
 }
 

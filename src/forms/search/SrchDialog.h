@@ -63,7 +63,10 @@ private:
     void enterIdleState();
     void refreshRecordWindow();
     void walk(bool forward);
+    bool waitsForSearchText(void (SrchDialog::*command)());
+    void stopWaitingForSearchText();
     void Form_Resize();
 
     bool continuing_ = false; // the walk continues from the match on view
+    QMetaObject::Connection waitingForText_; // a search pressed before the catalogue's text was read
 };

@@ -55,6 +55,7 @@ public:
 
     // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
     void MnuLocate_Click();
+    void MnuLocateServer_Click();
     // "Drawing Folders" (forms/drawingfolders/DrawingFoldersMenu.cpp).
     void MnuDrawingFolders_Click();
     void MnuTskDrawingFolders_Click();
@@ -69,13 +70,14 @@ public:
 
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
     QAction *MnuRestore = nullptr, *MnuHide = nullptr, *MnuUnlock = nullptr, *MnuLock = nullptr, *MnuSearch = nullptr,
-            *MnuLocate = nullptr, *MnuDrawingFolders = nullptr, *MnuHelp = nullptr, *MnuAbout = nullptr,
-            *MnuExit = nullptr;
+            *MnuLocate = nullptr, *MnuLocateServer = nullptr, *MnuDrawingFolders = nullptr, *MnuHelp = nullptr,
+            *MnuAbout = nullptr, *MnuExit = nullptr;
     QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskDrawingFolders = nullptr, *MnuTskExit = nullptr;
     QString ChosenPath;
 
 private:
     void buildMenus();
+    void checkChosen(const QString &location); // DatabaseChooser.cpp
     void addTrayIcon();
     // Sets every property of the lock table for one state.
     void applyLock(bool locked);

@@ -24,7 +24,7 @@ struct MenuItemRow
 
 inline constexpr char Separator[] = "-";
 
-inline constexpr std::array<MenuItemRow, 13> PopMenu{{
+inline constexpr std::array<MenuItemRow, 14> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuRestore), "Restore", &FrmMenu::MnuRestore_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHide), "Hide to Taskbar", &FrmMenu::MnuHide_Click},
     {"Mnu_2", nullptr, Separator, nullptr},
@@ -33,6 +33,7 @@ inline constexpr std::array<MenuItemRow, 13> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuSearch), "Search Records", &FrmMenu::MnuSearch_Click},
     {"Mnu_4", nullptr, Separator, nullptr},
     {CONTROL_MEMBER(FrmMenu, MnuLocate), "Set Database", &FrmMenu::MnuLocate_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuLocateServer), "Set Database Server", &FrmMenu::MnuLocateServer_Click},
     {CONTROL_MEMBER(FrmMenu, MnuDrawingFolders), "Drawing Folders", &FrmMenu::MnuDrawingFolders_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHelp), "Help", &FrmMenu::MnuHelp_Click},
     {CONTROL_MEMBER(FrmMenu, MnuAbout), "About ", &FrmMenu::MnuAbout_Click},

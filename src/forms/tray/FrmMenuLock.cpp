@@ -2,6 +2,8 @@
 // once, so the menu, the boxes, the buttons and the padlock always agree.
 #include "forms/tray/FrmMenu.h"
 
+#include "catalogue/DataEnvironment1.h"
+#include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
 #include "widgets/ImageControl.h"
 #include "widgets/TextBinder.h"
@@ -15,6 +17,13 @@ namespace {
 // The record window's editing buttons, in the order they are set.
 constexpr QPushButton *Form1::*EditingButtons[] = {&Form1::CmdAdd, &Form1::CmdDelete, &Form1::CmdUpdate,
                                                    &Form1::CmdExplore};
+
+// Why this person may not change the catalogue (a server role that may only
+// read); empty when they may.
+QString readOnlyReason()
+{
+    return DataEnvironment1::instance().rsConJobnr.readOnlyReason();
+}
 
 // A read-only box still takes the focus and lets the user select and copy.
 void setReadOnly(QWidget *box, bool readOnly)
@@ -36,6 +45,11 @@ void FrmMenu::MnuLock_Click()
 
 void FrmMenu::MnuUnlock_Click()
 {
+    // A catalogue the user may only read stays locked, and says why.
+    if (const QString reason = readOnlyReason(); !reason.isEmpty()) {
+        MsgBox(reason, MsgIcon::Information);
+        return;
+    }
     applyLock(false);
 }
 
@@ -44,6 +58,7 @@ void FrmMenu::applyLock(bool locked)
     (locked ? MnuLock : MnuUnlock)->setVisible(false);
     (locked ? MnuUnlock : MnuLock)->setVisible(true);
     MnuLocate->setEnabled(!locked);
+    MnuLocateServer->setEnabled(!locked);
 
     Form1 *window = Forms::Loaded<Form1>();
     if (!window)
@@ -55,4 +70,6 @@ void FrmMenu::applyLock(bool locked)
         (window->*button)->setEnabled(!locked);
     window->ImgUnlocked->setVisible(locked);
     window->ImgLocked->setVisible(!locked);
+    if (const QString reason = locked ? readOnlyReason() : QString(); !reason.isEmpty())
+        window->ImgUnlocked->setToolTip(reason);
 }

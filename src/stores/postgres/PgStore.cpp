@@ -179,8 +179,25 @@ PgStore::~PgStore()
     PQfinish(connection_);
 }
 
+bool PgStore::holdsPassword(const QString &location)
+{
+    PQconninfoOption *options = PQconninfoParse(location.toUtf8().constData(), nullptr);
+    bool holds = false;
+    for (PQconninfoOption *option = options; option && option->keyword; ++option)
+        holds = holds || (std::strcmp(option->keyword, "password") == 0 && option->val && *option->val);
+    PQconninfoFree(options);
+    return holds;
+}
+
 std::unique_ptr<PgStore> PgStore::open(const QString &location, bool readOnly, QString &error)
 {
+    // An address is kept in the settings file; a password in it would be kept there too.
+    if (holdsPassword(location)) {
+        error = QStringLiteral("The address of the catalogue %1 holds a password, which Morvo II never keeps. Put "
+                               "the password in ~/.pgpass, or leave it out and type it when the server asks.")
+                    .arg(shown(location));
+        return nullptr;
+    }
     pg_conn *connection = connectTo(location, {});
     if (PQstatus(connection) != CONNECTION_OK && PQconnectionNeedsPassword(connection) && passwordPrompt()) {
         const QString password = passwordPrompt()(shown(location));

@@ -27,6 +27,8 @@ public:
     // Makes the catalogue's table on the server (morvo --create-catalogue).
     static bool create(const QString &location, const QString &table, const QStringList &fields, QString &error);
     // The location for messages: never with a password in it.
+    // Whether the address carries a password (user:secret@ or password=).
+    static bool holdsPassword(const QString &location);
     static QString shown(const QString &location);
     // The search column's text of a record: its fields upper-cased as the file's search text is.
     static QString searchText(const FieldValues &values);

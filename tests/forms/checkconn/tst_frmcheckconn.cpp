@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -246,6 +247,40 @@ private slots:
         QVERIFY(locate->isEnabled());
         tray()->MnuLock_Click();
         QVERIFY(!locate->isEnabled());
+    }
+
+    // "Set Database Server" keeps what is no server's address, and any
+    // password, out of the settings: a message, and nothing changes.
+    void aServerAddressThatCannotBeKeptIsRefused_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("a file name") << "/srv/share/morvo.res"
+                                     << "is not the address of a PostgreSQL server";
+        QTest::newRow("password in the URI") << "postgresql://ann:secret@db/cadjobs"
+                                             << "never keeps a password";
+        QTest::newRow("password keyword") << "service=office password=secret"
+                                          << "never keeps a password";
+    }
+    void aServerAddressThatCannotBeKeptIsRefused()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, says);
+        QVERIFY(start());
+        const QString before = sandbox->setting();
+        tray()->findChild<QAction *>("MnuUnlock")->trigger();
+        QTimer::singleShot(0, [typed] {
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->setTextValue(typed);
+            dialog->accept();
+        });
+        tray()->findChild<QAction *>("MnuLocateServer")->trigger();
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY2(messages->messages[0].text.contains(says), qPrintable(messages->messages[0].text));
+        QVERIFY(!Forms::Loaded<FrmCheckConn>());
+        QCOMPARE(sandbox->setting(), before);
+        QCOMPARE(programEnds, 0);
     }
 };
 

@@ -30,7 +30,9 @@ struct SearchFixture
         if (!StartUp::EntryRoutine())
             return false;
         dialog()->show();
-        return true;
+        // Searches pressed earlier wait for the catalogue's text; these tests
+        // search at once and look at the answer.
+        return QTest::qWaitFor([this] { return rs().isSearchTextReady(); }, 30000);
     }
     Form1 *window() const { return Forms::Loaded<Form1>(); }
     SrchDialog *dialog() const { return Forms::Get<SrchDialog>(); }

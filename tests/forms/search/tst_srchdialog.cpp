@@ -149,6 +149,43 @@ private slots:
         f->dialog()->Form_LostFocus();
         QVERIFY(!SearchInProgress);
     }
+
+    // Right after a large catalogue opens its text is still being read: OK
+    // answers at once, says so, keeps Cancel working, and finds when it can.
+    void aSearchRightAfterOpeningWaitsForTheTextWithoutFreezing()
+    {
+        if (TestSupport::usingServer())
+            QSKIP("a server walks for the text itself; nothing is read first");
+        QList<Record> records;
+        for (int i = 0; i < 200000; ++i)
+            records << record(QString::number(100000 + i), i == 199998 ? "Needle here" : "Job");
+        TestSupport::writeCatalogue(f->sandbox.programFolder() + "/morvo.res", records);
+        for (const bool cancelled : {false, true}) {
+            TestSupport::unloadAllForms();
+            DataEnvironment1::reset();
+            QVERIFY(StartUp::EntryRoutine());
+            SrchDialog *d = f->dialog();
+            d->show();
+            QVERIFY2(!f->rs().isSearchTextReady(), "the text of 200 000 records was read before the first look");
+            QSignalSpy ready(&f->rs(), &Recordset::searchTextReady);
+            QElapsedTimer press;
+            press.start();
+            f->search("needle");
+            QVERIFY(press.elapsed() < 100);
+            QCOMPARE(d->Label2->text(), QString("Preparing the search..."));
+            QVERIFY(!d->OKButton->isEnabled());
+            QVERIFY(d->CancelButton->isEnabled());
+            if (cancelled)
+                d->CancelButton->click();
+            QVERIFY(ready.wait(30000));
+            QCoreApplication::processEvents();
+            QCOMPARE(f->current(), QString(cancelled ? "299999" : "299998"));
+            if (!cancelled) {
+                QVERIFY(d->OKButton->isEnabled() && d->CmdNext->isEnabled());
+                QVERIFY(!d->CmdNext->isHidden());
+            }
+        }
+    }
 };
 
 QTEST_MAIN(TestSrchDialog)

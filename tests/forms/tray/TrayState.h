@@ -62,8 +62,9 @@ inline QStringList violations(Expected expected)
     expect(!menu->isVisible(), "the tray form is never shown");
 
     expect(action(menu, "MnuUnlock")->isVisible() == expected.locked, "Unlock Form is offered exactly while locked");
-    expect(action(menu, "MnuLocate")->isEnabled() == !expected.locked,
-           "Set Database is enabled exactly while unlocked");
+    for (const char *locate : {"MnuLocate", "MnuLocateServer"})
+        expect(action(menu, locate)->isEnabled() == !expected.locked,
+               QStringLiteral("%1 is enabled exactly while unlocked").arg(locate));
     for (const char *box :
          {"TxtClient", "TxtCounty", "txtDate", "TxtDesc", "txtFileLoc", "TxtFileNum", "TxtName", "TxtNumber"})
         expect(boxReadOnly(window->findChild<QWidget *>(box)) == expected.locked,

@@ -57,8 +57,8 @@ private slots:
         QCOMPARE(itemsOf(tray()->PopMenu),
                  (QStringList{"MnuRestore:Restore", "MnuHide:Hide to Taskbar", "Mnu_2:-", "MnuUnlock:Unlock Form",
                               "MnuLock:Lock Form", "MnuSearch:Search Records", "Mnu_4:-", "MnuLocate:Set Database",
-                              "MnuDrawingFolders:Drawing Folders", "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-",
-                              "MnuExit:Exit"}));
+                              "MnuLocateServer:Set Database Server", "MnuDrawingFolders:Drawing Folders",
+                              "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-", "MnuExit:Exit"}));
         QCOMPARE(itemsOf(tray()->TaskMenu),
                  (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "MnuTskDrawingFolders:Drawing Folders",
                               "mnu_3:-", "MnuTskExit:Exit"}));
