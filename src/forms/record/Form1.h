@@ -100,16 +100,19 @@ public:
     QPushButton *Command3 = nullptr, *Command4 = nullptr, *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr;
     QPushButton *CmdAdd = nullptr, *CmdDelete = nullptr, *CmdUpdate = nullptr;
 
-    FileListBox *File1 = nullptr;
-    DwgThumbnail *DwgThumbnail1 = nullptr;
-    QPushButton *CmdExplore = nullptr, *CmdScript = nullptr;
+    FileListBox *File1 = nullptr; // the drawings of the record's folder
+    DwgThumbnail *DwgThumbnail1 = nullptr; // the chosen drawing's preview
+    QPushButton *CmdExplore = nullptr, *CmdScript = nullptr; // locate a drawing; open its folder
 
+    // The padlock: ImgUnlocked shows while locked (click to unlock), ImgLocked while unlocked.
     ImageControl *ImgLocked = nullptr, *ImgUnlocked = nullptr;
 
+    // Drag strip; the caption buttons Help, Menu, Minimize, Exit.
     ImageControl *Image2 = nullptr, *ImgQ = nullptr, *ImgMax = nullptr, *ImgMIn = nullptr, *ImgExit = nullptr;
+    // The caption buttons' pictures at rest (Bw) and under the mouse (Col).
     ImageControl *ImgQBw = nullptr, *ImgPlusBw = nullptr, *ImgMinBw = nullptr;
     ImageControl *ImgQCol = nullptr, *ImgPlusCol = nullptr, *ImgMinCol = nullptr;
-    QPushButton *Command1 = nullptr, *Command2 = nullptr;
+    QPushButton *Command1 = nullptr, *Command2 = nullptr; // unfold and fold the drawing panel
     QTimer *tmrCollapse = nullptr;
 
 protected:

@@ -40,10 +40,10 @@ public:
     void Timer1_Timer();
     void Form_LostFocus();
 
-    QLineEdit *Text1 = nullptr;
-    QRadioButton *Option1 = nullptr, *Option2 = nullptr;
+    QLineEdit *Text1 = nullptr; // the text to find
+    QRadioButton *Option1 = nullptr, *Option2 = nullptr; // forward, backward
     QPushButton *OKButton = nullptr, *CmdNext = nullptr, *CancelButton = nullptr;
-    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr; // caption; the red message
     QTimer *Timer1 = nullptr;
 
     QString SearchText; // upper case
