@@ -2,6 +2,7 @@
 
 #include "import/CatalogueFile.h"
 #include "import/SqliteCatalogueWriter.h"
+#include "stores/StoreFactory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,6 +32,15 @@ CatalogueTarget intoCatalogueFile(const QString &given)
     }
 }
 
+// Never a file named after the address: a server is no folder.
+CatalogueTarget intoServer(const QString &location)
+{
+    return {nullptr,
+            QStringLiteral("Records cannot be imported into a catalogue on a server (%1) from the "
+                           "command line yet; import them into a catalogue file.")
+                .arg(location.section(u'@', -1))};
+}
+
 struct TargetKind
 {
     bool (*names)(const QString &location);
@@ -39,6 +49,7 @@ struct TargetKind
 
 // Asked in order; the last row takes every location.
 constexpr TargetKind TargetKinds[] = {
+    {namesServer, intoServer},
     {[](const QString &) { return true; }, intoCatalogueFile},
 };
 }

@@ -118,6 +118,9 @@ private slots:
         QTest::newRow("into something else")
             << QStringList{"--import", "in.csv", "--to", "in.csv"} << header + "1,a,,,,,,\r\n"
             << 1 << "is no catalogue";
+        QTest::newRow("into a server") << QStringList{"--import", "in.csv", "--to", "postgresql://ann@db/cadjobs"}
+                                       << header + "1,a,,,,,,\r\n"
+                                       << 1 << "on a server (db/cadjobs)";
         QTest::newRow("a stray argument") << QStringList{"--import", "in.csv", "--into", "x.res"} << QByteArray() << 2
                                           << "usage: morvo --import SOURCE [--to CATALOGUE]";
         QTest::newRow("export without a file")
