@@ -461,16 +461,27 @@ QString nulRefusal(const std::map<int, QString> &values)
 }
 }
 
+// What every change begins with: text the server can hold, a connection, the
+// table's columns, and the transaction.
+std::optional<QStringList> PgStore::beginChange(const QString &table, const std::map<int, QString> &values,
+                                                QString &error)
+{
+    error = nulRefusal(values);
+    if (!error.isEmpty() || !connected(error))
+        return std::nullopt;
+    std::optional<QStringList> names = userColumns(table, error);
+    if (names)
+        exec(QStringLiteral("BEGIN"));
+    return names;
+}
+
 StoreResult PgStore::update(const QString &table, const StoredRecord &asRead, const std::map<int, QString> &changes,
                             const StoreRules &rules)
 {
-    QString error = nulRefusal(changes);
-    if (!error.isEmpty() || !connected(error))
-        return {StoreStatus::Failed, {}, error};
-    const std::optional<QStringList> names = userColumns(table, error);
+    QString error;
+    const std::optional<QStringList> names = beginChange(table, changes, error);
     if (!names)
         return {StoreStatus::Failed, {}, error};
-    exec(QStringLiteral("BEGIN"));
     const std::optional<StoredRecord> current = readRow(table, asRead.id, true, error);
     if (!current) {
         exec(QStringLiteral("ROLLBACK"));
@@ -520,13 +531,10 @@ StoreResult PgStore::update(const QString &table, const StoredRecord &asRead, co
 
 StoreResult PgStore::insert(const QString &table, const std::map<int, QString> &values, const StoreRules &rules)
 {
-    QString error = nulRefusal(values);
-    if (!error.isEmpty() || !connected(error))
-        return {StoreStatus::Failed, {}, error};
-    const std::optional<QStringList> names = userColumns(table, error);
+    QString error;
+    const std::optional<QStringList> names = beginChange(table, values, error);
     if (!names)
         return {StoreStatus::Failed, {}, error};
-    exec(QStringLiteral("BEGIN"));
     bool taken = false;
     if (values.contains(rules.keyColumn)
         && (!keyTakenSince(table, rules, values.at(rules.keyColumn), -1, taken, error) || taken)) {
@@ -637,17 +645,24 @@ std::optional<std::vector<RecordChange>> PgStore::changesSince(const QString &ta
 
 QString PgStore::readOnlyReason(const QString &table)
 {
-    QString error;
-    if (!connected(error))
-        return error;
+    // The window's lock asks this on its thread: answered once, and never by
+    // waiting for a new connection (a store then says what is wrong).
+    if (const auto known = readOnlyReasons_.constFind(table); known != readOnlyReasons_.cend())
+        return *known;
+    if (PQstatus(connection_) != CONNECTION_OK)
+        return {};
     const Result result =
         exec(QStringLiteral("SELECT current_user, has_table_privilege($1, 'UPDATE') AND "
                             "has_table_privilege($1, 'INSERT') AND has_table_privilege($1, 'DELETE')"),
              {quoted(table)});
-    if (!result.ok() || result.text(0, 1).toString() == QLatin1String("t"))
+    if (!result.ok())
         return {};
-    return QStringLiteral("The role \"%1\" may only read the catalogue %2.")
-        .arg(result.text(0, 0).toString(), shown(location_));
+    const QString reason = result.text(0, 1).toString() == QLatin1String("t")
+        ? QString()
+        : QStringLiteral("The role \"%1\" may only read the catalogue %2.")
+              .arg(result.text(0, 0).toString(), shown(location_));
+    readOnlyReasons_.insert(table, reason);
+    return reason;
 }
 
 std::optional<qint64> PgStore::findFrom(const QString &table, int sortColumn, const SortPlace &from, bool forward,

@@ -66,6 +66,7 @@ private:
     QString describe(const Result &result) const;
     QString connectionError() const;
     std::optional<QStringList> userColumns(const QString &table, QString &error);
+    std::optional<QStringList> beginChange(const QString &table, const std::map<int, QString> &values, QString &error);
     std::optional<StoredRecord> readRow(const QString &table, qint64 id, bool forUpdate, QString &error);
     StoreResult failed(const Result &result);
     bool keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId, bool &taken,
@@ -77,5 +78,6 @@ private:
     bool readOnly_;
     QHash<QString, QStringList> columns_;
     QSet<QString> listening_;
+    QHash<QString, QString> readOnlyReasons_; // a role's rights, asked once per table
     bool reconnected_ = false; // notifications may have been missed
 };
