@@ -6,7 +6,7 @@
 // (N records, 1 000 000 when not given; each store runs in a process of its own).
 #include "BenchSupport.h"
 
-#include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/SearchText.h"
 #include "desktop/AppPaths.h"
@@ -33,14 +33,6 @@
 using namespace BenchSupport;
 
 namespace {
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
-
 QByteArray copyText(const QVariant &value)
 {
     if (value.isNull())
@@ -60,7 +52,7 @@ QString loadOntoServer(const QString &server, const QString &file, qint64 record
     PQclear(PQexec(admin, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema).toUtf8()));
     PQfinish(admin);
     QString error;
-    if (!PgStore::create(location, QStringLiteral("Projects"), fieldNames(), error)) {
+    if (!PgStore::create(location, QStringLiteral("Projects"), CatalogueSchema::fieldNames(), error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return {};
     }
@@ -70,7 +62,7 @@ QString loadOntoServer(const QString &server, const QString &file, qint64 record
     // The trigram index is made once after the load, not kept up row by row.
     PQclear(PQexec(connection, "DROP INDEX \"Projects_search_text_idx\""));
     QStringList columns;
-    for (const QString &field : fieldNames())
+    for (const QString &field : CatalogueSchema::fieldNames())
         columns << quoteIdentifier(field);
     PQclear(PQexec(connection,
                    QStringLiteral("COPY \"Projects\" (%1, search_text) FROM STDIN").arg(columns.join(u',')).toUtf8()));

@@ -1,14 +1,13 @@
 #include "catalogue/CatalogueProbe.h"
 
 #include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 
 QString CatalogueProbe::check(const QString &location)
 {
-    QStringList fields;
-    for (const CatalogueField &f : CatalogueFields)
-        fields << QString::fromUtf8(f.field);
+    const QStringList fields = CatalogueSchema::fieldNames();
     Connection ConnTest(true);
     ConnTest.ConnectionString = location;
     Recordset rsTest(ConnTest, QString::fromLatin1(ProjectsTable), Recordset::ReadOnly, fields);

@@ -29,3 +29,11 @@ QString CatalogueSchema::insertProjectSql()
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (?,?,?,?,?,?,?,?)")
         .arg(quoteIdentifier(QString::fromLatin1(ProjectsTable)), quotedFields().join(u','));
 }
+
+QStringList CatalogueSchema::fieldNames()
+{
+    QStringList names;
+    for (const CatalogueField &f : CatalogueFields)
+        names << QString::fromUtf8(f.field);
+    return names;
+}

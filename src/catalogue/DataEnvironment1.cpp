@@ -1,4 +1,5 @@
 #include "catalogue/DataEnvironment1.h"
+#include "catalogue/CatalogueSchema.h"
 
 #include "catalogue/CatalogueFields.h"
 
@@ -13,22 +14,15 @@ std::unique_ptr<DataEnvironment1> &slot()
 
 constexpr int LiveViewIntervalMs = 250;
 
-QStringList catalogueFieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
 }
 
 DataEnvironment1::DataEnvironment1()
-    : rsConJobnr(Connection1, QString::fromUtf8(ProjectsTable), Recordset::Optimistic, catalogueFieldNames()),
+    : rsConJobnr(Connection1, QString::fromUtf8(ProjectsTable), Recordset::Optimistic, CatalogueSchema::fieldNames()),
       rsScript(Connection1, QStringLiteral("Scripts"), Recordset::Optimistic)
 {
     // The search tests the fields in this order; the order decides nothing
     // about which record matches, so the text keeps the table's order.
-    rsConJobnr.enableSearch(catalogueFieldNames());
+    rsConJobnr.enableSearch(CatalogueSchema::fieldNames());
     // Others' changes to a shared catalogue show within a second.
     rsConJobnr.enableLiveView(LiveViewIntervalMs);
 }

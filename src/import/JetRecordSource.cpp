@@ -1,4 +1,5 @@
 #include "import/JetRecordSource.h"
+#include "catalogue/CatalogueSchema.h"
 
 #include "import/JetReaderProtocol.h"
 #include "import/JetVerdict.h"
@@ -86,13 +87,6 @@ QString firstReason(const QByteArray &output, bool warningsToo = true)
     return warning;
 }
 
-QStringList catalogueFieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &field : CatalogueFields)
-        names << QString::fromUtf8(field.field);
-    return names;
-}
 }
 
 JetReaderLimits jetReaderLimitsFor(qint64 fileSize)
@@ -105,7 +99,7 @@ JetRecordSource::JetRecordSource(const QString &file, const QString &readerProgr
       program_(readerProgram),
       limits_(limits),
       table_(QString::fromLatin1(ProjectsTable)),
-      fields_(catalogueFieldNames())
+      fields_(CatalogueSchema::fieldNames())
 {
 }
 

@@ -4,7 +4,7 @@
 #include "CatalogueFiles.h"
 
 #include "catalogue/ByteSearch.h"
-#include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SearchText.h"
@@ -27,13 +27,6 @@ const char *naiveLast(const QByteArray &hay, const QByteArray &needle)
     return at < 0 ? nullptr : hay.constData() + at;
 }
 
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
 }
 
 class TestSearchText : public QObject
@@ -122,9 +115,9 @@ private slots:
         const QString location = writeCatalogue(sandbox.path("long.res"), records);
         Connection connection;
         connection.ConnectionString = location;
-        Recordset rs(connection, QStringLiteral("Projects"), Recordset::ReadOnly, fieldNames());
+        Recordset rs(connection, QStringLiteral("Projects"), Recordset::ReadOnly, CatalogueSchema::fieldNames());
         QVERIFY(rs.setSort(QStringLiteral("JobNumber")));
-        rs.enableSearch(fieldNames());
+        rs.enableSearch(CatalogueSchema::fieldNames());
         QVERIFY(rs.waitForSearchText());
         for (int n : planted) {
             const QByteArray mine = SearchText::needleFor(QStringLiteral("needle<%1>").arg(n));

@@ -3,8 +3,8 @@
 // run on the server with the same answers as a file's.
 #include "CatalogueFiles.h"
 
-#include "catalogue/CatalogueFields.h"
 #include "catalogue/CatalogueProbe.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SearchText.h"
@@ -16,18 +16,10 @@
 using namespace TestSupport;
 
 namespace {
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
-
 struct Person
 {
     Connection connection;
-    Recordset rs{connection, QStringLiteral("Projects"), Recordset::Optimistic, fieldNames()};
+    Recordset rs{connection, QStringLiteral("Projects"), Recordset::Optimistic, CatalogueSchema::fieldNames()};
     explicit Person(const QString &location)
     {
         connection.ConnectionString = location;
@@ -100,7 +92,7 @@ private slots:
         qputenv("MORVO_TEST_STORE", "postgres");
         const QString serverLocation = writeCatalogue(sandbox->path("same"), Awkward);
         Person file(fileLocation), onServer(serverLocation);
-        file.rs.enableSearch(fieldNames());
+        file.rs.enableSearch(CatalogueSchema::fieldNames());
         QVERIFY(file.rs.waitForSearchText());
         const QStringList queries = {"a",    "acme",  "ACME TOOLS", "%",       "_",      "\\",         "'",
                                      "\"",   "é",     "CAFÉ",       "STRASSE", "straße", "ĳ",          "ω",

@@ -2,7 +2,7 @@
 // program (catalogue_peer) with a record set of its own.
 #include "CatalogueFiles.h"
 
-#include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 #include "stores/sqlite/SqlStatement.h"
@@ -14,14 +14,6 @@ using namespace TestSupport;
 using Conflict = Recordset::Conflict;
 
 namespace {
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
-
 QList<Record> jobs(int first, int last)
 {
     QList<Record> records;
@@ -34,7 +26,7 @@ QList<Record> jobs(int first, int last)
 struct Person
 {
     Connection connection;
-    Recordset rs{connection, QStringLiteral("Projects"), Recordset::Optimistic, fieldNames()};
+    Recordset rs{connection, QStringLiteral("Projects"), Recordset::Optimistic, CatalogueSchema::fieldNames()};
     explicit Person(const QString &path)
     {
         connection.ConnectionString = path;
@@ -217,7 +209,7 @@ private slots:
     void aSearchFindsWhatTheOtherJustStored()
     {
         Person a(path);
-        a.rs.enableSearch(fieldNames());
+        a.rs.enableSearch(CatalogueSchema::fieldNames());
         QVERIFY(a.rs.waitForSearchText());
         QCOMPARE(a.rs.findForward("ZEBRA", 0), -1);
         QCOMPARE(other({"set", "1033", "ClientName", "Zebra Crossing Ltd"}), QString("ok"));

@@ -1,6 +1,5 @@
 #include "CatalogueFiles.h"
 
-#include "catalogue/CatalogueFields.h"
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
 #include "stores/postgres/PgStore.h"
@@ -29,14 +28,6 @@ bool usingServer()
 }
 
 namespace {
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
-
 // Runs one statement on the test server; its rows' first column.
 QList<QVariant> onServer(const QString &location, const QString &sql)
 {
@@ -60,12 +51,12 @@ QString serverCatalogue(const QString &path, const QList<Record> &records)
     const QString location =
         server + QStringLiteral("&options=-csearch_path%3D") + schema + QStringLiteral("%2Cpublic");
     QString error;
-    if (!PgStore::create(location, QStringLiteral("Projects"), fieldNames(), error))
+    if (!PgStore::create(location, QStringLiteral("Projects"), CatalogueSchema::fieldNames(), error))
         qWarning("test server: %s", qPrintable(error));
     // One transaction for all, as a fast writer of a large catalogue would.
     QStringList columns, marks;
-    for (int i = 0; i < fieldNames().size(); ++i) {
-        columns << quoteIdentifier(fieldNames()[i]);
+    for (int i = 0; i < CatalogueSchema::fieldNames().size(); ++i) {
+        columns << quoteIdentifier(CatalogueSchema::fieldNames()[i]);
         marks << QStringLiteral("$%1").arg(i + 1);
     }
     const QByteArray insert = QStringLiteral("INSERT INTO \"Projects\" (%1, search_text) VALUES (%2, $9)")

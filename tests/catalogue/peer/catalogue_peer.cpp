@@ -11,6 +11,7 @@
 // and after it was acknowledged ("ack"), flushed each time, so that a run
 // killed at any moment can be checked against the file.
 #include "catalogue/CatalogueFields.h"
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/LeadingNumber.h"
 #include "catalogue/Recordset.h"
@@ -30,14 +31,6 @@ using Conflict = Recordset::Conflict;
 const QString JobNumber = QString::fromLatin1(JobNumberField);
 const QString Tag = QStringLiteral("ProjectName");
 const QString Client = QStringLiteral("ClientName");
-
-QStringList fieldNames()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << QString::fromUtf8(f.field);
-    return names;
-}
 
 QString outcome(const Recordset &rs)
 {
@@ -176,7 +169,7 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments().mid(2);
     Connection connection;
     connection.ConnectionString = QCoreApplication::arguments().value(1);
-    Recordset rs(connection, QStringLiteral("Projects"), Recordset::Optimistic, fieldNames());
+    Recordset rs(connection, QStringLiteral("Projects"), Recordset::Optimistic, CatalogueSchema::fieldNames());
     if (!rs.setSort(JobNumber)) {
         std::printf("failed %s\n", qPrintable(rs.lastError()));
         return 2;
