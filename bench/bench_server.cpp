@@ -6,17 +6,18 @@
 // (N records, 1 000 000 when not given; each store runs in a process of its own).
 #include "BenchSupport.h"
 
-#include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/SearchText.h"
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
+#include "import/CatalogueRecordSource.h"
+#include "import/Conversion.h"
+#include "import/ServerCatalogueWriter.h"
 #include "program/ProgramFacts.h"
 #include "startup/StartUp.h"
 #include "stores/postgres/PgStore.h"
-#include "stores/sqlite/SqlStatement.h"
 #include "widgets/Forms.h"
 
 #include <QApplication>
@@ -33,16 +34,7 @@
 using namespace BenchSupport;
 
 namespace {
-QByteArray copyText(const QVariant &value)
-{
-    if (value.isNull())
-        return "\\N";
-    QByteArray text = value.toString().toUtf8();
-    text.replace('\\', "\\\\").replace('\t', "\\t").replace('\n', "\\n").replace('\r', "\\r");
-    return text;
-}
-
-// The bench catalogue's records copied onto the server, in one COPY.
+// The bench catalogue imported onto the server as morvo --import … --to does it.
 QString loadOntoServer(const QString &server, const QString &file, qint64 records)
 {
     const QString schema = QStringLiteral("bench%1").arg(records);
@@ -51,47 +43,17 @@ QString loadOntoServer(const QString &server, const QString &file, qint64 record
     PGconn *admin = PQconnectdb(server.toUtf8().constData());
     PQclear(PQexec(admin, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema).toUtf8()));
     PQfinish(admin);
-    QString error;
-    if (!PgStore::create(location, QStringLiteral("Projects"), CatalogueSchema::fieldNames(), error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    CatalogueRecordSource source(file);
+    ServerCatalogueWriter writer(location);
+    const std::atomic<bool> never{false};
+    ConversionResult result;
+    const double ms = millisecondsOf([&] { result = convertRecords(source, writer, never); });
+    if (result.outcome != ConversionResult::Done) {
+        std::fprintf(stderr, "%s\n", qPrintable(result.error));
         return {};
     }
-    QElapsedTimer clock;
-    clock.start();
-    PGconn *connection = PQconnectdb(location.toUtf8().constData());
-    // The trigram index is made once after the load, not kept up row by row.
-    PQclear(PQexec(connection, "DROP INDEX \"Projects_search_text_idx\""));
-    QStringList columns;
-    for (const QString &field : CatalogueSchema::fieldNames())
-        columns << quoteIdentifier(field);
-    PQclear(PQexec(connection,
-                   QStringLiteral("COPY \"Projects\" (%1, search_text) FROM STDIN").arg(columns.join(u',')).toUtf8()));
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    {
-        SqlStatement select(db, QStringLiteral("SELECT %1 FROM Projects ORDER BY rowid").arg(columns.join(u',')));
-        QByteArray batch;
-        while (select.step()) {
-            FieldValues values;
-            for (int i = 0; i < 8; ++i) {
-                values.push_back(select.text(i));
-                batch += copyText(values.back()) + '\t';
-            }
-            batch += copyText(PgStore::searchText(values)) + '\n';
-            if (batch.size() > (1 << 20)) {
-                PQputCopyData(connection, batch.constData(), int(batch.size()));
-                batch.clear();
-            }
-        }
-        PQputCopyData(connection, batch.constData(), int(batch.size()));
-    }
-    sqlite3_close(db);
-    PQputCopyEnd(connection, nullptr);
-    PQclear(PQgetResult(connection));
-    PQclear(PQexec(connection, "CREATE INDEX ON \"Projects\" USING gin (search_text gin_trgm_ops)"));
-    PQclear(PQexec(connection, "ANALYZE \"Projects\""));
-    PQfinish(connection);
-    std::printf("loaded %lld records onto the server in %.1f s\n", records, double(clock.elapsed()) / 1000);
+    std::printf("imported %lld records onto the server (one transaction, verified) in %.1f s, %.0f records/s\n",
+                result.records, ms / 1000, double(result.records) / ms * 1000);
     return location;
 }
 
@@ -172,6 +134,8 @@ int main(int argc, char *argv[])
     const qint64 records = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
     const QString file = catalogue(records);
     const QString location = loadOntoServer(server, file, records);
+    if (location.isEmpty())
+        return 1;
     QTemporaryDir copies;
     const QString fileCopy = copies.filePath(QStringLiteral("morvo.res"));
     QFile::copy(file, fileCopy);

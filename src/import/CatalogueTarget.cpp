@@ -1,6 +1,7 @@
 #include "import/CatalogueTarget.h"
 
 #include "import/CatalogueFile.h"
+#include "import/ServerCatalogueWriter.h"
 #include "import/SqliteCatalogueWriter.h"
 #include "stores/StoreFactory.h"
 
@@ -35,10 +36,7 @@ CatalogueTarget intoCatalogueFile(const QString &given)
 // Never a file named after the address: a server is no folder.
 CatalogueTarget intoServer(const QString &location)
 {
-    return {nullptr,
-            QStringLiteral("Records cannot be imported into a catalogue on a server (%1) from the "
-                           "command line yet; import them into a catalogue file.")
-                .arg(location.section(u'@', -1))};
+    return {std::make_unique<ServerCatalogueWriter>(location), QString()};
 }
 
 struct TargetKind

@@ -5,6 +5,8 @@
 #include "import/CsvRecordSource.h"
 #include "import/JetRecordSource.h"
 #include "import/JetVerdict.h"
+#include "import/ServerRecordSource.h"
+#include "stores/StoreFactory.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,6 +14,10 @@
 ImportSource importSourceFor(const QString &path, const QString &jetReaderProgram)
 {
     ImportSource result;
+    if (namesServer(path)) {
+        result.source = std::make_unique<ServerRecordSource>(path);
+        return result;
+    }
     const QString shown = QDir::toNativeSeparators(path);
     const CatalogueFile file = inspectCatalogueFile(path);
     switch (file.kind) {

@@ -61,7 +61,8 @@ constexpr Command Commands[] = {
     {"--version", "", "show the version and end", printVersion},
     {"--create-catalogue", "URI", "make a new, empty catalogue on a PostgreSQL server", createCatalogue},
     {"--export", "FILE.csv",
-     "write every record of the catalogue in use to FILE.csv:\n"
+     "write every record of the catalogue in use (a file or a\n"
+     "                                     server) to FILE.csv:\n"
      "                                     CSV as RFC 4180 has it, UTF-8 with a byte order mark, a\n"
      "                                     header row naming the eight fields; an empty field is\n"
      "                                     NULL, \"\" is empty text",
@@ -70,6 +71,9 @@ constexpr Command Commands[] = {
      "add every record of SOURCE to CATALOGUE, all or nothing.\n"
      "                                     SOURCE: a catalogue of the Windows version (Jet), a CSV\n"
      "                                     file as --export writes it, or another catalogue.\n"
+     "                                     Either catalogue may be a file or a PostgreSQL address\n"
+     "                                     (postgresql://… or service=…); onto a server the records\n"
+     "                                     go in one transaction, counted and checked field by field.\n"
      "                                     CATALOGUE is made when it does not exist. Without --to:\n"
      "                                     a new catalogue \"<name> (converted).res\" beside SOURCE\n"
      "                                     (in ~/.local/share/MorvoII if that folder is read-only).\n"

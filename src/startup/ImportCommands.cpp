@@ -9,6 +9,8 @@
 #include "import/JetReaderProtocol.h"
 #include "import/NewCatalogue.h"
 #include "program/ProgramFacts.h"
+#include "stores/StoreFactory.h"
+#include "stores/postgres/PgStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,15 +45,28 @@ int usage(const char *command)
     return failed(QStringLiteral("usage: morvo %1; see 'morvo --help'.").arg(QLatin1String(command)), 2);
 }
 
-// The catalogue start-up would open: "DbsLocation" when it names a file, else
-// the program's own.
+// The catalogue start-up would open: "DbsLocation" when it names a server or
+// a file, else the program's own.
 QString catalogueInUse()
 {
     const QString stored =
         GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
                    QString::fromLatin1(ProgramFacts::DbsLocationKey));
-    return QFileInfo(stored).isFile() ? stored
-                                      : AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
+    return namesServer(stored) || QFileInfo(stored).isFile()
+        ? stored
+        : AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
+}
+
+// A location as the user reads it: a file in the system's form, a server's address without a password.
+QString shown(const QString &location)
+{
+    return namesServer(location) ? PgStore::shown(location) : QDir::toNativeSeparators(location);
+}
+
+// A file named relative to the working folder, in full; a server's address as given.
+QString located(const QString &given)
+{
+    return namesServer(given) ? given : QFileInfo(given).absoluteFilePath();
 }
 
 // Copies the records, telling a terminal how far it has got.
@@ -77,9 +92,7 @@ int copy(const QString &from, CatalogueWriter &writer, const char *done)
         return failed(QStringLiteral("interrupted; nothing was written."), 130);
     if (result.outcome == ConversionResult::Failed)
         return failed(result.error + QStringLiteral(" Nothing was written."));
-    QTextStream(stdout) << QString::fromLatin1(done)
-                               .arg(result.records)
-                               .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(result.target))
+    QTextStream(stdout) << QString::fromLatin1(done).arg(result.records).arg(shown(from), shown(result.target))
                         << Qt::endl;
     return 0;
 }
@@ -100,13 +113,17 @@ int importRecords(const QStringList &arguments)
     const bool withTarget = arguments.size() == 3 && arguments[1] == QLatin1String("--to");
     if ((arguments.size() != 1 && !withTarget) || arguments[0].startsWith(u'-'))
         return usage("--import SOURCE [--to CATALOGUE]");
-    const QString source = QFileInfo(arguments[0]).absoluteFilePath();
+    const QString source = located(arguments[0]);
     if (withTarget) {
         CatalogueTarget target = catalogueTargetFor(arguments[2]);
         if (!target.writer)
             return failed(target.refusal);
         return copy(source, *target.writer, "Imported %1 records from %2 into %3.");
     }
+    if (namesServer(source))
+        return failed(QStringLiteral("a catalogue on a server has no folder to put a new catalogue beside; name the "
+                                     "catalogue to import into with --to."),
+                      2);
     bool inDataFolder = false;
     const QString folder = NewCatalogue::folderFor(source, NewCatalogue::userDataFolder(), &inDataFolder);
     auto writer = SqliteCatalogueWriter::newCatalogue(NewCatalogue::namesFor(source, folder));

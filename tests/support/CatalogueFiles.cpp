@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
+#include "stores/postgres/PgCopy.h"
 #include "stores/postgres/PgStore.h"
 #include "stores/sqlite/SqlStatement.h"
 
@@ -27,9 +28,7 @@ bool usingServer()
     return qEnvironmentVariable("MORVO_TEST_STORE") == QLatin1String("postgres");
 }
 
-namespace {
-// Runs one statement on the test server; its rows' first column.
-QList<QVariant> onServer(const QString &location, const QString &sql)
+QList<QVariant> queryServer(const QString &location, const QString &sql)
 {
     QList<QVariant> values;
     PGconn *connection = PQconnectdb(location.toUtf8().constData());
@@ -43,42 +42,31 @@ QList<QVariant> onServer(const QString &location, const QString &sql)
     return values;
 }
 
-QString serverCatalogue(const QString &path, const QList<Record> &records)
+QString serverSchema(const QString &path)
 {
     const QString server = qEnvironmentVariable("MORVO_TEST_PG");
     const QString schema = QStringLiteral("c") + QString::number(qHash(path), 16);
-    onServer(server, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema));
-    const QString location =
-        server + QStringLiteral("&options=-csearch_path%3D") + schema + QStringLiteral("%2Cpublic");
+    queryServer(server, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema));
+    return server + QStringLiteral("&options=-csearch_path%3D") + schema + QStringLiteral("%2Cpublic");
+}
+
+namespace {
+// The records copied in as an import would copy them, in one transaction.
+QString serverCatalogue(const QString &path, const QList<Record> &records)
+{
+    const QString location = serverSchema(path);
     QString error;
-    if (!PgStore::create(location, QStringLiteral("Projects"), CatalogueSchema::fieldNames(), error))
-        qWarning("test server: %s", qPrintable(error));
-    // One transaction for all, as a fast writer of a large catalogue would.
-    QStringList columns, marks;
-    for (int i = 0; i < CatalogueSchema::fieldNames().size(); ++i) {
-        columns << quoteIdentifier(CatalogueSchema::fieldNames()[i]);
-        marks << QStringLiteral("$%1").arg(i + 1);
-    }
-    const QByteArray insert = QStringLiteral("INSERT INTO \"Projects\" (%1, search_text) VALUES (%2, $9)")
-                                  .arg(columns.join(u','), marks.join(u','))
-                                  .toUtf8();
-    PGconn *connection = PQconnectdb(location.toUtf8().constData());
-    PQclear(PQexec(connection, "BEGIN"));
+    std::unique_ptr<PgCopyIn> copy =
+        PgCopyIn::begin(location, QStringLiteral("Projects"), CatalogueSchema::fieldNames(), error);
     for (const Record &r : records) {
-        FieldValues values(8);
-        std::vector<QByteArray> texts(9);
-        const char *parameters[9];
-        for (int i = 0; i < 8; ++i) {
-            values[size_t(i)] = r.value(i);
-            texts[size_t(i)] = r.value(i).toString().toUtf8();
-            parameters[i] = r.value(i).isNull() ? nullptr : texts[size_t(i)].constData();
-        }
-        texts[8] = PgStore::searchText(values).toUtf8();
-        parameters[8] = texts[8].constData();
-        PQclear(PQexecParams(connection, insert.constData(), 9, nullptr, parameters, nullptr, nullptr, 0));
+        std::vector<std::optional<QByteArray>> fields;
+        for (int i = 0; i < 8; ++i)
+            fields.push_back(r.value(i).isNull() ? std::nullopt : std::optional(r.value(i).toString().toUtf8()));
+        if (copy && !copy->add(fields, error))
+            break;
     }
-    PQclear(PQexec(connection, "COMMIT"));
-    PQfinish(connection);
+    if (!copy || !copy->finish(error))
+        qWarning("test server: %s", qPrintable(error));
     return location;
 }
 }
@@ -109,8 +97,8 @@ QString writeCatalogue(const QString &path, const QList<Record> &records)
 QList<QVariant> fieldInFile(const QString &path, const QString &field)
 {
     if (PgStore::names(path))
-        return onServer(path,
-                        QStringLiteral("SELECT %1 FROM \"Projects\" ORDER BY row_id").arg(quoteIdentifier(field)));
+        return queryServer(path,
+                           QStringLiteral("SELECT %1 FROM \"Projects\" ORDER BY row_id").arg(quoteIdentifier(field)));
     QList<QVariant> values;
     sqlite3 *db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);

@@ -14,6 +14,11 @@ namespace TestSupport {
 
 // True when this run's catalogues live on the test server.
 bool usingServer();
+// An empty schema of its own on the test server for the path, and the
+// address of a catalogue in it.
+QString serverSchema(const QString &path);
+// Runs statements on the test server; the first column of the last one's rows.
+QList<QVariant> queryServer(const QString &location, const QString &sql);
 
 // One record: eight values in the table's field order; a null QVariant is NULL.
 using Record = QList<QVariant>;

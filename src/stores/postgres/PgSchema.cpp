@@ -1,17 +1,19 @@
 #include "stores/postgres/PgSchema.h"
 
-namespace {
-QString quoted(const QString &name)
-{
-    QString text = name;
-    text.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + text + u'"';
-}
+#include "stores/SearchKey.h"
 
+namespace {
 // Every writer takes this lock before its change gets its number, so numbers
 // are committed in order and a reader that has seen number n has seen all
 // below it.
 constexpr const char *ChangeOrderLock = "pg_advisory_xact_lock(7347001)";
+}
+
+QString PgSchema::quoted(const QString &name)
+{
+    QString text = name;
+    text.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + text + u'"';
 }
 
 QString PgSchema::changeLogTable(const QString &table)
@@ -37,7 +39,25 @@ QString PgSchema::sortKeySql(const QString &sortField, bool descending)
         .arg(QLatin1String(SortNumber), quoted(sortField), QLatin1String(RowId), direction);
 }
 
-QStringList PgSchema::createStatements(const QString &table, const QStringList &fields)
+QByteArray PgSchema::searchText(std::span<const std::optional<QByteArray>> fields)
+{
+    std::string text;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (i)
+            text += FieldSeparator;
+        if (fields[i])
+            SearchKey::appendUpper(text, fields[i]->constData(), int(fields[i]->size()));
+    }
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+QString PgSchema::searchIndexStatement(const QString &table)
+{
+    return QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)")
+        .arg(quoted(table), QLatin1String(SearchColumn));
+}
+
+QStringList PgSchema::createStatements(const QString &table, const QStringList &fields, SearchIndex searchIndex)
 {
     const QString t = quoted(table), log = quoted(changeLogTable(table)),
                   seq = quoted(table + QStringLiteral(" change seq"));
@@ -48,7 +68,7 @@ QStringList PgSchema::createStatements(const QString &table, const QStringList &
         fieldsOfOld << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
     }
     const QString key = quoted(fields.value(0));
-    return {
+    QStringList statements{
         QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
         QStringLiteral("CREATE SEQUENCE %1").arg(seq),
         // The job number's leading decimal number, blanks ignored, as the program reads it.
@@ -67,7 +87,6 @@ QStringList PgSchema::createStatements(const QString &table, const QStringList &
         QStringLiteral("CREATE INDEX ON %1 (change_seq)").arg(log),
         QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, sortKeySql(fields.value(0))),
         QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, key),
-        QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)").arg(t, QLatin1String(SearchColumn)),
         // Every store moves the version on; text stored by other tools is
         // upper-cased by the server for the search column.
         QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN PERFORM %2; "
@@ -88,4 +107,7 @@ QStringList PgSchema::createStatements(const QString &table, const QStringList &
         QStringLiteral("CREATE TRIGGER log AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION %2()")
             .arg(t, quoted(table + QStringLiteral(" log"))),
     };
+    if (searchIndex == SearchIndex::WithTable)
+        statements << searchIndexStatement(table);
+    return statements;
 }

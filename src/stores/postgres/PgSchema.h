@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <span>
 
 // A catalogue's table on a PostgreSQL server: the eight text fields plus what
 // several people need: an id that is never reused, a version that every store
@@ -9,8 +12,15 @@
 // sort key as the record window sorts (leading number, then the text as bytes,
 // then the id) and a trigram index on the upper-cased text for walks.
 namespace PgSchema {
+// A table's or column's name as SQL: in double quotes, whatever it holds.
+QString quoted(const QString &name);
 // The statements that make the table, in order (the field names as given).
-QStringList createStatements(const QString &table, const QStringList &fields);
+// A table about to be filled in bulk gets its trigram index after the load:
+// made once, it is far quicker than kept up row by row.
+enum class SearchIndex { WithTable, Later };
+QStringList createStatements(const QString &table, const QStringList &fields,
+                             SearchIndex searchIndex = SearchIndex::WithTable);
+QString searchIndexStatement(const QString &table);
 
 // Columns of the table that belong to the store, not to the catalogue.
 inline constexpr const char *RowId = "row_id";
@@ -25,4 +35,7 @@ QString notifyChannel(const QString &table);
 QString sortKeySql(const QString &sortField, bool descending = false);
 // Separates the fields in the search column; no needle holds it.
 inline constexpr char FieldSeparator = '\x01';
+// The search column's text of a record (UTF-8 fields, an empty one NULL):
+// its fields upper-cased as the file's search text is.
+QByteArray searchText(std::span<const std::optional<QByteArray>> fields);
 }

@@ -1,7 +1,8 @@
 #include "stores/postgres/PgStore.h"
 
-#include "stores/SearchKey.h"
+#include "stores/postgres/PgCopyText.h"
 #include "stores/postgres/PgSchema.h"
+#include "stores/postgres/PgStoreResult.h"
 
 #include <QUrl>
 #include <algorithm>
@@ -20,12 +21,7 @@ PgStore::PasswordPrompt &passwordPrompt()
     return prompt;
 }
 
-QString quoted(const QString &name)
-{
-    QString text = name;
-    text.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + text + u'"';
-}
+using PgSchema::quoted;
 
 pg_conn *connectTo(const QString &location, const QString &password)
 {
@@ -34,7 +30,11 @@ pg_conn *connectTo(const QString &location, const QString &password)
         "dbname", "connect_timeout", "application_name", "client_encoding", password.isEmpty() ? nullptr : "password",
         nullptr};
     const char *values[] = {dbname.constData(), ConnectTimeoutSeconds, "MorvoII", "UTF8", secret.constData(), nullptr};
-    return PQconnectdbParams(keys, values, 1);
+    pg_conn *connection = PQconnectdbParams(keys, values, 1);
+    // The server's notices ("extension exists, skipping") are no news to a user.
+    PQsetNoticeProcessor(
+        connection, [](void *, const char *) {}, nullptr);
+    return connection;
 }
 
 // What a failed connection means for a person.
@@ -64,87 +64,7 @@ QByteArray likePattern(const QByteArray &needle)
     }
     return pattern + '%';
 }
-
-// One field of COPY's text format: \N is NULL; backslash escapes.
-std::optional<QByteArray> copyField(const char *begin, const char *end)
-{
-    if (end - begin == 2 && begin[0] == '\\' && begin[1] == 'N')
-        return std::nullopt;
-    QByteArray out;
-    out.reserve(end - begin);
-    for (const char *p = begin; p < end; ++p) {
-        if (*p != '\\' || p + 1 == end) {
-            out += *p;
-            continue;
-        }
-        switch (const char c = *++p) {
-        case 'b':
-            out += '\b';
-            break;
-        case 'f':
-            out += '\f';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'v':
-            out += '\v';
-            break;
-        default:
-            if (c >= '0' && c <= '7') {
-                int value = 0;
-                for (int digits = 0; digits < 3 && p < end && *p >= '0' && *p <= '7'; ++digits, ++p)
-                    value = value * 8 + (*p - '0');
-                --p;
-                out += char(value);
-            } else {
-                out += c; // a backslash and any other escaped character stand for themselves
-            }
-        }
-    }
-    return out;
 }
-}
-
-class PgStore::Result
-{
-public:
-    explicit Result(PGresult *result) : result_(result) {}
-    ~Result() { PQclear(result_); }
-    Result(Result &&other) noexcept : result_(std::exchange(other.result_, nullptr)) {}
-    Result(const Result &) = delete;
-    Result &operator=(const Result &) = delete;
-
-    bool ok() const
-    {
-        const ExecStatusType status = PQresultStatus(result_);
-        return status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
-    }
-    int rows() const { return PQntuples(result_); }
-    QVariant text(int row, int column) const
-    {
-        if (PQgetisnull(result_, row, column))
-            return QVariant();
-        return QString::fromUtf8(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
-    }
-    qint64 int64(int row, int column) const { return QByteArray(PQgetvalue(result_, row, column)).toLongLong(); }
-    QString state() const { return QString::fromLatin1(PQresultErrorField(result_, PG_DIAG_SQLSTATE)); }
-    PGresult *get() const { return result_; }
-    QString message() const
-    {
-        const char *primary = PQresultErrorField(result_, PG_DIAG_MESSAGE_PRIMARY);
-        return QString::fromUtf8(primary ? primary : PQresultErrorMessage(result_)).trimmed();
-    }
-
-private:
-    PGresult *result_;
-};
 
 void PgStore::setPasswordPrompt(PasswordPrompt prompt)
 {
@@ -368,7 +288,7 @@ bool PgStore::scanKeys(const QString &table, int column, const KeyVisitor &row, 
         const char *end = line + length - 1; // the line's newline
         const char *tab = static_cast<const char *>(memchr(line, '\t', size_t(end - line)));
         const qint64 id = QByteArray(line, tab ? tab - line : end - line).toLongLong();
-        const std::optional<QByteArray> text = tab ? copyField(tab + 1, end) : std::nullopt;
+        const std::optional<QByteArray> text = tab ? PgCopyText::decode(tab + 1, end) : std::nullopt;
         row(id, {text ? text->constData() : nullptr, text ? int(text->size()) : 0});
         PQfreemem(line);
     }
@@ -416,16 +336,10 @@ std::optional<StoredRecord> PgStore::read(const QString &table, qint64 id, QStri
 
 QString PgStore::searchText(const FieldValues &values)
 {
-    std::string text;
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (i)
-            text += PgSchema::FieldSeparator;
-        if (!values[i].isNull()) {
-            const QByteArray utf8 = values[i].toString().toUtf8();
-            SearchKey::appendUpper(text, utf8.constData(), int(utf8.size()));
-        }
-    }
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    std::vector<std::optional<QByteArray>> fields;
+    for (const QVariant &value : values)
+        fields.push_back(value.isNull() ? std::nullopt : std::optional(value.toString().toUtf8()));
+    return QString::fromUtf8(PgSchema::searchText(fields));
 }
 
 bool PgStore::keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId,

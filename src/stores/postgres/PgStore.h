@@ -59,6 +59,9 @@ public:
     }
 
 private:
+    // The bulk copies of an import and an export work on a store's connection.
+    friend class PgCopyIn;
+    friend class PgCopyOut;
     class Result;
     PgStore(const QString &location, pg_conn *connection, bool readOnly);
     bool connected(QString &error);

@@ -1,0 +1,297 @@
+#include "stores/postgres/PgCopy.h"
+
+#include "stores/postgres/PgCopyText.h"
+#include "stores/postgres/PgSchema.h"
+#include "stores/postgres/PgStore.h"
+#include "stores/postgres/PgStoreResult.h"
+
+#include <QCryptographicHash>
+#include <QtEndian>
+
+namespace {
+using PgSchema::quoted;
+
+// COPY sends in pieces of about this size.
+constexpr qsizetype BatchBytes = 1 << 20;
+
+QString fieldList(const QStringList &fields)
+{
+    QStringList names;
+    for (const QString &field : fields)
+        names << quoted(field);
+    return names.join(u',');
+}
+
+// The first 60 bits of a value's MD5, as the server works it out in verify().
+quint64 hash60(const QByteArray &value)
+{
+    const QByteArray digest = QCryptographicHash::hash(value, QCryptographicHash::Md5);
+    return qFromBigEndian<quint64>(digest.constData()) >> 4;
+}
+
+// The count of present values and their hashes' sum modulo 2^64, of one field
+// of the rows this transaction wrote.
+QString checksumSql(const QString &field)
+{
+    return QStringLiteral("count(%1)::text, (coalesce(sum(('x' || left(md5(convert_to(%1, 'UTF8')), 15))::bit(60)"
+                          "::bigint), 0) % 18446744073709551616)::text")
+        .arg(quoted(field));
+}
+}
+
+PgCopyIn::PgCopyIn(std::unique_ptr<PgStore> store, const QString &table, const QStringList &fields)
+    : store_(std::move(store)), table_(table), fields_(fields), sums_(size_t(fields.size()))
+{
+}
+
+PgCopyIn::~PgCopyIn()
+{
+    if (copying_) {
+        PQputCopyEnd(store_->connection_, "abandoned");
+        while (PGresult *rest = PQgetResult(store_->connection_))
+            PQclear(rest);
+    }
+    if (PQtransactionStatus(store_->connection_) != PQTRANS_IDLE)
+        store_->exec(QStringLiteral("ROLLBACK"));
+}
+
+std::unique_ptr<PgCopyIn> PgCopyIn::begin(const QString &location, const QString &table, const QStringList &fields,
+                                          QString &error)
+{
+    std::unique_ptr<PgStore> store = PgStore::open(location, false, error);
+    if (!store)
+        return nullptr;
+    std::unique_ptr<PgCopyIn> copy(new PgCopyIn(std::move(store), table, fields));
+    return copy->startCopy(error) ? std::move(copy) : nullptr;
+}
+
+bool PgCopyIn::startCopy(QString &error)
+{
+    PgStore &store = *store_;
+    // A load of a million records takes longer than any one statement of the window may.
+    for (const char *sql : {"BEGIN", "SET LOCAL statement_timeout = 0"}) {
+        const PgStore::Result result = store.exec(QString::fromLatin1(sql));
+        if (!result.ok()) {
+            error = store.describe(result);
+            return false;
+        }
+    }
+    const PgStore::Result columns =
+        store.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
+                                  "WHERE table_schema = current_schema() AND table_name = $1"),
+                   {table_});
+    QStringList present;
+    for (int row = 0; row < columns.rows(); ++row)
+        present << columns.text(row, 0).toString();
+    madeTable_ = columns.ok() && present.isEmpty();
+    if (madeTable_) {
+        for (const QString &statement : PgSchema::createStatements(table_, fields_, PgSchema::SearchIndex::Later)) {
+            const PgStore::Result result = store.exec(statement);
+            if (!result.ok()) {
+                error = store.describe(result);
+                return false;
+            }
+        }
+    } else {
+        QStringList missing;
+        for (const QString &field : fields_ + QStringList{QString::fromLatin1(PgSchema::SearchColumn)}) {
+            if (!present.contains(field))
+                missing << field;
+        }
+        if (!missing.isEmpty()) {
+            error = columns.ok()
+                ? QStringLiteral("The table \"%1\" of the catalogue %2 is no catalogue table: it has "
+                                 "no field %3.")
+                      .arg(table_, PgStore::shown(store.location()), missing.join(QStringLiteral(", ")))
+                : store.describe(columns);
+            return false;
+        }
+    }
+    const PgStore::Result start =
+        store.exec(QStringLiteral("COPY %1 (%2, %3) FROM STDIN")
+                       .arg(quoted(table_), fieldList(fields_), QLatin1String(PgSchema::SearchColumn)));
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+        error = store.describe(start);
+        return false;
+    }
+    copying_ = true;
+    return true;
+}
+
+bool PgCopyIn::add(PgConstFields fields, QString &error)
+{
+    ++rows_;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        // PostgreSQL text holds no NUL character; cutting the text short would lose what follows.
+        if (fields[i] && fields[i]->contains('\0')) {
+            error = QStringLiteral("Record %1 holds a NUL character in %2, which a catalogue on a server cannot "
+                                   "store.")
+                        .arg(rows_)
+                        .arg(fields_.value(qsizetype(i)));
+            return false;
+        }
+        PgCopyText::append(batch_, fields[i]);
+        batch_ += '\t';
+        if (fields[i]) {
+            ++sums_[i].present;
+            sums_[i].sum += hash60(*fields[i]);
+        }
+    }
+    PgCopyText::append(batch_, PgSchema::searchText(fields));
+    batch_ += '\n';
+    return batch_.size() < BatchBytes || send(error);
+}
+
+bool PgCopyIn::send(QString &error)
+{
+    if (PQputCopyData(store_->connection_, batch_.constData(), int(batch_.size())) != 1) {
+        error = store_->connectionError();
+        return false;
+    }
+    batch_.clear();
+    return true;
+}
+
+bool PgCopyIn::finish(QString &error)
+{
+    PgStore &store = *store_;
+    if (!send(error))
+        return false;
+    copying_ = false;
+    if (PQputCopyEnd(store.connection_, nullptr) != 1) {
+        error = store.connectionError();
+        return false;
+    }
+    const PgStore::Result copied(PQgetResult(store.connection_));
+    while (PGresult *rest = PQgetResult(store.connection_))
+        PQclear(rest);
+    if (!copied.ok()) {
+        error = store.describe(copied);
+        return false;
+    }
+    QStringList finishing;
+    if (madeTable_)
+        finishing << PgSchema::searchIndexStatement(table_) << QStringLiteral("ANALYZE %1").arg(quoted(table_));
+    for (const QString &sql : finishing) {
+        const PgStore::Result result = store.exec(sql);
+        if (!result.ok()) {
+            error = store.describe(result);
+            return false;
+        }
+    }
+    if (!verify(error))
+        return false;
+    const PgStore::Result commit = store.exec(QStringLiteral("COMMIT"));
+    if (!commit.ok())
+        error = store.describe(commit);
+    return commit.ok();
+}
+
+// The rows this transaction wrote, read back on the server: as many as were
+// sent, and every field as sent.
+bool PgCopyIn::verify(QString &error)
+{
+    QStringList sums;
+    for (const QString &field : fields_)
+        sums << checksumSql(field);
+    const PgStore::Result result =
+        store_->exec(QStringLiteral("SELECT count(*)::text, %1 FROM %2 WHERE xmin = pg_current_xact_id()::xid")
+                         .arg(sums.join(u','), quoted(table_)));
+    if (!result.ok()) {
+        error = store_->describe(result);
+        return false;
+    }
+    QStringList differing;
+    if (result.text(0, 0).toString().toLongLong() != rows_)
+        differing << QStringLiteral("the number of records");
+    for (size_t i = 0; i < sums_.size(); ++i) {
+        const int column = 1 + 2 * int(i);
+        if (result.text(0, column).toString().toLongLong() != sums_[i].present
+            || result.text(0, column + 1).toString() != QString::number(sums_[i].sum))
+            differing << fields_.value(qsizetype(i));
+    }
+    if (!differing.isEmpty())
+        error = QStringLiteral("The catalogue %1 did not get the records as they were sent (%2 differ).")
+                    .arg(PgStore::shown(store_->location()), differing.join(QStringLiteral(", ")));
+    return differing.isEmpty();
+}
+
+PgCopyOut::PgCopyOut(std::unique_ptr<PgStore> store) : store_(std::move(store))
+{
+}
+
+PgCopyOut::~PgCopyOut()
+{
+    // Closing the connection ends a copy still under way; the snapshot was only read.
+    if (!copying_ && PQtransactionStatus(store_->connection_) != PQTRANS_IDLE)
+        store_->exec(QStringLiteral("ROLLBACK"));
+}
+
+std::unique_ptr<PgCopyOut> PgCopyOut::begin(const QString &location, const QString &table, const QStringList &fields,
+                                            QString &error)
+{
+    std::unique_ptr<PgStore> store = PgStore::open(location, true, error);
+    if (!store)
+        return nullptr;
+    const std::optional<QStringList> columns = store->userColumns(table, error);
+    if (!columns)
+        return nullptr;
+    QStringList missing;
+    for (const QString &field : fields) {
+        if (!columns->contains(field))
+            missing << field;
+    }
+    if (!missing.isEmpty()) {
+        error = QStringLiteral("The table \"%1\" of the catalogue %2 has no field %3.")
+                    .arg(table, PgStore::shown(location), missing.join(QStringLiteral(", ")));
+        return nullptr;
+    }
+    std::unique_ptr<PgCopyOut> copy(new PgCopyOut(std::move(store)));
+    PgStore &s = *copy->store_;
+    const QString order = QString::fromLatin1(PgSchema::RowId);
+    for (const QString &sql : {QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"),
+                               QStringLiteral("SET LOCAL statement_timeout = 0"),
+                               QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table))}) {
+        const PgStore::Result result = s.exec(sql);
+        if (!result.ok()) {
+            error = s.describe(result);
+            return nullptr;
+        }
+        if (result.rows() == 1)
+            copy->count_ = result.int64(0, 0);
+    }
+    const PgStore::Result start = s.exec(
+        QStringLiteral("COPY (SELECT %1 FROM %2 ORDER BY %3) TO STDOUT").arg(fieldList(fields), quoted(table), order));
+    if (PQresultStatus(start.get()) != PGRES_COPY_OUT) {
+        error = s.describe(start);
+        return nullptr;
+    }
+    copy->copying_ = true;
+    return copy;
+}
+
+bool PgCopyOut::next(PgFields fields, QString &error)
+{
+    if (!copying_)
+        return false;
+    char *line = nullptr;
+    const int length = PQgetCopyData(store_->connection_, &line, 0);
+    if (length > 0) {
+        const char *p = line, *end = line + length - 1; // the line's newline
+        for (std::optional<QByteArray> &field : fields) {
+            const char *tab = static_cast<const char *>(memchr(p, '\t', size_t(end - p)));
+            const char *fieldEnd = tab ? tab : end;
+            field = PgCopyText::decode(p, fieldEnd);
+            p = tab ? tab + 1 : end;
+        }
+        PQfreemem(line);
+        return true;
+    }
+    copying_ = false;
+    const PgStore::Result finish(PQgetResult(store_->connection_));
+    while (PGresult *rest = PQgetResult(store_->connection_))
+        PQclear(rest);
+    if (length == -2 || !finish.ok())
+        error = store_->describe(finish);
+    return false;
+}
