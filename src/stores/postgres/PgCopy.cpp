@@ -85,7 +85,7 @@ bool PgCopyIn::startCopy(QString &error)
         present << columns.text(row, 0).toString();
     madeTable_ = columns.ok() && present.isEmpty();
     if (madeTable_) {
-        for (const QString &statement : PgSchema::createStatements(table_, fields_, PgSchema::SearchIndex::Later)) {
+        for (const QString &statement : PgSchema::createStatements(table_, fields_, PgSchema::Filling::Bulk)) {
             const PgStore::Result result = store.exec(statement);
             if (!result.ok()) {
                 error = store.describe(result);
@@ -169,10 +169,7 @@ bool PgCopyIn::finish(QString &error)
         error = store.describe(copied);
         return false;
     }
-    QStringList finishing;
-    if (madeTable_)
-        finishing << PgSchema::searchIndexStatement(table_) << QStringLiteral("ANALYZE %1").arg(quoted(table_));
-    for (const QString &sql : finishing) {
+    for (const QString &sql : madeTable_ ? PgSchema::afterBulkLoadStatements(table_, fields_) : QStringList()) {
         const PgStore::Result result = store.exec(sql);
         if (!result.ok()) {
             error = store.describe(result);

@@ -19,7 +19,7 @@ using PgConstFields = std::span<const std::optional<QByteArray>>;
 // through COPY: others see none of them before finish(), which first checks
 // that the table got exactly what was sent (the count, and a checksum of every
 // field), and nothing at all when the copy is dropped. A table that does not
-// exist is made, with its trigram index built once after the load.
+// exist is made, with its indexes and triggers added after the load.
 class PgCopyIn
 {
 public:

@@ -51,26 +51,24 @@ QByteArray PgSchema::searchText(std::span<const std::optional<QByteArray>> field
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-QString PgSchema::searchIndexStatement(const QString &table)
+namespace {
+using PgSchema::quoted;
+
+QString sequenceOf(const QString &table)
 {
-    return QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)")
-        .arg(quoted(table), QLatin1String(SearchColumn));
+    return quoted(table + QStringLiteral(" change seq"));
 }
 
-QStringList PgSchema::createStatements(const QString &table, const QStringList &fields, SearchIndex searchIndex)
+QStringList tableStatements(const QString &table, const QStringList &fields)
 {
-    const QString t = quoted(table), log = quoted(changeLogTable(table)),
-                  seq = quoted(table + QStringLiteral(" change seq"));
-    QStringList columns, fieldsOfNew, fieldsOfOld;
-    for (const QString &field : fields) {
+    using namespace PgSchema;
+    const QString t = quoted(table), log = quoted(changeLogTable(table));
+    QStringList columns;
+    for (const QString &field : fields)
         columns << quoted(field) + QStringLiteral(" text");
-        fieldsOfNew << QStringLiteral("coalesce(NEW.%1, '')").arg(quoted(field));
-        fieldsOfOld << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
-    }
-    const QString key = quoted(fields.value(0));
-    QStringList statements{
+    return {
         QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm"),
-        QStringLiteral("CREATE SEQUENCE %1").arg(seq),
+        QStringLiteral("CREATE SEQUENCE %1").arg(sequenceOf(table)),
         // The job number's leading decimal number, blanks ignored, as the program reads it.
         QStringLiteral(
             "CREATE OR REPLACE FUNCTION morvo_leading_number(t text) RETURNS double precision "
@@ -81,12 +79,28 @@ QStringList PgSchema::createStatements(const QString &table, const QStringList &
                        "DEFAULT 0, %4, %5 double precision GENERATED ALWAYS AS (morvo_leading_number(%6)) STORED, "
                        "%7 text)")
             .arg(t, QLatin1String(RowId), QLatin1String(RowVersion), columns.join(QStringLiteral(", ")),
-                 QLatin1String(SortNumber), key, QLatin1String(SearchColumn)),
+                 QLatin1String(SortNumber), quoted(fields.value(0)), QLatin1String(SearchColumn)),
         QStringLiteral("CREATE TABLE %1 (row_id bigint PRIMARY KEY, change_seq bigint NOT NULL, gone boolean NOT NULL)")
             .arg(log),
         QStringLiteral("CREATE INDEX ON %1 (change_seq)").arg(log),
+    };
+}
+
+// The walks' and the sort's indexes, and the triggers that keep versions, the
+// log and the notifications.
+QStringList indexAndTriggerStatements(const QString &table, const QStringList &fields)
+{
+    using namespace PgSchema;
+    const QString t = quoted(table), log = quoted(changeLogTable(table)), seq = sequenceOf(table);
+    QStringList fieldsOfNew, fieldsOfOld;
+    for (const QString &field : fields) {
+        fieldsOfNew << QStringLiteral("coalesce(NEW.%1, '')").arg(quoted(field));
+        fieldsOfOld << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
+    }
+    return {
         QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, sortKeySql(fields.value(0))),
-        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, key),
+        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, quoted(fields.value(0))),
+        QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)").arg(t, QLatin1String(SearchColumn)),
         // Every store moves the version on; text stored by other tools is
         // upper-cased by the server for the search column.
         QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN PERFORM %2; "
@@ -107,7 +121,22 @@ QStringList PgSchema::createStatements(const QString &table, const QStringList &
         QStringLiteral("CREATE TRIGGER log AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION %2()")
             .arg(t, quoted(table + QStringLiteral(" log"))),
     };
-    if (searchIndex == SearchIndex::WithTable)
-        statements << searchIndexStatement(table);
-    return statements;
+}
+}
+
+QStringList PgSchema::createStatements(const QString &table, const QStringList &fields, Filling filling)
+{
+    if (filling == Filling::Empty)
+        return tableStatements(table, fields) + indexAndTriggerStatements(table, fields);
+    // Until the load ends, versions come straight from the sequence.
+    return tableStatements(table, fields) << QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT nextval('%3')")
+                                                 .arg(quoted(table), QLatin1String(RowVersion), sequenceOf(table));
+}
+
+QStringList PgSchema::afterBulkLoadStatements(const QString &table, const QStringList &fields)
+{
+    return QStringList{
+               QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT 0").arg(quoted(table), QLatin1String(RowVersion))}
+        + indexAndTriggerStatements(table, fields)
+        << QStringLiteral("ANALYZE %1").arg(quoted(table));
 }

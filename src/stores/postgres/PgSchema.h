@@ -15,12 +15,13 @@ namespace PgSchema {
 // A table's or column's name as SQL: in double quotes, whatever it holds.
 QString quoted(const QString &name);
 // The statements that make the table, in order (the field names as given).
-// A table about to be filled in bulk gets its trigram index after the load:
-// made once, it is far quicker than kept up row by row.
-enum class SearchIndex { WithTable, Later };
-QStringList createStatements(const QString &table, const QStringList &fields,
-                             SearchIndex searchIndex = SearchIndex::WithTable);
-QString searchIndexStatement(const QString &table);
+// A table about to be filled in bulk gets its indexes and triggers after the
+// load (afterBulkLoadStatements): built once, they cost a fraction of what
+// keeping them up row by row does. Nobody sees the table before the load's
+// transaction ends, so no change needs logging meanwhile.
+enum class Filling { Empty, Bulk };
+QStringList createStatements(const QString &table, const QStringList &fields, Filling filling = Filling::Empty);
+QStringList afterBulkLoadStatements(const QString &table, const QStringList &fields);
 
 // Columns of the table that belong to the store, not to the catalogue.
 inline constexpr const char *RowId = "row_id";
