@@ -245,12 +245,7 @@ int main(int argc, char *argv[])
     makeDrawings(smallFolder, 12);
     std::printf("%d empty drawings in %s\n", count, qPrintable(bigFolder));
 
-    AppPaths::setProgramFolder(programFolder);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    const QString copy = programFolder + QStringLiteral("/morvo.res");
-    QFile::copy(catalogue(1000), copy);
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
-        .setValue(QStringLiteral("Application/DbsLocation"), copy);
+    useCatalogueCopy(programFolder, 1000);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
     if (!StartUp::EntryRoutine())

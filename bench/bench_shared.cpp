@@ -32,12 +32,8 @@ using namespace BenchSupport;
 namespace {
 int runOneSize(qint64 records)
 {
-    const QString source = catalogue(records);
     QTemporaryDir dir;
-    AppPaths::setProgramFolder(dir.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    const QString path = dir.filePath(QStringLiteral("morvo.res"));
-    QFile::copy(source, path);
+    const QString path = useCatalogueCopy(dir.path(), records);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
 

@@ -1,7 +1,10 @@
 #include "BenchSupport.h"
+#include "FirstPaint.h"
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/CatalogueSchema.h"
+#include "desktop/AppPaths.h"
+#include "program/ProgramFacts.h"
 #include "stores/sqlite/SqlStatement.h"
 
 #include <QApplication>
@@ -10,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSettings>
 #include <algorithm>
 #include <cstdio>
 #include <random>
@@ -141,8 +145,23 @@ QString catalogueCsv(qint64 records)
     return path;
 }
 
+QString useCatalogueCopy(const QString &folder, qint64 records)
+{
+    AppPaths::setProgramFolder(folder);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder + QStringLiteral("/data")));
+    const QString copy = folder + QStringLiteral("/bench.res");
+    QFile::remove(copy);
+    QFile::copy(catalogue(records), copy);
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
+        .setValue(QStringLiteral("Application/DbsLocation"), copy);
+    return copy;
+}
+
 int runEachSize(int argc, char *argv[], std::initializer_list<qint64> sizes, int (*runOne)(qint64 records))
 {
+    if (argc > 1 && qstrcmp(argv[1], FirstPaintMode) == 0)
+        return runProgramUntilFirstPaint(argv[0]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1) {
         QApplication app(argc, argv);

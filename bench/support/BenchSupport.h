@@ -18,6 +18,11 @@ namespace BenchSupport {
 QString catalogue(qint64 records);
 // The same records as one CSV file, for comparing against command-line tools.
 QString catalogueCsv(qint64 records);
+// Makes a copy of that catalogue in `folder` the catalogue in use, with the
+// program, its settings and the user's data folder all in `folder` (never the
+// user's own); returns the copy. Not named as the program's example, which
+// start-up would replace with the user's copy of it.
+QString useCatalogueCopy(const QString &folder, qint64 records);
 
 struct Stats
 {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "BenchSupport.h"
+
+// The program started as a user starts it, in a process of its own, timed from
+// exec to the first paint of the record window: loading the libraries, the
+// application, the catalogue's open and the window, all of it.
+namespace BenchSupport {
+inline constexpr const char *FirstPaintMode = "--first-paint";
+// In the child: the program's own start; prints "painted <job number shown>"
+// once the record window has painted, and ends.
+int runProgramUntilFirstPaint(char *argv0);
+// Starts the child `runs` times (after one start not counted, which also lets
+// the program add what it adds to a catalogue on its first open) on the
+// catalogue; the job number the window showed goes to shownJobNumber.
+Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumber);
+}
