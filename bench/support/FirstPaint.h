@@ -10,8 +10,10 @@ inline constexpr const char *FirstPaintMode = "--first-paint";
 // In the child: the program's own start; prints "painted <job number shown>"
 // once the record window has painted, and ends.
 int runProgramUntilFirstPaint(char *argv0);
-// Starts the child `runs` times (after one start not counted, which also lets
-// the program add what it adds to a catalogue on its first open) on the
-// catalogue; the job number the window showed goes to shownJobNumber.
+// Starts the child `runs` times on the catalogue; the job number the window
+// showed goes to shownJobNumber.
 Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumber);
+// What the program's first session on a catalogue file leaves for the next
+// ones, once its search text is in: the index of the sort key.
+void indexKeysAsTheFirstSessionDoes(const QString &catalogue);
 }

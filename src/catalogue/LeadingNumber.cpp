@@ -47,6 +47,14 @@ template <typename Range> double parseRange(const Range &text)
             break;
         }
     }
+    // Most job numbers are whole and short: exact as doubles, read without from_chars.
+    constexpr int ExactDigits = 15;
+    if (seenDigit && !seenSign && !seenPoint && length <= ExactDigits) {
+        quint64 whole = 0;
+        for (int i = 0; i < length; ++i)
+            whole = whole * 10 + quint64(buffer[i] - '0');
+        return double(whole);
+    }
     double value = 0.0;
     // from_chars is locale-independent, unlike strtod.
     if (seenDigit)

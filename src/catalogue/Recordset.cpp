@@ -2,6 +2,7 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/LeadingNumber.h"
+#include "catalogue/SortRows.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -113,7 +114,6 @@ bool Recordset::Open()
     pos_ = 0;
     // The search text is read once the window is on screen, not before.
     searchBuildPending_ = !searchFields_.isEmpty();
-    QTimer::singleShot(0, this, &Recordset::startPendingSearchBuild);
     emit currentChanged();
     return true;
 }
@@ -148,8 +148,7 @@ bool Recordset::scanRows()
     if (sortColumn_ >= 0) {
         // A server sends its rows in order already.
         const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
-        if (!std::is_sorted(rows_.begin(), rows_.end(), less))
-            std::stable_sort(rows_.begin(), rows_.end(), less);
+        SortRows::inOrder(rows_, less, [](const Row &row) { return row.keyLength; });
     }
     return true;
 }

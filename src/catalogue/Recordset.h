@@ -40,6 +40,10 @@ public:
     // Keeps the upper-cased text of these fields for fast searches; the text is
     // read off the window's thread after every open.
     void enableSearch(const QStringList &fields);
+    // Starts reading the search text that an open left to be read. A window
+    // asks for it once it has painted, so that the reading never holds up its
+    // first paint; a search asks for it itself.
+    void startPendingSearchBuild();
     // Looks for the others' changes on a timer as well as before every operation.
     void enableLiveView(int intervalMs);
 
@@ -156,7 +160,7 @@ private:
     bool rescanAll();
     void startSearchBuild();
     void stopSearchBuild();
-    void startPendingSearchBuild();
+    void startKeyIndex();
     bool matchesAt(size_t index, const QByteArray &needle);
     qint64 findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward);
     qint64 walk(const QByteArray &needle, size_t lo, size_t hi, bool forward);
@@ -206,4 +210,5 @@ private:
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchTextBuild>> build_;
     QFutureWatcher<std::shared_ptr<SearchTextBuild>> buildWatcher_; // tells the window's thread it is done
+    QFuture<void> keyIndex_; // made once the search text is in, when the machine is idle
 };

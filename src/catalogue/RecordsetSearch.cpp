@@ -27,7 +27,17 @@ void Recordset::stopSearchBuild()
         buildCancelled_->store(true);
     build_.waitForFinished();
     build_ = {};
+    keyIndex_.waitForFinished();
+    keyIndex_ = {};
     buildCancelled_.reset();
+}
+
+void Recordset::startKeyIndex()
+{
+    if (sortColumn_ < 0 || !buildCancelled_ || keyIndex_.isValid())
+        return;
+    keyIndex_ = QtConcurrent::run([&store = store(), table = table_, column = columns_[sortColumn_],
+                                   cancelled = buildCancelled_] { store.indexKeys(table, column, *cancelled); });
 }
 
 void Recordset::startSearchBuild()
@@ -80,6 +90,7 @@ bool Recordset::waitForSearchText()
             row.search.chunk += shift;
         }
     }
+    startKeyIndex();
     return result->complete;
 }
 

@@ -131,6 +131,15 @@ public:
         return std::nullopt;
     }
 
+    // Off the window's thread, once the catalogue is open: makes later key
+    // scans of the column read an index instead of every record, where the
+    // catalogue may be changed. Slow only the first time; a cancel ends it
+    // with nothing changed. A store that needs none does nothing.
+    virtual void indexKeys(const QString & /*table*/, const QString & /*column*/,
+                           const std::atomic<bool> & /*cancelled*/) const
+    {
+    }
+
     // Reads the given columns of the records whose ids lie in [firstId, lastId],
     // in ascending id order, off the window's thread (own connection).
     using RecordVisitor = std::function<void(qint64 id, const std::vector<FieldBytes> &fields)>;

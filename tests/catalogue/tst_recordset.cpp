@@ -66,6 +66,10 @@ private slots:
         QTest::newRow("empty") << "" << 0.0 << "1";
         QTest::newRow("blank") << " " << 0.0 << "1";
         QTest::newRow("big") << "2026000123" << 2026000123.0 << "2026000124";
+        // Whole numbers of up to 15 digits are read on a short way; longer ones as before.
+        QTest::newRow("15 digits") << "999999999999999" << 999999999999999.0 << "1000000000000000";
+        QTest::newRow("16 digits") << "1234567890123456" << 1234567890123456.0 << "1234567890123457";
+        QTest::newRow("leading zeros") << "000120" << 120.0 << "121";
     }
     void readsTheLeadingNumberOfAJobNumber()
     {
@@ -88,6 +92,36 @@ private slots:
         QVERIFY(rs.MoveLast());
         QCOMPARE(rs.value("JobNumber").toString(), QString("1000"));
         QCOMPARE(rs.AbsolutePosition(), 8);
+    }
+
+    // A file the program may change gets an index of its job numbers once the
+    // first session's search text is in; later opens read it, in text order,
+    // and must come out in the same order as a read of every record.
+    void opensFromItsKeyIndexInTheSameOrder()
+    {
+        if (usingServer())
+            QSKIP("a server has its indexes from the start");
+        QList<Record> records;
+        for (const QString &key : {"", "ABC", "0012", "12", "12A", "-3", " 40", "1.5", "1234567890123456"})
+            records << record(key);
+        for (int n = 3000; n >= 1; n -= 7)
+            records << record(QString::number(n));
+        records << Record{QVariant(), "null job"};
+        const QString path = writeCatalogue(sandbox->path("k.res"), records);
+        Recordset &rs = open(path);
+        const QStringList fromTheTable = jobNumbersInOrder(rs);
+        QVERIFY(rs.waitForSearchText());
+        const auto hasIndex = [&path] {
+            sqlite3 *db = nullptr;
+            sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+            SqlStatement probe(db, "SELECT count(*) FROM sqlite_master WHERE name = 'MorvoII keys of Projects'");
+            const bool found = probe.step() && probe.int64(0) == 1;
+            sqlite3_close(db);
+            return found;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(hasIndex(), 10000);
+        QVERIFY(rs.Open());
+        QCOMPARE(jobNumbersInOrder(rs), fromTheTable);
     }
 
     void anEmptyTableIsAtBothEnds()

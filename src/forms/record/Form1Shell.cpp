@@ -2,6 +2,7 @@
 // strip that stand in for a title bar, and the panel that folds the window.
 #include "forms/record/Form1.h"
 
+#include "catalogue/Recordset.h"
 #include "desktop/AppPaths.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1Layout.h"
@@ -163,6 +164,8 @@ void Form1::rememberDesignGeometry()
 void Form1::paintEvent(QPaintEvent *)
 {
     QPainter(this).drawPixmap(0, 0, shownSkin_);
+    // Only now, with the record on screen, is the catalogue's text read.
+    QMetaObject::invokeMethod(&rs(), &Recordset::startPendingSearchBuild, Qt::QueuedConnection);
 }
 
 // A step of 10 twips is two thirds of a pixel, so the real edge moves on two

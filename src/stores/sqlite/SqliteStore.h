@@ -33,6 +33,7 @@ public:
     void setLockWait(int milliseconds) override;
     std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                           QString &error) override;
+    void indexKeys(const QString &table, const QString &column, const std::atomic<bool> &cancelled) const override;
     bool scanRecords(const QString &table, const QStringList &columns, qint64 firstId, qint64 lastId,
                      const RecordVisitor &record, const std::atomic<bool> &cancelled) const override;
 
