@@ -47,14 +47,18 @@ void Recordset::startSearchBuild()
     // A server walks for a text itself; its catalogue is never read whole.
     if (searchFields_.isEmpty() || store().searchesItself())
         return;
-    std::vector<qint64> rowids(rows_.size());
-    for (size_t i = 0; i < rows_.size(); ++i)
-        rowids[i] = rows_[i].rowid;
+    RowIdRange ids{0, -1, qint64(rows_.size())};
+    if (!rows_.empty()) {
+        const auto [lowest, highest] = std::minmax_element(
+            rows_.begin(), rows_.end(), [](const Row &a, const Row &b) { return a.rowid < b.rowid; });
+        ids.first = lowest->rowid;
+        ids.last = highest->rowid;
+    }
     buildCancelled_ = std::make_shared<std::atomic<bool>>(false);
-    build_ = QtConcurrent::run([&store = store(), table = table_, fields = searchFields_, rowids = std::move(rowids),
-                                cancelled = buildCancelled_]() mutable {
-        return std::make_shared<SearchTextBuild>(buildSearchText(store, table, fields, std::move(rowids), *cancelled));
-    });
+    build_ = QtConcurrent::run(
+        [&store = store(), table = table_, fields = searchFields_, ids, cancelled = buildCancelled_]() mutable {
+            return std::make_shared<SearchTextBuild>(buildSearchText(store, table, fields, ids, *cancelled));
+        });
     buildWatcher_.setFuture(build_);
 }
 

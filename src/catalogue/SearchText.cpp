@@ -79,17 +79,19 @@ quint32 SearchText::adopt(SearchText &&other)
 }
 
 SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
-                                std::vector<qint64> rowids, const std::atomic<bool> &cancelled)
+                                const RowIdRange &ids, const std::atomic<bool> &cancelled)
 {
     SearchTextBuild build;
-    if (rowids.empty()) {
+    if (ids.count == 0) {
         build.complete = true;
         return build;
     }
-    std::sort(rowids.begin(), rowids.end());
-    // Split at the middle row id; each half keeps its spans in id order.
-    const qint64 split = rowids[rowids.size() / 2];
+    // Split at the middle id; each half keeps its spans in id order. Room for
+    // the spans is made once: grown by doubling they would cost twice.
+    const qint64 split = ids.first + (ids.last - ids.first) / 2 + 1;
+    build.spans.reserve(size_t(ids.count));
     SearchTextBuild upper;
+    upper.spans.reserve(size_t(ids.count / 2));
     const auto readRange = [&](SearchTextBuild &part, qint64 first, qint64 last) {
         part.complete = store.scanRecords(
             table, fields, first, last,
@@ -98,8 +100,8 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
             },
             cancelled);
     };
-    std::thread other([&] { readRange(upper, split, rowids.back()); });
-    readRange(build, rowids.front(), split - 1);
+    std::thread other([&] { readRange(upper, split, ids.last); });
+    readRange(build, ids.first, split - 1);
     other.join();
     const quint32 shift = build.text.adopt(std::move(upper.text));
     for (auto &[id, span] : upper.spans) {

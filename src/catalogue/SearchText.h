@@ -62,5 +62,10 @@ struct SearchTextBuild
     bool complete = false;
 };
 
+// The ids of the records to read: they lie in [first, last], about `count` of them.
+struct RowIdRange
+{
+    qint64 first = 0, last = -1, count = 0;
+};
 SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
-                                std::vector<qint64> rowids, const std::atomic<bool> &cancelled);
+                                const RowIdRange &ids, const std::atomic<bool> &cancelled);
