@@ -1,9 +1,12 @@
-// Record walks over 100 000 and 1 000 000 records against grep -c -i -F of the
-// same text over the same records written as one CSV file, timed side by side.
-//   bench_search            both sizes
+// Record walks over 1 000 to 5 000 000 records against grep -c -i -F of the
+// same text over the same records written as one CSV file, and against one
+// plain memchr pass over the same search text (the limit of one pass over
+// memory), timed side by side; forward and backward.
+//   bench_search            all sizes
 //   bench_search N          one size
 #include "BenchSupport.h"
 
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/SearchText.h"
 #include "desktop/AppPaths.h"
@@ -11,6 +14,8 @@
 #include "forms/search/SrchDialog.h"
 #include "program/ProgramFacts.h"
 #include "startup/StartUp.h"
+#include "stores/SearchKey.h"
+#include "stores/sqlite/SqlStatement.h"
 #include "widgets/Forms.h"
 
 #include <QApplication>
@@ -22,13 +27,16 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 
 using namespace BenchSupport;
 
 namespace {
+constexpr int Runs = 7;
+
 Stats grepTime(const QString &text, const QString &csv)
 {
-    return measure(5, [&] {
+    return measure(Runs, [&] {
         QProcess grep;
         grep.start(QStringLiteral("grep"),
                    {QStringLiteral("-c"), QStringLiteral("-i"), QStringLiteral("-F"), text, csv});
@@ -36,27 +44,71 @@ Stats grepTime(const QString &text, const QString &csv)
     });
 }
 
-void compare(const QString &what, const QString &text, const QString &csv, Recordset &rs, qint64 expected)
+// The records' search text as the program holds it (upper case, a NUL after
+// each field), in one piece.
+std::string searchTextOf(const QString &catalogue)
+{
+    std::string text;
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(catalogue.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    {
+        QStringList fields;
+        for (const QString &field : CatalogueSchema::fieldNames())
+            fields << quoteIdentifier(field);
+        SqlStatement select(db, QStringLiteral("SELECT %1 FROM Projects").arg(fields.join(u',')));
+        while (select.step()) {
+            for (int i = 0; i < fields.size(); ++i) {
+                const auto *field = reinterpret_cast<const char *>(sqlite3_column_text(select.get(), i));
+                SearchKey::appendUpper(text, field, sqlite3_column_bytes(select.get(), i));
+                text += '\0';
+            }
+        }
+    }
+    sqlite3_close(db);
+    return text;
+}
+
+Stats memchrTime(const std::string &text)
+{
+    const void *volatile found = nullptr;
+    return measure(Runs, [&] { found = std::memchr(text.data(), '\x01', text.size()); });
+}
+
+void printRatio(const char *what, double ratio, bool right)
+{
+    std::printf("  %-46s %.2f%s\n", what, ratio, right ? "" : "   WRONG RESULT");
+}
+
+void compare(const QString &what, const QString &text, const QString &csv, Recordset &rs, qint64 expected,
+             const Stats &memchrPass)
 {
     const QByteArray needle = SearchText::needleFor(text);
     qint64 found = -2;
-    const Stats walk = measure(5, [&] { found = rs.findForward(needle, 0); });
+    const Stats walk = measure(Runs, [&] { found = rs.findForward(needle, 0); });
+    const bool right = found == expected;
     const Stats grep = grepTime(text, csv);
     printRow(what + QStringLiteral(" (walk)"), walk);
     printRow(what + QStringLiteral(" (grep -c -i -F)"), grep);
-    std::printf("  %-46s %.2f of grep%s\n", "  ratio walk / grep (medians)", walk.median / grep.median,
-                found == expected ? "" : "   WRONG RESULT");
+    printRatio("  ratio walk / grep (medians)", walk.median / grep.median, right);
+    printRatio("  ratio walk / one memchr pass (medians)", walk.median / memchrPass.median, right);
+}
+
+// The same walk backward, from the last record to the first.
+void compareBackward(const QString &what, const QString &text, Recordset &rs, qint64 expected, const Stats &memchrPass)
+{
+    const QByteArray needle = SearchText::needleFor(text);
+    qint64 found = -2;
+    const Stats walk = measure(Runs, [&] { found = rs.findBackward(needle, rs.RecordCount() - 1); });
+    printRow(what + QStringLiteral(" (walk backward)"), walk);
+    printRatio("  ratio walk / one memchr pass (medians)", walk.median / memchrPass.median, found == expected);
 }
 
 int runOneSize(qint64 records)
 {
-    const QString source = catalogue(records);
     const QString csv = catalogueCsv(records);
     QTemporaryDir dir;
-    AppPaths::setProgramFolder(dir.path());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::Title))
-        .setValue(QStringLiteral("Application/DbsLocation"), source);
+    // The program adds to a catalogue it opens: it works on a copy.
+    const QString source = useCatalogueCopy(dir.path(), records);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
     std::printf("%lld records\n", records);
@@ -82,24 +134,34 @@ int runOneSize(qint64 records)
              {double(longestStall), double(longestStall), double(longestStall)});
 
     Recordset &rs = DataEnvironment1::instance().rsConJobnr;
-    compare(QStringLiteral("full walk, no match"), QStringLiteral("no such text anywhere"), csv, rs, -1);
-    compare(QStringLiteral("walk finding the last record"), QString::number(1000 + records), csv, rs, records - 1);
-    compare(QStringLiteral("walk, one-letter text, first record"), QStringLiteral("e"), csv, rs, 0);
+    const double peakWithText = peakMemoryMb();
+    const std::string wholeText = searchTextOf(source);
+    const Stats memchrPass = memchrTime(wholeText);
+    printRow(QStringLiteral("one memchr pass over the search text"), memchrPass);
+    // A job's drawing folder (year, then number) names that job alone.
+    const auto folderOf = [](qint64 job) { return QStringLiteral("/%1/%2/").arg(2000 + job % 26).arg(job); };
+    const QString miss = QStringLiteral("no such text anywhere"), last = folderOf(1000 + records),
+                  first = folderOf(1001);
+    compare(QStringLiteral("full walk, no match"), miss, csv, rs, -1, memchrPass);
+    compareBackward(QStringLiteral("full walk, no match"), miss, rs, -1, memchrPass);
+    compare(QStringLiteral("walk finding the last record"), last, csv, rs, records - 1, memchrPass);
+    compareBackward(QStringLiteral("walk finding the first record"), first, rs, 0, memchrPass);
+    compare(QStringLiteral("walk, one-letter text, first record"), QStringLiteral("e"), csv, rs, 0, memchrPass);
 
     SrchDialog *dialog = Forms::Get<SrchDialog>();
     dialog->Option2->setChecked(false);
     dialog->Option1->setChecked(true);
-    printRow(QStringLiteral("OK press to result shown (miss, forward)"), measure(5, [&] {
+    printRow(QStringLiteral("OK press to result shown (miss, forward)"), measure(Runs, [&] {
                  dialog->Text1->setText(QStringLiteral("no such text anywhere"));
                  dialog->OKButton->click();
                  QCoreApplication::processEvents();
              }));
-    std::printf("  peak memory %.1f MB\n\n", peakMemoryMb());
+    std::printf("  peak memory %.1f MB (before the memchr baseline's own copy of the text)\n\n", peakWithText);
     return 0;
 }
 }
 
 int main(int argc, char *argv[])
 {
-    return runEachSize(argc, argv, {100000, 1000000}, runOneSize);
+    return runEachSize(argc, argv, {1000, 100000, 1000000, 5000000}, runOneSize);
 }
