@@ -179,9 +179,15 @@ bool PgCopyIn::finish(QString &error)
     if (!verify(error))
         return false;
     const PgStore::Result commit = store.exec(QStringLiteral("COMMIT"));
-    if (!commit.ok())
+    if (!commit.ok()) {
         error = store.describe(commit);
-    return commit.ok();
+        return false;
+    }
+    // Marks the new rows visible to all, so that key scans read the sort index
+    // alone; only the table's owner may, and the records are in either way.
+    store.exec(QStringLiteral("SET statement_timeout = 0"));
+    store.exec(QStringLiteral("VACUUM (ANALYZE) %1").arg(quoted(table_)));
+    return true;
 }
 
 // The rows this transaction wrote, read back on the server: as many as were
