@@ -207,6 +207,7 @@ private:
     QStringList searchFields_;
     SearchText searchText_;
     bool searchBuildPending_ = false;
+    bool searchTextComplete_ = false; // the last text taken in holds every record
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchTextBuild>> build_;
     QFutureWatcher<std::shared_ptr<SearchTextBuild>> buildWatcher_; // tells the window's thread it is done

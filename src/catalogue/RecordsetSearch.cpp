@@ -54,6 +54,7 @@ void Recordset::startSearchBuild()
         ids.first = lowest->rowid;
         ids.last = highest->rowid;
     }
+    searchTextComplete_ = false;
     buildCancelled_ = std::make_shared<std::atomic<bool>>(false);
     build_ = QtConcurrent::run(
         [&store = store(), table = table_, fields = searchFields_, ids, cancelled = buildCancelled_]() mutable {
@@ -75,8 +76,9 @@ bool Recordset::waitForSearchText()
     if (open_ && store().searchesItself())
         return true;
     startPendingSearchBuild();
+    // Taken in already (the window's thread does so as soon as it is read).
     if (!build_.isValid())
-        return false;
+        return searchTextComplete_;
     build_.waitForFinished();
     const std::shared_ptr<SearchTextBuild> result = build_.result();
     build_ = {};
@@ -94,6 +96,7 @@ bool Recordset::waitForSearchText()
             row.search.chunk += shift;
         }
     }
+    searchTextComplete_ = result->complete;
     startKeyIndex();
     return result->complete;
 }
