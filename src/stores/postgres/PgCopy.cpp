@@ -29,6 +29,21 @@ quint64 hash60(const QByteArray &value)
     return qFromBigEndian<quint64>(digest.constData()) >> 4;
 }
 
+// Whether the table has every one of the fields; error names those it lacks.
+bool hasFields(const QStringList &columns, const QStringList &fields, const QString &location, const QString &table,
+               QString &error)
+{
+    QStringList missing;
+    for (const QString &field : fields) {
+        if (!columns.contains(field))
+            missing << field;
+    }
+    if (!missing.isEmpty())
+        error = QStringLiteral("The table \"%1\" of the catalogue %2 is no catalogue table: it has no field %3.")
+                    .arg(table, PgStore::shown(location), missing.join(QStringLiteral(", ")));
+    return missing.isEmpty();
+}
+
 // The count of present values and their hashes' sum modulo 2^64, of one field
 // of the rows this transaction wrote.
 QString checksumSql(const QString &field)
@@ -69,43 +84,18 @@ bool PgCopyIn::startCopy(QString &error)
 {
     PgStore &store = *store_;
     // A load of a million records takes longer than any one statement of the window may.
-    for (const char *sql : {"BEGIN", "SET LOCAL statement_timeout = 0"}) {
-        const PgStore::Result result = store.exec(QString::fromLatin1(sql));
-        if (!result.ok()) {
-            error = store.describe(result);
-            return false;
-        }
-    }
-    const PgStore::Result columns =
-        store.exec(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                  "WHERE table_schema = current_schema() AND table_name = $1"),
-                   {table_});
-    QStringList present;
-    for (int row = 0; row < columns.rows(); ++row)
-        present << columns.text(row, 0).toString();
-    madeTable_ = columns.ok() && present.isEmpty();
+    if (!store.execAll({QStringLiteral("BEGIN"), QStringLiteral("SET LOCAL statement_timeout = 0")}, error))
+        return false;
+    const std::optional<QStringList> present = store.tableColumns(table_, error);
+    if (!present)
+        return false;
+    madeTable_ = present->isEmpty();
     if (madeTable_) {
-        for (const QString &statement : PgSchema::createStatements(table_, fields_, PgSchema::Filling::Bulk)) {
-            const PgStore::Result result = store.exec(statement);
-            if (!result.ok()) {
-                error = store.describe(result);
-                return false;
-            }
-        }
-    } else {
-        QStringList missing;
-        for (const QString &field : fields_ + QStringList{QString::fromLatin1(PgSchema::SearchColumn)}) {
-            if (!present.contains(field))
-                missing << field;
-        }
-        if (!missing.isEmpty()) {
-            error = columns.ok()
-                ? QStringLiteral("The table \"%1\" of the catalogue %2 is no catalogue table: it has "
-                                 "no field %3.")
-                      .arg(table_, PgStore::shown(store.location()), missing.join(QStringLiteral(", ")))
-                : store.describe(columns);
+        if (!store.execAll(PgSchema::createStatements(table_, fields_, PgSchema::Filling::Bulk), error))
             return false;
-        }
+    } else if (!hasFields(*present, fields_ + QStringList{QString::fromLatin1(PgSchema::SearchColumn)},
+                          store.location(), table_, error)) {
+        return false;
     }
     const PgStore::Result start =
         store.exec(QStringLiteral("COPY %1 (%2, %3) FROM STDIN")
@@ -169,20 +159,9 @@ bool PgCopyIn::finish(QString &error)
         error = store.describe(copied);
         return false;
     }
-    for (const QString &sql : madeTable_ ? PgSchema::afterBulkLoadStatements(table_, fields_) : QStringList()) {
-        const PgStore::Result result = store.exec(sql);
-        if (!result.ok()) {
-            error = store.describe(result);
-            return false;
-        }
-    }
-    if (!verify(error))
+    if ((madeTable_ && !store.execAll(PgSchema::afterBulkLoadStatements(table_, fields_), error)) || !verify(error)
+        || !store.execAll({QStringLiteral("COMMIT")}, error))
         return false;
-    const PgStore::Result commit = store.exec(QStringLiteral("COMMIT"));
-    if (!commit.ok()) {
-        error = store.describe(commit);
-        return false;
-    }
     // Marks the new rows visible to all, so that key scans read the sort index
     // alone; only the table's owner may, and the records are in either way.
     store.exec(QStringLiteral("SET statement_timeout = 0"));
@@ -237,34 +216,18 @@ std::unique_ptr<PgCopyOut> PgCopyOut::begin(const QString &location, const QStri
     if (!store)
         return nullptr;
     const std::optional<QStringList> columns = store->userColumns(table, error);
-    if (!columns)
+    if (!columns || !hasFields(*columns, fields, location, table, error))
         return nullptr;
-    QStringList missing;
-    for (const QString &field : fields) {
-        if (!columns->contains(field))
-            missing << field;
-    }
-    if (!missing.isEmpty()) {
-        error = QStringLiteral("The table \"%1\" of the catalogue %2 has no field %3.")
-                    .arg(table, PgStore::shown(location), missing.join(QStringLiteral(", ")));
-        return nullptr;
-    }
     std::unique_ptr<PgCopyOut> copy(new PgCopyOut(std::move(store)));
     PgStore &s = *copy->store_;
-    const QString order = QString::fromLatin1(PgSchema::RowId);
-    for (const QString &sql : {QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"),
-                               QStringLiteral("SET LOCAL statement_timeout = 0"),
-                               QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table))}) {
-        const PgStore::Result result = s.exec(sql);
-        if (!result.ok()) {
-            error = s.describe(result);
-            return nullptr;
-        }
-        if (result.rows() == 1)
-            copy->count_ = result.int64(0, 0);
-    }
-    const PgStore::Result start = s.exec(
-        QStringLiteral("COPY (SELECT %1 FROM %2 ORDER BY %3) TO STDOUT").arg(fieldList(fields), quoted(table), order));
+    if (!s.execAll({QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"),
+                    QStringLiteral("SET LOCAL statement_timeout = 0")},
+                   error))
+        return nullptr;
+    const PgStore::Result count = s.exec(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table)));
+    copy->count_ = count.ok() ? count.int64(0, 0) : 0; // only for the progress shown
+    const PgStore::Result start = s.exec(QStringLiteral("COPY (SELECT %1 FROM %2 ORDER BY %3) TO STDOUT")
+                                             .arg(fieldList(fields), quoted(table), QLatin1String(PgSchema::RowId)));
     if (PQresultStatus(start.get()) != PGRES_COPY_OUT) {
         error = s.describe(start);
         return nullptr;

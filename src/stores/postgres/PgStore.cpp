@@ -146,18 +146,23 @@ bool PgStore::create(const QString &location, const QString &table, const QStrin
         return false;
     }
     store->exec(QStringLiteral("BEGIN"));
-    for (const QString &statement : PgSchema::createStatements(table, fields)) {
-        const Result result = store->exec(statement);
+    if (!store->execAll(PgSchema::createStatements(table, fields) << QStringLiteral("COMMIT"), error)) {
+        store->exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+
+bool PgStore::execAll(const QStringList &statements, QString &error)
+{
+    for (const QString &statement : statements) {
+        const Result result = exec(statement);
         if (!result.ok()) {
-            error = store->describe(result);
-            store->exec(QStringLiteral("ROLLBACK"));
+            error = describe(result);
             return false;
         }
     }
-    const Result commit = store->exec(QStringLiteral("COMMIT"));
-    if (!commit.ok())
-        error = store->describe(commit);
-    return commit.ok();
+    return true;
 }
 
 bool PgStore::connected(QString &error)
@@ -221,12 +226,8 @@ StoreResult PgStore::failed(const Result &result)
     return {StoreStatus::Failed, {}, text};
 }
 
-std::optional<QStringList> PgStore::userColumns(const QString &table, QString &error)
+std::optional<QStringList> PgStore::tableColumns(const QString &table, QString &error)
 {
-    if (const auto cached = columns_.find(table); cached != columns_.end())
-        return *cached;
-    if (!connected(error))
-        return std::nullopt;
     const Result result = exec(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema "
                                               "= current_schema() AND table_name = $1 ORDER BY ordinal_position"),
                                {table});
@@ -235,16 +236,26 @@ std::optional<QStringList> PgStore::userColumns(const QString &table, QString &e
         return std::nullopt;
     }
     QStringList names;
-    for (int row = 0; row < result.rows(); ++row) {
-        const QString name = result.text(row, 0).toString();
-        if (!PgSchema::isStoreColumn(name))
-            names << name;
-    }
-    if (names.isEmpty()) {
+    for (int row = 0; row < result.rows(); ++row)
+        names << result.text(row, 0).toString();
+    return names;
+}
+
+std::optional<QStringList> PgStore::userColumns(const QString &table, QString &error)
+{
+    if (const auto cached = columns_.find(table); cached != columns_.end())
+        return *cached;
+    if (!connected(error))
+        return std::nullopt;
+    std::optional<QStringList> names = tableColumns(table, error);
+    if (!names)
+        return std::nullopt;
+    names->removeIf([](const QString &name) { return PgSchema::isStoreColumn(name); });
+    if (names->isEmpty()) {
         error = QStringLiteral("The catalogue %1 has no table \"%2\".").arg(shown(location_), table);
         return std::nullopt;
     }
-    columns_.insert(table, names);
+    columns_.insert(table, *names);
     return names;
 }
 

@@ -66,8 +66,12 @@ private:
     PgStore(const QString &location, pg_conn *connection, bool readOnly);
     bool connected(QString &error);
     Result exec(const QString &sql, const QList<QVariant> &parameters = {});
+    // Runs the statements in order up to the first that fails; error says why.
+    bool execAll(const QStringList &statements, QString &error);
     QString describe(const Result &result) const;
     QString connectionError() const;
+    // Every column of the table, the store's own too; empty when there is no such table.
+    std::optional<QStringList> tableColumns(const QString &table, QString &error);
     std::optional<QStringList> userColumns(const QString &table, QString &error);
     std::optional<QStringList> beginChange(const QString &table, const std::map<int, QString> &values, QString &error);
     std::optional<StoredRecord> readRow(const QString &table, qint64 id, bool forUpdate, QString &error);
