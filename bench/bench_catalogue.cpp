@@ -68,6 +68,8 @@ int runOneSize(qint64 records)
     QString shown;
     printRow(QStringLiteral("exec to window painted, the catalogue's first start"), execToFirstPaint(copy, 1, &shown));
     indexKeysAsTheFirstSessionDoes(copy);
+    printRow(QStringLiteral("exec to window painted, keys from their index"), execToFirstPaint(copy, 7, &shown));
+    keepOrderAsAClosingSessionDoes(copy);
     printRow(QStringLiteral("exec to window painted on the last record"), execToFirstPaint(copy, 7, &shown));
     std::printf("  painted job number %s\n", qPrintable(shown));
     Form1 *window = startWindow();

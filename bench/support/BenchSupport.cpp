@@ -150,6 +150,7 @@ QString useCatalogueCopy(const QString &folder, qint64 records)
     AppPaths::setProgramFolder(folder);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder + QStringLiteral("/data")));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(folder + QStringLiteral("/cache")));
     const QString copy = folder + QStringLiteral("/bench.res");
     QFile::remove(copy);
     QFile::copy(catalogue(records), copy);

@@ -1,6 +1,8 @@
 #include "FirstPaint.h"
 
 #include "catalogue/CatalogueFields.h"
+#include "catalogue/Connection.h"
+#include "catalogue/Recordset.h"
 #include "forms/record/Form1.h"
 #include "startup/StartUp.h"
 #include "stores/sqlite/SqliteStore.h"
@@ -97,5 +99,13 @@ void indexKeysAsTheFirstSessionDoes(const QString &catalogue)
     const std::atomic<bool> never{false};
     if (const auto store = SqliteStore::open(catalogue, false, error))
         store->indexKeys(QString::fromLatin1(ProjectsTable), QString::fromLatin1(JobNumberField), never);
+}
+
+void keepOrderAsAClosingSessionDoes(const QString &catalogue)
+{
+    Connection connection;
+    connection.ConnectionString = catalogue;
+    Recordset records(connection, QString::fromLatin1(ProjectsTable), Recordset::Optimistic);
+    records.setSort(QString::fromLatin1(JobNumberField));
 }
 }

@@ -16,4 +16,7 @@ Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumb
 // What the program's first session on a catalogue file leaves for the next
 // ones, once its search text is in: the index of the sort key.
 void indexKeysAsTheFirstSessionDoes(const QString &catalogue);
+// What a session that closes leaves in the user's cache folder: the order of
+// the records, which the next start reads in place of the keys.
+void keepOrderAsAClosingSessionDoes(const QString &catalogue);
 }

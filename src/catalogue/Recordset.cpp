@@ -22,6 +22,7 @@ Recordset::Recordset(Connection &connection, const QString &table, LockType lock
 
 Recordset::~Recordset()
 {
+    keepOrder();
     stopSearchBuild();
 }
 
@@ -78,6 +79,7 @@ void Recordset::enableLiveView(int intervalMs)
 
 bool Recordset::Open()
 {
+    keepOrder();
     stopSearchBuild();
     searchText_ = SearchText();
     error_.clear();
@@ -106,10 +108,13 @@ bool Recordset::Open()
         return fail(QStringLiteral("The table \"%1\" of the catalogue \"%2\" has no field \"%3\" to sort by.")
                         .arg(table_, connection_.ConnectionString, sort_));
     // The cursor first: a change made while the keys are read shows at the next refresh.
-    changeCursor_ = store().changeCursor(table_);
+    const qint64 cursor = store().changeCursor(table_);
     store().mayHaveChanged();
-    if (!scanRows())
-        return false;
+    if (!readKeptOrder()) {
+        changeCursor_ = cursor;
+        if (!scanRows())
+            return false;
+    }
     open_ = true;
     pos_ = 0;
     // The search text is read once the window is on screen, not before.
@@ -410,7 +415,9 @@ bool Recordset::handleStoreResult(const StoreResult &result, bool deleting)
 void Recordset::removeCurrentRow()
 {
     const qint64 rowid = current_.id;
-    if (const auto index = indexOfRow(rowid))
+    // The record on screen is at the cursor, unless a refresh moved things meanwhile.
+    const bool atPosition = pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == rowid;
+    if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(rowid))
         rows_.erase(rows_.begin() + qsizetype(*index));
     pending_.clear();
     current_ = {};
@@ -581,6 +588,32 @@ bool Recordset::catchUp()
     return false;
 }
 
+std::optional<Recordset::ChangedRows> Recordset::readChanges(const std::vector<RecordChange> &changes, qint64 currentId,
+                                                             bool holdCurrent)
+{
+    ChangedRows changed;
+    for (const RecordChange &change : changes) {
+        if (change.id == currentId && holdCurrent) {
+            deferred_.push_back(change.id);
+            continue;
+        }
+        if (!changed.ids.insert(change.id).second || change.gone)
+            continue;
+        QString error;
+        std::optional<StoredRecord> record = store().read(table_, change.id, error);
+        if (!record) {
+            if (!error.isEmpty())
+                return std::nullopt;
+            continue; // deleted again since
+        }
+        changed.placed.push_back(
+            makeRow(record->id, sortColumn_ >= 0 ? record->values[size_t(sortColumn_)] : QVariant(), record->values));
+        if (record->id == currentId)
+            changed.current = std::move(record);
+    }
+    return changed;
+}
+
 // Takes the changed records out and puts their new versions back in their
 // sorted places: a few one by one, many in one pass over the rows. The
 // record being edited stays as read: its store will meet the change.
@@ -589,31 +622,11 @@ bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
     const bool hadCurrent = hasCurrent() && !adding_;
     const qint64 currentId = hadCurrent ? rows_[size_t(pos_)].rowid : -1;
     const bool holdCurrent = hadCurrent && (editPending() || holdCurrent_);
-    std::unordered_set<qint64> touched;
-    std::vector<Row> placed;
-    std::optional<StoredRecord> currentNow;
-    for (const RecordChange &change : changes) {
-        if (change.id == currentId && holdCurrent) {
-            deferred_.push_back(change.id);
-            continue;
-        }
-        if (!touched.insert(change.id).second)
-            continue;
-        if (change.gone)
-            continue;
-        QString error;
-        const std::optional<StoredRecord> record = store().read(table_, change.id, error);
-        if (!record) {
-            if (!error.isEmpty())
-                return false;
-            continue; // deleted again since
-        }
-        placed.push_back(
-            makeRow(record->id, sortColumn_ >= 0 ? record->values[size_t(sortColumn_)] : QVariant(), record->values));
-        if (record->id == currentId)
-            currentNow = record;
-    }
-    replaceRows(touched, std::move(placed));
+    std::optional<ChangedRows> changed = readChanges(changes, currentId, holdCurrent);
+    if (!changed)
+        return false;
+    replaceRows(changed->ids, std::move(changed->placed));
+    const std::optional<StoredRecord> &currentNow = changed->current;
 
     if (adding_) {
         pos_ = qint64(rows_.size());

@@ -157,6 +157,20 @@ private:
     std::optional<qint64> indexOfRow(qint64 rowid) const;
     bool catchUp();
     bool applyChanges(const std::vector<RecordChange> &changes);
+    // The new versions of changed records, read one by one; changes to the
+    // held record wait in deferred_. Nothing when the catalogue could not be read.
+    struct ChangedRows
+    {
+        std::unordered_set<qint64> ids;
+        std::vector<Row> placed;
+        std::optional<StoredRecord> current; // the record currentId as it is now
+    };
+    std::optional<ChangedRows> readChanges(const std::vector<RecordChange> &changes, qint64 currentId,
+                                           bool holdCurrent);
+    bool readKeptOrder();
+    bool keptRowsHold();
+    bool takeInChangesSince(qint64 cursor);
+    void keepOrder();
     bool rescanAll();
     void startSearchBuild();
     void stopSearchBuild();
@@ -203,6 +217,10 @@ private:
     std::vector<qint64> deferred_; // changes to it, taken in once it is free
     std::unordered_map<qint64, qint64> ownStores_; // this set's own stores: id, version
     QTimer *liveTimer_ = nullptr;
+
+    QString keptFile_; // where this open's order is kept; empty when it is not
+    const CatalogueStore *keptStore_ = nullptr; // the catalogue the rows are of
+    qint64 keptCursor_ = -1; // the cursor the kept file holds the order at
 
     QStringList searchFields_;
     SearchText searchText_;

@@ -139,5 +139,9 @@ int StartUp::Main(int argc, char *argv[])
 
     if (!EntryRoutine())
         return 1;
-    return app.exec();
+    const int code = app.exec();
+    // The catalogue closes while the application still stands, and leaves
+    // what the next start reads.
+    DataEnvironment1::reset();
+    return code;
 }

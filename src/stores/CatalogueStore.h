@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -110,6 +111,17 @@ public:
     // store cannot tell (the caller reads everything again).
     virtual std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                                   QString &error) = 0;
+
+    // What tells this catalogue's history of the table, up to cursor, from any
+    // other's (the file itself, the change at cursor), so that an order of its
+    // records kept from an earlier session is trusted with the changes since;
+    // empty when the store cannot tell. historyHolds says whether a mark made
+    // earlier still describes the catalogue.
+    virtual QByteArray historyMark(const QString & /*table*/, qint64 /*cursor*/) { return {}; }
+    virtual bool historyHolds(const QString & /*table*/, qint64 /*cursor*/, const QByteArray & /*mark*/)
+    {
+        return false;
+    }
 
     // Why this user may not change the catalogue; empty when they may.
     virtual QString readOnlyReason(const QString & /*table*/) { return {}; }

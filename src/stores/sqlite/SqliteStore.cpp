@@ -489,6 +489,55 @@ std::optional<std::vector<RecordChange>> SqliteStore::changesSince(const QString
     return changes;
 }
 
+// The file as the system knows it: a file made anew in its place, even under
+// the same name and inode number, has another birth time. No birth time, no identity.
+QByteArray SqliteStore::fileIdentity() const
+{
+    struct statx info
+    {};
+    if (counterFile_ < 0 || ::statx(counterFile_, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &info) != 0
+        || !(info.stx_mask & STATX_BTIME))
+        return {};
+    return QByteArray::number(info.stx_dev_major) + ':' + QByteArray::number(info.stx_dev_minor) + ':'
+        + QByteArray::number(quint64(info.stx_ino)) + ':' + QByteArray::number(qint64(info.stx_btime.tv_sec)) + '.'
+        + QByteArray::number(info.stx_btime.tv_nsec);
+}
+
+// The file, and the record the change at cursor was made to: the log keeps a
+// record's latest change only, so a history that went another way (a copy
+// put back over the file) has another record there, or another birth.
+QByteArray SqliteStore::historyMark(const QString &table, qint64 cursor)
+{
+    const QByteArray file = fileIdentity();
+    if (file.isEmpty() || !hasChangeLog(table))
+        return {};
+    if (cursor == 0)
+        return file;
+    SqlStatement at(
+        db_, QStringLiteral("SELECT id, born FROM %1 WHERE seq = ?").arg(quoteIdentifier(changeLogTable(table))));
+    at.bind(1, cursor);
+    if (!at.step())
+        return {}; // the record was changed again since: no mark for this point
+    return file + ' ' + QByteArray::number(at.int64(0)) + ' ' + QByteArray::number(at.int64(1));
+}
+
+bool SqliteStore::historyHolds(const QString &table, qint64 cursor, const QByteArray &mark)
+{
+    const QByteArray file = fileIdentity();
+    const QList<QByteArray> parts = mark.split(' ');
+    if (file.isEmpty() || parts.value(0) != file || !hasChangeLog(table))
+        return false;
+    if (cursor == 0)
+        return parts.size() == 1;
+    if (parts.size() != 3)
+        return false;
+    // The record changed at cursor is the same one, changed then or later.
+    SqlStatement at(
+        db_, QStringLiteral("SELECT born, seq FROM %1 WHERE id = ?").arg(quoteIdentifier(changeLogTable(table))));
+    at.bind(1, parts[1].toLongLong());
+    return at.step() && at.int64(0) == parts[2].toLongLong() && at.int64(1) >= cursor;
+}
+
 // The index covers the key scan, so that a large catalogue opens from a few
 // megabytes of index instead of every record; any SQLite program keeps it up.
 void SqliteStore::indexKeys(const QString &table, const QString &column, const std::atomic<bool> &cancelled) const

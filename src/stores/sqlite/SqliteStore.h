@@ -33,6 +33,8 @@ public:
     void setLockWait(int milliseconds) override;
     std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                           QString &error) override;
+    QByteArray historyMark(const QString &table, qint64 cursor) override;
+    bool historyHolds(const QString &table, qint64 cursor, const QByteArray &mark) override;
     void indexKeys(const QString &table, const QString &column, const std::atomic<bool> &cancelled) const override;
     bool scanRecords(const QString &table, const QStringList &columns, qint64 firstId, qint64 lastId,
                      const RecordVisitor &record, const std::atomic<bool> &cancelled) const override;
@@ -47,6 +49,7 @@ private:
     bool hasChangeLog(const QString &table);
     std::optional<StoredRecord> readIn(const QString &table, qint64 id, QString &error);
     StoreResult failed(int code);
+    QByteArray fileIdentity() const;
     bool keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId,
                        QString &error);
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The order of a catalogue's records as a session left it, kept in the user's
+// cache folder: the next start reads it in one go instead of every key, and
+// takes in from the catalogue's history what others changed since. The file
+// is this machine's own; anything that does not check out is not used.
+namespace KeptOrder {
+
+// Which catalogue history, up to which change, the order holds.
+struct Stamp
+{
+    QByteArray history;
+    qint64 cursor = 0;
+};
+
+// $XDG_CACHE_HOME/MorvoII/kept order/<a name made of the three>.
+QString fileFor(const QString &catalogue, const QString &table, const QString &sortField);
+
+// Rows of a fixed size, then the text they point into, both handed over in
+// pieces: a million records are written without a second copy of them.
+class Writer
+{
+public:
+    using Source = std::function<std::string_view()>; // the next piece; empty at the end
+    // Written to a new file that takes the old one's place once complete.
+    static bool write(const QString &file, const Stamp &stamp, size_t rowSize, size_t rowCount, const Source &rows,
+                      size_t keyBytes, const Source &keys);
+};
+
+// Reads a file back, checked against its checksum; makeRows gives room for
+// that many rows of rowSize bytes. Nothing when the file is missing, damaged
+// or of another layout.
+std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<char *(size_t rowCount)> &makeRows,
+                          std::string &keys);
+}
