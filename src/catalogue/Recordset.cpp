@@ -419,6 +419,7 @@ void Recordset::removeCurrentRow()
     const bool atPosition = pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == rowid;
     if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(rowid))
         rows_.erase(rows_.begin() + qsizetype(*index));
+    ownStores_[rowid] = TakenOut;
     pending_.clear();
     current_ = {};
     emit recordDeleted(rowid);
@@ -573,10 +574,10 @@ bool Recordset::catchUp()
     std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, changeCursor_, error);
     if (!changes)
         return error.isEmpty() && rescanAll();
-    // Our own stores are in the view already.
+    // Our own stores are in the view already, and the records we took out are out.
     std::erase_if(*changes, [this](const RecordChange &change) {
         const auto own = ownStores_.find(change.id);
-        return own != ownStores_.end() && own->second == change.version;
+        return own != ownStores_.end() && (own->second == change.version || (own->second == TakenOut && change.gone));
     });
     ownStores_.clear();
     // Changes held back from the record on screen are taken in once it is free.

@@ -216,6 +216,7 @@ private:
     bool holdCurrent_ = false; // the record on screen is being stored or deleted
     std::vector<qint64> deferred_; // changes to it, taken in once it is free
     std::unordered_map<qint64, qint64> ownStores_; // this set's own stores: id, version
+    static constexpr qint64 TakenOut = -1; // as the version: the set took the record out
     QTimer *liveTimer_ = nullptr;
 
     QString keptFile_; // where this open's order is kept; empty when it is not

@@ -88,6 +88,19 @@ private slots:
         QCOMPARE(fieldInFile(path, "ProjectName").last(), QVariant("Theirs"));
     }
 
+    // A file gives the highest row id again once its record is gone.
+    void aRecordAddedUnderTheIdIDeletedShows()
+    {
+        Person a(path);
+        QVERIFY(a.rs.MoveLast());
+        QVERIFY(a.rs.Delete());
+        QCOMPARE(other({"add", "1050", "ProjectName", "Theirs"}), QString("ok"));
+        QVERIFY(a.rs.refresh());
+        QCOMPARE(a.rs.RecordCount(), 12);
+        QVERIFY(a.rs.MoveLast());
+        QCOMPARE(a.field("ProjectName"), QString("Theirs"));
+    }
+
     void theSameFieldChangedByBothIsTheUsersDecision()
     {
         Person a(path);
