@@ -141,8 +141,8 @@ bool Writer::write(const QString &file, const Stamp &stamp, size_t rowSize, size
     return out.commit();
 }
 
-std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<char *(size_t rowCount)> &makeRows,
-                          std::string &keys)
+std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<bool(const Stamp &)> &trusted,
+                          const std::function<char *(size_t rowCount)> &makeRows, std::string &keys)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -159,7 +159,7 @@ std::optional<Stamp> read(const QString &file, size_t rowSize, const std::functi
     Stamp stamp;
     stamp.cursor = header.cursor;
     stamp.history.resize(qsizetype(header.historyBytes));
-    if (!readExactly(in, stamp.history.data(), header.historyBytes))
+    if (!readExactly(in, stamp.history.data(), header.historyBytes) || !trusted(stamp))
         return std::nullopt;
     char *rows = makeRows(size_t(header.rowCount));
     const size_t rowBytes = size_t(header.rowCount * rowSize);

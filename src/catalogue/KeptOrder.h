@@ -34,9 +34,10 @@ public:
                       size_t keyBytes, const Source &keys);
 };
 
-// Reads a file back, checked against its checksum; makeRows gives room for
-// that many rows of rowSize bytes. Nothing when the file is missing, damaged
-// or of another layout.
-std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<char *(size_t rowCount)> &makeRows,
-                          std::string &keys);
+// Reads a file back, checked against its checksum: its stamp first, and the
+// rest only when trusted says the stamp still holds; makeRows gives room for
+// that many rows of rowSize bytes. Nothing when the file is missing, damaged,
+// of another layout or not trusted.
+std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<bool(const Stamp &)> &trusted,
+                          const std::function<char *(size_t rowCount)> &makeRows, std::string &keys);
 }

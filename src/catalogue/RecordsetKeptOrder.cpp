@@ -16,13 +16,13 @@ bool Recordset::readKeptOrder()
         return false;
     const std::optional<KeptOrder::Stamp> stamp = KeptOrder::read(
         keptFile_, sizeof(Row),
+        [this](const KeptOrder::Stamp &kept) { return store().historyHolds(table_, kept.cursor, kept.history); },
         [this](size_t count) {
             rows_.resize(count);
             return reinterpret_cast<char *>(rows_.data());
         },
         keyText_);
-    if (stamp && keptRowsHold() && store().historyHolds(table_, stamp->cursor, stamp->history)
-        && takeInChangesSince(stamp->cursor)) {
+    if (stamp && keptRowsHold() && takeInChangesSince(stamp->cursor)) {
         keptCursor_ = stamp->cursor;
         return true;
     }
