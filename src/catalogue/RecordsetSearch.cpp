@@ -85,16 +85,10 @@ bool Recordset::waitForSearchText()
     // Records stored, added or changed by others since the build began carry
     // a text of their own already; the build fills in only the others.
     const quint32 shift = searchText_.adopt(std::move(result->text));
-    const auto &spans = result->spans;
     for (Row &row : rows_) {
         if (row.search.isSet())
             continue;
-        const auto at = std::lower_bound(spans.begin(), spans.end(), row.rowid,
-                                         [](const auto &entry, qint64 id) { return entry.first < id; });
-        if (at != spans.end() && at->first == row.rowid && at->second.chunk + shift < SearchText::NoSpan) {
-            row.search = at->second;
-            row.search.chunk += shift;
-        }
+        row.search = SearchText::shifted(result->spanOf(row.rowid), shift);
     }
     searchTextComplete_ = result->complete;
     startKeyIndex();

@@ -69,6 +69,14 @@ qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QBy
     return hit ? hit - base : -1;
 }
 
+SearchText::Span SearchText::shifted(Span span, quint32 shift)
+{
+    if (!span.isSet() || span.chunk + shift >= NoSpan)
+        return {};
+    span.chunk += shift;
+    return span;
+}
+
 quint32 SearchText::adopt(SearchText &&other)
 {
     const quint32 shift = quint32(chunks_.size());
@@ -76,6 +84,15 @@ quint32 SearchText::adopt(SearchText &&other)
         chunks_.push_back(std::move(chunk));
     other.chunks_.clear();
     return shift;
+}
+
+SearchText::Span SearchTextBuild::spanOf(qint64 id) const
+{
+    if (!byId.empty())
+        return id >= firstId && id - firstId < qint64(byId.size()) ? byId[size_t(id - firstId)] : SearchText::Span{};
+    const auto at = std::lower_bound(spans.begin(), spans.end(), id,
+                                     [](const auto &entry, qint64 wanted) { return entry.first < wanted; });
+    return at != spans.end() && at->first == id ? at->second : SearchText::Span{};
 }
 
 SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
@@ -86,17 +103,28 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
         build.complete = true;
         return build;
     }
-    // Split at the middle id; each half keeps its spans in id order. Room for
-    // the spans is made once: grown by doubling they would cost twice.
+    // Split at the middle id. Dense ids: each half fills its own part of one
+    // table. Sparse ones: each half keeps its list in id order, room made once.
     const qint64 split = ids.first + (ids.last - ids.first) / 2 + 1;
-    build.spans.reserve(size_t(ids.count));
+    constexpr qint64 DenseEnough = 4, SmallRange = 4096;
+    const bool dense = ids.last - ids.first < DenseEnough * ids.count + SmallRange;
+    build.firstId = ids.first;
+    if (dense)
+        build.byId.resize(size_t(ids.last - ids.first + 1));
+    else
+        build.spans.reserve(size_t(ids.count));
     SearchTextBuild upper;
-    upper.spans.reserve(size_t(ids.count / 2));
+    if (!dense)
+        upper.spans.reserve(size_t(ids.count / 2));
     const auto readRange = [&](SearchTextBuild &part, qint64 first, qint64 last) {
         part.complete = store.scanRecords(
             table, fields, first, last,
-            [&part](qint64 id, const std::vector<FieldBytes> &values) {
-                part.spans.emplace_back(id, part.text.append(values));
+            [&](qint64 id, const std::vector<FieldBytes> &values) {
+                const SearchText::Span span = part.text.append(values);
+                if (dense)
+                    build.byId[size_t(id - ids.first)] = span;
+                else
+                    part.spans.emplace_back(id, span);
             },
             cancelled);
     };
@@ -104,10 +132,10 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
     readRange(build, ids.first, split - 1);
     other.join();
     const quint32 shift = build.text.adopt(std::move(upper.text));
-    for (auto &[id, span] : upper.spans) {
-        span.chunk += shift;
-        build.spans.emplace_back(id, span);
-    }
+    for (size_t i = size_t(split - ids.first); i < build.byId.size(); ++i)
+        build.byId[i] = SearchText::shifted(build.byId[i], shift);
+    for (const auto &[id, span] : upper.spans)
+        build.spans.emplace_back(id, SearchText::shifted(span, shift));
     build.complete = build.complete && upper.complete;
     return build;
 }

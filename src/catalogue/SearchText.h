@@ -47,6 +47,9 @@ public:
     // Moves the chunks of another store to the end of this one; returns the
     // number by which the other store's chunk numbers must be shifted.
     quint32 adopt(SearchText &&other);
+    // A span of the other store as this one numbers it after adopt; unset
+    // when its chunk lies past the last one a span can name.
+    static Span shifted(Span span, quint32 shift);
 
 private:
     static constexpr size_t ChunkSize = 16u << 20;
@@ -58,8 +61,14 @@ private:
 struct SearchTextBuild
 {
     SearchText text;
-    std::vector<std::pair<qint64, SearchText::Span>> spans; // by ascending row id
+    // Where each record's text lies, by id: a table indexed by id - firstId
+    // where the ids are dense (the usual case: one look-up per record, and
+    // half the room of a list), a list by ascending id where they are not.
+    qint64 firstId = 0;
+    std::vector<SearchText::Span> byId;
+    std::vector<std::pair<qint64, SearchText::Span>> spans;
     bool complete = false;
+    SearchText::Span spanOf(qint64 id) const;
 };
 
 // The ids of the records to read: they lie in [first, last], about `count` of them.

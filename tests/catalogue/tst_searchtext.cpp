@@ -8,9 +8,11 @@
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SearchText.h"
+#include "stores/sqlite/SqliteStore.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
+#include <sqlite3.h>
 
 using namespace TestSupport;
 
@@ -136,6 +138,51 @@ private slots:
         }
         QCOMPARE(rs.findForward("NO SUCH TEXT", 0), -1);
         QCOMPARE(rs.findBackward("NO SUCH TEXT", count - 1), -1);
+    }
+
+    // The background read files each record's text by its row id: in a table
+    // where the ids lie close together, in a list where they lie far apart.
+    void everyRecordIsFoundWhateverItsRowId_data()
+    {
+        QTest::addColumn<qint64>("idStep");
+        QTest::newRow("ids close together, some gone") << qint64(1);
+        QTest::newRow("ids far apart") << qint64(1000000007);
+    }
+    void everyRecordIsFoundWhateverItsRowId()
+    {
+        QFETCH(qint64, idStep);
+        CatalogueSandbox sandbox;
+        QList<Record> records;
+        for (int n = 1; n < 300; ++n) {
+            records << record(QString::number(n));
+            records.last()[3] = QStringLiteral("client<%1>").arg(n);
+        }
+        const QString path = writeCatalogue(sandbox.path("ids.res"), records);
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        const QByteArray sql = "UPDATE Projects SET rowid = rowid * " + QByteArray::number(idStep)
+            + " + 1000; DELETE FROM Projects WHERE CAST(JobNumber AS INTEGER) % 3 = 0;";
+        const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        QCOMPARE(rc, SQLITE_OK);
+
+        QString error;
+        const auto store = SqliteStore::open(path, true, error);
+        QVERIFY2(store, qPrintable(error));
+        const std::atomic<bool> never{false};
+        const qint64 firstId = idStep + 1000, lastId = 299 * idStep + 1000;
+        const SearchTextBuild build = buildSearchText(*store, QStringLiteral("Projects"), CatalogueSchema::fieldNames(),
+                                                      {firstId, lastId, 200}, never);
+        QVERIFY(build.complete);
+        QCOMPARE(build.byId.empty(), idStep > 1); // each way is taken
+        for (int n = 1; n < 300; ++n) {
+            const SearchText::Span span = build.spanOf(n * idStep + 1000);
+            if (n % 3 == 0)
+                QVERIFY(!span.isSet());
+            else
+                QVERIFY(build.text.contains(span, SearchText::needleFor(QStringLiteral("client<%1>").arg(n))));
+        }
+        QVERIFY(!build.spanOf(firstId - 1).isSet() && !build.spanOf(lastId + 1).isSet());
     }
 };
 
