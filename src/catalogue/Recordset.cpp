@@ -123,6 +123,13 @@ bool Recordset::Open()
     return true;
 }
 
+// Room for the records added in a session beyond the ones read: the first
+// Add must not move every row to a larger block.
+size_t Recordset::withRoomToGrow(size_t rows)
+{
+    return rows + rows / 64 + 1024;
+}
+
 // Reads the row ids and sort keys of the whole table.
 bool Recordset::scanRows()
 {
@@ -131,7 +138,7 @@ bool Recordset::scanRows()
     // Room made once: growing by doubling would hold both copies for a moment.
     constexpr qint64 LargestHint = 50'000'000, KeyBytesPerRow = 8;
     const qint64 hint = std::clamp<qint64>(store().sizeHint(table_), 0, LargestHint);
-    rows_.reserve(size_t(hint));
+    rows_.reserve(withRoomToGrow(size_t(hint)));
     keyText_.reserve(size_t(hint * KeyBytesPerRow));
     const bool scanned = store().scanKeys(
         table_, sortColumn_,

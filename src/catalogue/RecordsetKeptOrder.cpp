@@ -18,6 +18,7 @@ bool Recordset::readKeptOrder()
         keptFile_, sizeof(Row),
         [this](const KeptOrder::Stamp &kept) { return store().historyHolds(table_, kept.cursor, kept.history); },
         [this](size_t count) {
+            rows_.reserve(withRoomToGrow(count));
             rows_.resize(count);
             return reinterpret_cast<char *>(rows_.data());
         },
