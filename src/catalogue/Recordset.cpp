@@ -22,8 +22,9 @@ Recordset::Recordset(Connection &connection, const QString &table, LockType lock
 
 Recordset::~Recordset()
 {
-    keepOrder();
+    // The background work ends first: the key index it may be making holds the file.
     stopSearchBuild();
+    keepOrder();
 }
 
 CatalogueStore &Recordset::store() const
@@ -79,8 +80,8 @@ void Recordset::enableLiveView(int intervalMs)
 
 bool Recordset::Open()
 {
-    keepOrder();
     stopSearchBuild();
+    keepOrder();
     searchText_ = SearchText();
     error_.clear();
     failure_ = {};
