@@ -63,12 +63,13 @@ class BlockOutput
 {
 public:
     explicit BlockOutput(QSaveFile &file) : file_(file) { buffer_.reserve(Block); }
-    bool copy(const KeptOrder::Writer::Source &source, size_t expected, quint64 &checksum)
+    // Copies every piece; bytes and checksum say what was written.
+    bool copy(const KeptOrder::Source &source, quint64 &bytes, quint64 &checksum)
     {
-        size_t total = 0;
+        bytes = 0;
         checksum_ = 0;
         for (std::string_view piece = source(); !piece.empty(); piece = source()) {
-            total += piece.size();
+            bytes += piece.size();
             while (!piece.empty()) {
                 const size_t take = std::min(piece.size(), Block - buffer_.size());
                 buffer_.append(piece.substr(0, take));
@@ -80,7 +81,7 @@ public:
         if (!flush())
             return false;
         checksum = checksum_;
-        return total == expected;
+        return true;
     }
 
 private:
@@ -116,8 +117,7 @@ QString fileFor(const QString &catalogue, const QString &table, const QString &s
         + QStringLiteral("/MorvoII/kept order/") + QString::fromLatin1(name);
 }
 
-bool Writer::write(const QString &file, const Stamp &stamp, size_t rowSize, size_t rowCount, const Source &rows,
-                   size_t keyBytes, const Source &keys)
+bool write(const QString &file, const Stamp &stamp, size_t rowSize, const Source &rows, const Source &keys)
 {
     QDir().mkpath(QFileInfo(file).path());
     QSaveFile out(file);
@@ -127,15 +127,15 @@ bool Writer::write(const QString &file, const Stamp &stamp, size_t rowSize, size
     header.rowSize = rowSize;
     header.cursor = stamp.cursor;
     header.historyBytes = quint64(stamp.history.size());
-    header.rowCount = rowCount;
-    header.keyBytes = keyBytes;
-    // The checksums are known at the end: the header is written again then.
+    // The sizes and checksums are known at the end: the header is written again then.
     out.write(reinterpret_cast<const char *>(&header), sizeof header);
     out.write(stamp.history);
     BlockOutput blocks(out);
-    if (!blocks.copy(rows, rowSize * rowCount, header.rowsChecksum)
-        || !blocks.copy(keys, keyBytes, header.keysChecksum))
+    quint64 rowBytes = 0;
+    if (!blocks.copy(rows, rowBytes, header.rowsChecksum) || !blocks.copy(keys, header.keyBytes, header.keysChecksum)
+        || rowBytes % rowSize != 0)
         return false;
+    header.rowCount = rowBytes / rowSize;
     if (!out.seek(0) || out.write(reinterpret_cast<const char *>(&header), sizeof header) != qint64(sizeof header))
         return false;
     return out.commit();

@@ -23,16 +23,12 @@ struct Stamp
 // $XDG_CACHE_HOME/MorvoII/kept order/<a name made of the three>.
 QString fileFor(const QString &catalogue, const QString &table, const QString &sortField);
 
+// The next piece of rows or text; empty at the end.
+using Source = std::function<std::string_view()>;
 // Rows of a fixed size, then the text they point into, both handed over in
-// pieces: a million records are written without a second copy of them.
-class Writer
-{
-public:
-    using Source = std::function<std::string_view()>; // the next piece; empty at the end
-    // Written to a new file that takes the old one's place once complete.
-    static bool write(const QString &file, const Stamp &stamp, size_t rowSize, size_t rowCount, const Source &rows,
-                      size_t keyBytes, const Source &keys);
-};
+// pieces, so that a million records are written without a second copy; to a
+// new file that takes the old one's place once complete.
+bool write(const QString &file, const Stamp &stamp, size_t rowSize, const Source &rows, const Source &keys);
 
 // Reads a file back, checked against its checksum: its stamp first, and the
 // rest only when trusted says the stamp still holds; makeRows gives room for

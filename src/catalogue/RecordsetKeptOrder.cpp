@@ -96,9 +96,6 @@ void Recordset::keepOrder()
             keyPiece.append(keyText_, rows_[nextKey].keyOffset, rows_[nextKey].keyLength);
         return keyPiece;
     };
-    size_t totalKeys = 0;
-    for (const Row &row : rows_)
-        totalKeys += row.keyLength;
-    if (KeptOrder::Writer::write(keptFile_, {history, changeCursor_}, sizeof(Row), rows_.size(), rows, totalKeys, keys))
+    if (KeptOrder::write(keptFile_, {history, changeCursor_}, sizeof(Row), rows, keys))
         keptCursor_ = changeCursor_;
 }

@@ -538,38 +538,44 @@ bool SqliteStore::historyHolds(const QString &table, qint64 cursor, const QByteA
     return at.step() && at.int64(0) == parts[2].toLongLong() && at.int64(1) >= cursor;
 }
 
+// A connection of a background task's own, waiting for locks as the window's does.
+sqlite3 *SqliteStore::ownConnection(int flags) const
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path_.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, BusyTimeoutMs);
+    return db;
+}
+
 // The index covers the key scan, so that a large catalogue opens from a few
 // megabytes of index instead of every record; any SQLite program keeps it up.
 void SqliteStore::indexKeys(const QString &table, const QString &column, const std::atomic<bool> &cancelled) const
 {
     if (readOnly_)
         return;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path_.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
-        == SQLITE_OK) {
-        sqlite3_busy_timeout(db, BusyTimeoutMs);
-        // A cancel (the catalogue closes) interrupts the build, which then leaves nothing.
-        sqlite3_progress_handler(
-            db, 10000, [](void *flag) { return int(static_cast<const std::atomic<bool> *>(flag)->load()); },
-            const_cast<std::atomic<bool> *>(&cancelled));
-        const QString sql = QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
-                                .arg(quoteIdentifier(QStringLiteral("MorvoII keys of %1").arg(table)),
-                                     quoteIdentifier(table), quoteIdentifier(column));
-        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
-    }
+    sqlite3 *db = ownConnection(SQLITE_OPEN_READWRITE);
+    if (!db)
+        return;
+    // A cancel (the catalogue closes) interrupts the build, which then leaves nothing.
+    sqlite3_progress_handler(
+        db, 10000, [](void *flag) { return int(static_cast<const std::atomic<bool> *>(flag)->load()); },
+        const_cast<std::atomic<bool> *>(&cancelled));
+    const QString sql = QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                            .arg(quoteIdentifier(QStringLiteral("MorvoII keys of %1").arg(table)),
+                                 quoteIdentifier(table), quoteIdentifier(column));
+    sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_close(db);
 }
 
 bool SqliteStore::scanRecords(const QString &table, const QStringList &columns, qint64 firstId, qint64 lastId,
                               const RecordVisitor &record, const std::atomic<bool> &cancelled) const
 {
-    sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path_.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-        != SQLITE_OK) {
-        sqlite3_close(db);
+    sqlite3 *db = ownConnection(SQLITE_OPEN_READONLY);
+    if (!db)
         return false;
-    }
-    sqlite3_busy_timeout(db, BusyTimeoutMs);
     // Batches by id keep each read transaction short, so that a store of the
     // window is never held up for long.
     constexpr int Batch = 20000;

@@ -50,6 +50,7 @@ private:
     std::optional<StoredRecord> readIn(const QString &table, qint64 id, QString &error);
     StoreResult failed(int code);
     QByteArray fileIdentity() const;
+    sqlite3 *ownConnection(int flags) const;
     bool keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId,
                        QString &error);
 
