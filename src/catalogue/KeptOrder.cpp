@@ -142,7 +142,7 @@ bool write(const QString &file, const Stamp &stamp, size_t rowSize, const Source
 }
 
 std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<bool(const Stamp &)> &trusted,
-                          const std::function<char *(size_t rowCount)> &makeRows, std::string &keys)
+                          const std::function<char *(size_t rowCount, size_t keyBytes)> &makeRoom, std::string &keys)
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
@@ -161,7 +161,7 @@ std::optional<Stamp> read(const QString &file, size_t rowSize, const std::functi
     stamp.history.resize(qsizetype(header.historyBytes));
     if (!readExactly(in, stamp.history.data(), header.historyBytes) || !trusted(stamp))
         return std::nullopt;
-    char *rows = makeRows(size_t(header.rowCount));
+    char *rows = makeRoom(size_t(header.rowCount), size_t(header.keyBytes));
     const size_t rowBytes = size_t(header.rowCount * rowSize);
     keys.resize(size_t(header.keyBytes));
     if (!readExactly(in, rows, rowBytes) || !readExactly(in, keys.data(), header.keyBytes)

@@ -31,9 +31,9 @@ using Source = std::function<std::string_view()>;
 bool write(const QString &file, const Stamp &stamp, size_t rowSize, const Source &rows, const Source &keys);
 
 // Reads a file back, checked against its checksum: its stamp first, and the
-// rest only when trusted says the stamp still holds; makeRows gives room for
-// that many rows of rowSize bytes. Nothing when the file is missing, damaged,
+// rest only when trusted says the stamp still holds; makeRoom gives room for
+// that many rows of rowSize bytes (and may reserve room in keys). Nothing when the file is missing, damaged,
 // of another layout or not trusted.
 std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<bool(const Stamp &)> &trusted,
-                          const std::function<char *(size_t rowCount)> &makeRows, std::string &keys);
+                          const std::function<char *(size_t rowCount, size_t keyBytes)> &makeRoom, std::string &keys);
 }

@@ -125,10 +125,10 @@ bool Recordset::Open()
 }
 
 // Room for the records added in a session beyond the ones read: the first
-// Add must not move every row to a larger block.
-size_t Recordset::withRoomToGrow(size_t rows)
+// Add must not move every row (or key) to a larger block.
+size_t Recordset::withRoomToGrow(size_t count)
 {
-    return rows + rows / 64 + 1024;
+    return count + count / 64 + 1024;
 }
 
 // Reads the row ids and sort keys of the whole table.
@@ -140,7 +140,7 @@ bool Recordset::scanRows()
     constexpr qint64 LargestHint = 50'000'000, KeyBytesPerRow = 8;
     const qint64 hint = std::clamp<qint64>(store().sizeHint(table_), 0, LargestHint);
     rows_.reserve(withRoomToGrow(size_t(hint)));
-    keyText_.reserve(size_t(hint * KeyBytesPerRow));
+    keyText_.reserve(withRoomToGrow(size_t(hint * KeyBytesPerRow)));
     const bool scanned = store().scanKeys(
         table_, sortColumn_,
         [this](qint64 id, FieldBytes key) {

@@ -143,7 +143,7 @@ private:
     CatalogueStore &store() const;
     bool ensureOpen() const;
     bool readyFor(bool writing, bool onCurrent = false);
-    static size_t withRoomToGrow(size_t rows);
+    static size_t withRoomToGrow(size_t count);
     bool scanRows();
     bool fail(const QString &text) const;
     bool storePending();

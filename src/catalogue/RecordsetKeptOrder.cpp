@@ -17,8 +17,9 @@ bool Recordset::readKeptOrder()
     const std::optional<KeptOrder::Stamp> stamp = KeptOrder::read(
         keptFile_, sizeof(Row),
         [this](const KeptOrder::Stamp &kept) { return store().historyHolds(table_, kept.cursor, kept.history); },
-        [this](size_t count) {
+        [this](size_t count, size_t keyBytes) {
             rows_.reserve(withRoomToGrow(count));
+            keyText_.reserve(withRoomToGrow(keyBytes));
             rows_.resize(count);
             return reinterpret_cast<char *>(rows_.data());
         },

@@ -173,13 +173,21 @@ qint64 Recordset::findOnServer(const QByteArray &needle, qint64 fromIndex, bool 
 qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool forward,
                             const std::atomic<bool> &stop) const
 {
+    // A run's own text is searched in one go; the values its records share
+    // are checked record by record up to that hit, where any of them match.
+    SearchText::SharedMatches shared(searchText_, needle);
     if (forward) {
         for (size_t i = lo; i < hi && !stop.load(std::memory_order_relaxed);) {
             const size_t last = std::min(runEnd(i), hi - 1);
             const SearchText::Span &a = rows_[i].search, &b = rows_[last].search;
             const qint64 hit = searchText_.findFirst(a.chunk, a.offset, b.offset + b.length, needle);
+            const size_t hitRow = hit >= 0 ? rowAtOffset(i, last, hit) : last + 1;
+            if (shared.anyIn(a.chunk))
+                for (size_t j = i; j < hitRow; ++j)
+                    if (shared.holds(rows_[j].search))
+                        return qint64(j);
             if (hit >= 0)
-                return qint64(rowAtOffset(i, last, hit));
+                return qint64(hitRow);
             i = last + 1;
         }
         return -1;
@@ -188,8 +196,13 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
         const size_t first = std::max(runStart(i - 1), lo);
         const SearchText::Span &a = rows_[first].search, &b = rows_[i - 1].search;
         const qint64 hit = searchText_.findLast(a.chunk, a.offset, b.offset + b.length, needle);
+        const size_t afterHit = hit >= 0 ? rowAtOffset(first, i - 1, hit) + 1 : first;
+        if (shared.anyIn(a.chunk))
+            for (size_t j = i; j > afterHit; --j)
+                if (shared.holds(rows_[j - 1].search))
+                    return qint64(j - 1);
         if (hit >= 0)
-            return qint64(rowAtOffset(first, i - 1, hit));
+            return qint64(afterHit - 1);
         i = first;
     }
     return -1;

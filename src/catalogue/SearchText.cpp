@@ -3,36 +3,188 @@
 #include "catalogue/ByteSearch.h"
 #include "stores/SearchKey.h"
 
+#include <QVarLengthArray>
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <thread>
+#include <unordered_map>
 
 QByteArray SearchText::needleFor(const QString &searchText)
 {
     return searchText.toUpper().toUtf8();
 }
 
+namespace {
+// Values longer than this seldom repeat, and would cost a hash each.
+constexpr size_t LongestShared = 64;
+// Three bytes of five bits name any of them.
+constexpr size_t MostShared = 1u << 15;
+// A field whose values have repeated less than one time in sixteen after this
+// many of them is not looked up again in the chunk: it only fills the table.
+constexpr quint32 TrialLookups = 2048;
+
+bool isNumberByte(char c)
+{
+    return (uchar(c) & 0xC0) == 0x80;
+}
+
+// High digits first; 0x80 to 0x9F go on, 0xA0 to 0xBF end a number.
+void appendNumber(std::string &out, quint32 number)
+{
+    int shift = number >= 1024 ? 10 : number >= 32 ? 5 : 0;
+    for (; shift > 0; shift -= 5)
+        out += char(0x80 | ((number >> shift) & 0x1F));
+    out += char(0xA0 | (number & 0x1F));
+}
+
+// Calls found(number) for each value the text at p names; returns where its own text begins.
+template <class Found> const char *readNumbers(const char *p, const char *end, Found found)
+{
+    quint32 number = 0;
+    for (; p < end && isNumberByte(*p); ++p) {
+        number = (number << 5) | (uchar(*p) & 0x1F);
+        if (uchar(*p) & 0x20) {
+            if (found(number))
+                return nullptr;
+            number = 0;
+        }
+    }
+    return p;
+}
+}
+
+// While records go into a chunk: its shared values by text, and how often
+// each field's values have repeated.
+struct SearchText::Sharing
+{
+    std::unordered_map<std::string_view, quint32> numbers;
+    struct Field
+    {
+        quint32 looked = 0, found = 0;
+        bool givenUp = false;
+    };
+    std::vector<Field> fields;
+    struct Owner
+    {
+        quint32 field;
+        bool named;
+    };
+    std::vector<Owner> owners; // by value number
+
+    bool worthLookingUp(size_t field)
+    {
+        if (field >= fields.size())
+            fields.resize(field + 1);
+        return !fields[field].givenUp;
+    }
+
+    std::optional<quint32> find(Chunk &chunk, size_t field, std::string_view value)
+    {
+        Field &tally = fields[field];
+        ++tally.looked;
+        if (const auto known = numbers.find(value); known != numbers.end()) {
+            ++tally.found;
+            owners[known->second].named = true;
+            return known->second;
+        }
+        if (tally.looked == TrialLookups && tally.found * 16 < tally.looked)
+            giveUp(chunk, field);
+        return std::nullopt;
+    }
+
+    void add(Chunk &chunk, size_t field, quint32 offset, quint32 length)
+    {
+        if (numbers.emplace(std::string_view(chunk.text.data() + offset, length), quint32(chunk.shared.size()))
+                .second) {
+            chunk.shared.push_back({offset, length});
+            owners.push_back({quint32(field), false});
+        }
+    }
+
+    // The field's values that no record names again are dropped, so that a
+    // walk does not look at them; their numbers stay unused.
+    void giveUp(Chunk &chunk, size_t field)
+    {
+        fields[field].givenUp = true;
+        for (size_t number = 0; number < owners.size(); ++number) {
+            Shared &value = chunk.shared[number];
+            if (owners[number].field != field || owners[number].named || value.length == 0)
+                continue;
+            numbers.erase(std::string_view(chunk.text.data() + value.offset, value.length));
+            value.length = 0;
+        }
+    }
+};
+
+SearchText::Chunk::~Chunk() = default;
+
+SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
+{
+    if (chunks_.empty() || chunks_.back()->text.size() + bytes > ChunkSize) {
+        if (chunks_.size() >= NoSpan)
+            return nullptr;
+        if (!chunks_.empty())
+            chunks_.back()->sharing.reset(); // no more records go into it
+        chunks_.push_back(std::make_unique<Chunk>());
+        chunks_.back()->text.reserve(std::max(ChunkSize, bytes));
+        chunks_.back()->sharing = std::make_unique<Sharing>();
+    }
+    return chunks_.back().get();
+}
+
 SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
 {
-    size_t worstCase = fields.size();
+    size_t worstCase = fields.size() * 4;
     for (const FieldBytes &f : fields)
         worstCase += size_t(f.length) * 3; // upper case may lengthen UTF-8
-    if (chunks_.empty() || chunks_.back()->size() + worstCase > ChunkSize) {
-        if (chunks_.size() >= NoSpan)
-            return {};
-        chunks_.push_back(std::make_unique<std::string>());
-        chunks_.back()->reserve(std::max(ChunkSize, worstCase));
-    }
-    std::string &chunk = *chunks_.back();
-    const size_t start = chunk.size();
+    Chunk *room = chunkWithRoomFor(worstCase);
+    if (!room)
+        return {};
+    Chunk &chunk = *room;
+    std::string &text = chunk.text;
+    const size_t start = text.size();
+    QVarLengthArray<quint32, 16> named; // values shared before, by number
+    struct FirstSeen
+    {
+        size_t field;
+        Shared value; // its offset from start
+    };
+    QVarLengthArray<FirstSeen, 16> firstSeen; // values to share from now on
+    Sharing *sharing = chunk.sharing.get();
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (i)
-            chunk += '\0';
+        const size_t before = text.size();
+        if (before > start)
+            text += '\0';
+        const size_t valueAt = text.size();
         if (fields[i].data)
-            SearchKey::appendUpper(chunk, fields[i].data, fields[i].length);
+            SearchKey::appendUpper(text, fields[i].data, fields[i].length);
+        const size_t length = text.size() - valueAt;
+        if (length == 0) { // nothing in it to find
+            text.resize(before);
+            continue;
+        }
+        if (!sharing || length > LongestShared || !sharing->worthLookingUp(i))
+            continue;
+        if (const auto number = sharing->find(chunk, i, std::string_view(text.data() + valueAt, length))) {
+            named.append(*number);
+            text.resize(before);
+        } else if (sharing->worthLookingUp(i) && chunk.shared.size() + size_t(firstSeen.size()) < MostShared) {
+            firstSeen.append({i, {quint32(valueAt - start), quint32(length)}});
+        }
     }
-    const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(chunk.size() - start)};
-    chunk += '\0'; // nor does a match run from one record into the next
+    if (!named.isEmpty()) {
+        std::string numbers;
+        for (quint32 number : named)
+            appendNumber(numbers, number);
+        text.insert(start, numbers);
+        for (FirstSeen &seen : firstSeen)
+            seen.value.offset += quint32(numbers.size());
+    }
+    for (const FirstSeen &seen : firstSeen)
+        sharing->add(chunk, seen.field, quint32(start) + seen.value.offset, seen.value.length);
+    const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(text.size() - start)};
+    text += '\0'; // nor does a match run from one record into the next
     return span;
 }
 
@@ -49,24 +201,59 @@ SearchText::Span SearchText::append(const std::vector<QVariant> &fields)
 
 bool SearchText::contains(const Span &span, const QByteArray &needle) const
 {
-    if (!span.isSet() || span.length < size_t(needle.size()))
+    if (!span.isSet())
         return false;
-    const char *start = chunks_[span.chunk]->data() + span.offset;
-    return ByteSearch::first(start, span.length, needle.constData(), size_t(needle.size())) != nullptr;
+    const char *start = chunks_[span.chunk]->text.data() + span.offset, *end = start + span.length;
+    const char *own =
+        readNumbers(start, end, [&](quint32 number) { return valueHolds(*chunks_[span.chunk], number, needle); });
+    return !own || ByteSearch::first(own, size_t(end - own), needle.constData(), size_t(needle.size())) != nullptr;
+}
+
+bool SearchText::valueHolds(const Chunk &chunk, quint32 number, const QByteArray &needle)
+{
+    const Shared &value = chunk.shared[number];
+    return ByteSearch::first(chunk.text.data() + value.offset, value.length, needle.constData(), size_t(needle.size()));
 }
 
 qint64 SearchText::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
-    const char *base = chunks_[chunk]->data();
+    const char *base = chunks_[chunk]->text.data();
     const char *hit = ByteSearch::first(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
 
 qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
-    const char *base = chunks_[chunk]->data();
+    const char *base = chunks_[chunk]->text.data();
     const char *hit = ByteSearch::last(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
+}
+
+SearchText::SharedMatches::SharedMatches(const SearchText &text, const QByteArray &needle)
+    : text_(text), needle_(needle), matching_(text.chunks_.size()), known_(text.chunks_.size(), -1)
+{
+}
+
+bool SearchText::SharedMatches::anyIn(quint32 chunk)
+{
+    if (known_[chunk] < 0) {
+        const Chunk &c = *text_.chunks_[chunk];
+        std::vector<bool> &matching = matching_[chunk];
+        matching.resize(c.shared.size());
+        bool any = false;
+        for (quint32 number = 0; number < c.shared.size(); ++number)
+            any |= matching[number] =
+                c.shared[number].length >= size_t(needle_.size()) && valueHolds(c, number, needle_);
+        known_[chunk] = any;
+    }
+    return known_[chunk] > 0;
+}
+
+bool SearchText::SharedMatches::holds(const Span &span) const
+{
+    const char *start = text_.chunks_[span.chunk]->text.data() + span.offset;
+    const std::vector<bool> &matching = matching_[span.chunk];
+    return !readNumbers(start, start + span.length, [&](quint32 number) { return bool(matching[number]); });
 }
 
 SearchText::Span SearchText::shifted(Span span, quint32 shift)
@@ -77,22 +264,63 @@ SearchText::Span SearchText::shifted(Span span, quint32 shift)
     return span;
 }
 
+std::vector<quint32> SearchText::chunkEnds() const
+{
+    std::vector<quint32> ends;
+    for (const auto &chunk : chunks_)
+        ends.push_back(quint32(chunk->text.size()));
+    return ends;
+}
+
 quint32 SearchText::adopt(SearchText &&other)
 {
     const quint32 shift = quint32(chunks_.size());
-    for (auto &chunk : other.chunks_)
+    for (auto &chunk : other.chunks_) {
+        chunk->sharing.reset(); // its records are all in
         chunks_.push_back(std::move(chunk));
+    }
     other.chunks_.clear();
     return shift;
 }
 
+namespace {
+quint32 startOf(SearchText::Span span)
+{
+    return span.isSet() ? span.chunk << 24 | span.offset : SearchTextBuild::NoStart;
+}
+
+SearchText::Span spanStartingAt(quint32 start)
+{
+    SearchText::Span span;
+    span.chunk = start >> 24;
+    span.offset = start & 0xFFFFFF;
+    return span;
+}
+}
+
 SearchText::Span SearchTextBuild::spanOf(qint64 id) const
 {
-    if (!byId.empty())
-        return id >= firstId && id - firstId < qint64(byId.size()) ? byId[size_t(id - firstId)] : SearchText::Span{};
-    const auto at = std::lower_bound(spans.begin(), spans.end(), id,
-                                     [](const auto &entry, qint64 wanted) { return entry.first < wanted; });
-    return at != spans.end() && at->first == id ? at->second : SearchText::Span{};
+    if (startById.empty()) {
+        const auto at = std::lower_bound(spans.begin(), spans.end(), id,
+                                         [](const auto &entry, qint64 wanted) { return entry.first < wanted; });
+        return at != spans.end() && at->first == id ? at->second : SearchText::Span{};
+    }
+    if (id < firstId || id - firstId >= qint64(startById.size()))
+        return {};
+    SearchText::Span span = spanStartingAt(startById[size_t(id - firstId)]);
+    if (!span.isSet())
+        return {};
+    quint32 end = chunkEnds[span.chunk];
+    for (size_t next = size_t(id - firstId) + 1; next < startById.size(); ++next) {
+        const SearchText::Span following = spanStartingAt(startById[next]);
+        if (following.isSet()) {
+            if (following.chunk == span.chunk)
+                end = following.offset;
+            break;
+        }
+    }
+    span.length = end - span.offset - 1; // less the NUL that ends it
+    return span;
 }
 
 SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
@@ -110,7 +338,7 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
     const bool dense = ids.last - ids.first < DenseEnough * ids.count + SmallRange;
     build.firstId = ids.first;
     if (dense)
-        build.byId.resize(size_t(ids.last - ids.first + 1));
+        build.startById.resize(size_t(ids.last - ids.first + 1), SearchTextBuild::NoStart);
     else
         build.spans.reserve(size_t(ids.count));
     SearchTextBuild upper;
@@ -122,7 +350,7 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
             [&](qint64 id, const std::vector<FieldBytes> &values) {
                 const SearchText::Span span = part.text.append(values);
                 if (dense)
-                    build.byId[size_t(id - ids.first)] = span;
+                    build.startById[size_t(id - ids.first)] = startOf(span);
                 else
                     part.spans.emplace_back(id, span);
             },
@@ -132,10 +360,11 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
     readRange(build, ids.first, split - 1);
     other.join();
     const quint32 shift = build.text.adopt(std::move(upper.text));
-    for (size_t i = size_t(split - ids.first); i < build.byId.size(); ++i)
-        build.byId[i] = SearchText::shifted(build.byId[i], shift);
+    for (size_t i = size_t(split - ids.first); i < build.startById.size(); ++i)
+        build.startById[i] = startOf(SearchText::shifted(spanStartingAt(build.startById[i]), shift));
     for (const auto &[id, span] : upper.spans)
         build.spans.emplace_back(id, SearchText::shifted(span, shift));
     build.complete = build.complete && upper.complete;
+    build.chunkEnds = build.text.chunkEnds();
     return build;
 }

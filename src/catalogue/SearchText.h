@@ -14,6 +14,10 @@
 // records takes a fraction of a second: each record's fields are stored as one
 // span of UTF-8, the fields separated by a NUL that no search text contains,
 // so a match never runs from one field into the next and NULL matches nothing.
+// A short value that repeats within a chunk (a client, a county, a date) is
+// held there once: later records name it by number in a few bytes from 0x80
+// to 0xBF before their own text. UTF-8 text never begins with such a byte, so
+// no match starts in them, and a NUL on their left keeps one from running in.
 class SearchText
 {
 public:
@@ -40,7 +44,8 @@ public:
     {
         return a.isSet() && b.chunk == a.chunk && b.offset == a.offset + a.length + 1;
     }
-    // The first (last) place of the needle in [begin, end) of a chunk; -1 if none.
+    // The first (last) place of the needle in [begin, end) of a chunk; -1 if
+    // none. Values a record shares are not in its bytes: see SharedMatches.
     qint64 findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const;
     qint64 findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const;
 
@@ -50,10 +55,45 @@ public:
     // A span of the other store as this one numbers it after adopt; unset
     // when its chunk lies past the last one a span can name.
     static Span shifted(Span span, quint32 shift);
+    // The bytes written into each chunk.
+    std::vector<quint32> chunkEnds() const;
+
+    // Which of the values shared in each chunk hold one needle, worked out for
+    // a chunk the first time a walk asks about it. One per walking thread.
+    class SharedMatches
+    {
+    public:
+        SharedMatches(const SearchText &text, const QByteArray &needle);
+        // Whether any value shared in the chunk holds the needle.
+        bool anyIn(quint32 chunk);
+        // Whether a value the record shares holds it; anyIn(span.chunk) first.
+        bool holds(const Span &span) const;
+
+    private:
+        const SearchText &text_;
+        QByteArray needle_;
+        std::vector<std::vector<bool>> matching_; // by chunk, then by value number
+        std::vector<qint8> known_; // by chunk: -1 not worked out, 0 none match, 1 some do
+    };
 
 private:
     static constexpr size_t ChunkSize = 16u << 20;
-    std::vector<std::unique_ptr<std::string>> chunks_;
+    struct Shared
+    {
+        quint32 offset, length; // where the value first appeared, in its own record's text
+    };
+    struct Sharing;
+    struct Chunk
+    {
+        std::string text;
+        std::vector<Shared> shared; // by value number
+        std::unique_ptr<Sharing> sharing; // while records are written into it
+        ~Chunk();
+    };
+    Chunk *chunkWithRoomFor(size_t bytes); // nullptr when no span could name it
+    static bool valueHolds(const Chunk &chunk, quint32 number, const QByteArray &needle);
+
+    std::vector<std::unique_ptr<Chunk>> chunks_;
 };
 
 // Reads every record of a table off the window's thread into a SearchText,
@@ -61,11 +101,14 @@ private:
 struct SearchTextBuild
 {
     SearchText text;
-    // Where each record's text lies, by id: a table indexed by id - firstId
-    // where the ids are dense (the usual case: one look-up per record, and
-    // half the room of a list), a list by ascending id where they are not.
+    // Where each record's text lies, by id: where the ids are dense (the
+    // usual case), where it begins in a table indexed by id - firstId, four
+    // bytes a record at the text's largest, for it ends where the next
+    // record's of its chunk begins; a list by ascending id where they are not.
+    static constexpr quint32 NoStart = 0xFFFFFFFF;
     qint64 firstId = 0;
-    std::vector<SearchText::Span> byId;
+    std::vector<quint32> startById; // chunk << 24 | offset
+    std::vector<quint32> chunkEnds; // kept, as the text moves on when taken in
     std::vector<std::pair<qint64, SearchText::Span>> spans;
     bool complete = false;
     SearchText::Span spanOf(qint64 id) const;

@@ -73,6 +73,33 @@ private slots:
         QCOMPARE(text.findLast(a.chunk, a.offset, b.offset + b.length, "F"), qint64(b.offset) + 1);
     }
 
+    void repeatedValuesAreHeldOnceAndStillFound()
+    {
+        // More repeated values than one and two bytes of number name, a field that
+        // never repeats (given up after its trial), and one value in two fields.
+        SearchText text;
+        std::vector<SearchText::Span> spans;
+        const int distinct = 1100, count = 3 * distinct;
+        const auto value = [](int i) { return QStringLiteral("v<%1>").arg(i % distinct); };
+        for (int i = 0; i < count; ++i)
+            spans.push_back(text.append(
+                std::vector<QVariant>{QStringLiteral("own<%1>").arg(i), value(i), QVariant(), "both", "both"}));
+        for (int i = 0; i < count; ++i) {
+            QVERIFY(text.contains(spans[size_t(i)], SearchText::needleFor(value(i))));
+            QVERIFY(!text.contains(spans[size_t(i)], SearchText::needleFor(value(i + 1))));
+            QVERIFY(text.contains(spans[size_t(i)], SearchText::needleFor(QStringLiteral("own<%1>").arg(i))));
+            QVERIFY(text.contains(spans[size_t(i)], "BOTH"));
+            QVERIFY(!text.contains(spans[size_t(i)], "BOTHB") && !text.contains(spans[size_t(i)], "<BOTH"));
+        }
+        // Held once: the last record names its value and "both" in a few bytes.
+        QVERIFY(spans.back().length < size_t(QStringLiteral("own<%1>").arg(count - 1).size()) + 8);
+        // The walk's view: only the named values hold the needle, and only in their records.
+        SearchText::SharedMatches matches(text, SearchText::needleFor(value(1050)));
+        QVERIFY(matches.anyIn(0));
+        QVERIFY(matches.holds(spans[1050 + distinct]) && !matches.holds(spans[1051 + distinct]));
+        QVERIFY(!SearchText::SharedMatches(text, "NOWHERE").anyIn(0));
+    }
+
     void chunksAndJoinedHalvesKeepEverySpan()
     {
         // Records enough to fill more than one 16 MiB chunk in each of two texts,
@@ -112,8 +139,10 @@ private slots:
         }
         // Needles at both ends, around the halves' split, a chunk's edge and the thread split.
         const QList<int> planted{0, 1, 16000, 16001, count / 2 - 1, count / 2, count / 2 + 1, 24000, count - 1};
-        for (int n : planted)
+        for (int n : planted) {
             records[n][3] = QStringLiteral("needle<%1>").arg(n);
+            records[n][4] = QStringLiteral("shared by the planted"); // held once a chunk, named after
+        }
         const QString location = writeCatalogue(sandbox.path("long.res"), records);
         Connection connection;
         connection.ConnectionString = location;
@@ -128,13 +157,17 @@ private slots:
             QCOMPARE(rs.findForward(mine, n + 1), qint64(-1));
             QCOMPARE(rs.findBackward(mine, n - 1), qint64(-1));
         }
-        // The common needle: the nearest planted record in each direction, from everywhere.
-        const QByteArray any = SearchText::needleFor(QStringLiteral("needle"));
-        for (int from : {0, 2, 9000, 16001, count / 2, count / 2 + 2, 30000, count - 1}) {
-            const auto next = std::find_if(planted.begin(), planted.end(), [from](int n) { return n >= from; });
-            const auto previous = std::find_if(planted.rbegin(), planted.rend(), [from](int n) { return n <= from; });
-            QCOMPARE(rs.findForward(any, from), next == planted.end() ? -1 : qint64(*next));
-            QCOMPARE(rs.findBackward(any, from), previous == planted.rend() ? -1 : qint64(*previous));
+        // Common needles, in each record's own text and in a value the planted
+        // share: the nearest planted record in each direction, from everywhere.
+        for (const char *common : {"needle", "by the plant"}) {
+            const QByteArray any = SearchText::needleFor(QString::fromLatin1(common));
+            for (int from : {0, 2, 9000, 16001, count / 2, count / 2 + 2, 30000, count - 1}) {
+                const auto next = std::find_if(planted.begin(), planted.end(), [from](int n) { return n >= from; });
+                const auto previous =
+                    std::find_if(planted.rbegin(), planted.rend(), [from](int n) { return n <= from; });
+                QCOMPARE(rs.findForward(any, from), next == planted.end() ? -1 : qint64(*next));
+                QCOMPARE(rs.findBackward(any, from), previous == planted.rend() ? -1 : qint64(*previous));
+            }
         }
         QCOMPARE(rs.findForward("NO SUCH TEXT", 0), -1);
         QCOMPARE(rs.findBackward("NO SUCH TEXT", count - 1), -1);
@@ -174,7 +207,7 @@ private slots:
         const SearchTextBuild build = buildSearchText(*store, QStringLiteral("Projects"), CatalogueSchema::fieldNames(),
                                                       {firstId, lastId, 200}, never);
         QVERIFY(build.complete);
-        QCOMPARE(build.byId.empty(), idStep > 1); // each way is taken
+        QCOMPARE(build.startById.empty(), idStep > 1); // each way is taken
         for (int n = 1; n < 300; ++n) {
             const SearchText::Span span = build.spanOf(n * idStep + 1000);
             if (n % 3 == 0)

@@ -576,6 +576,9 @@ bool SqliteStore::scanRecords(const QString &table, const QStringList &columns, 
     sqlite3 *db = ownConnection(SQLITE_OPEN_READONLY);
     if (!db)
         return false;
+    // One pass reads each page once: a page cache larger than the tree's upper
+    // levels only holds memory while the search text is at its largest.
+    sqlite3_exec(db, "PRAGMA cache_size = -256", nullptr, nullptr, nullptr);
     // Batches by id keep each read transaction short, so that a store of the
     // window is never held up for long.
     constexpr int Batch = 20000;
