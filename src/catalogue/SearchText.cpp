@@ -54,8 +54,8 @@ template <class Found> const char *readNumbers(const char *p, const char *end, F
 }
 }
 
-// While records go into a chunk: its shared values by text, and how often
-// each field's values have repeated.
+// While records are written: the shared values by text, and how often each
+// field's values have repeated.
 struct SearchText::Sharing
 {
     std::unordered_map<std::string_view, quint32> numbers;
@@ -79,7 +79,7 @@ struct SearchText::Sharing
         return !fields[field].givenUp;
     }
 
-    std::optional<quint32> find(Chunk &chunk, size_t field, std::string_view value)
+    std::optional<quint32> find(std::vector<Shared> &values, size_t field, std::string_view value)
     {
         Field &tally = fields[field];
         ++tally.looked;
@@ -89,46 +89,51 @@ struct SearchText::Sharing
             return known->second;
         }
         if (tally.looked == TrialLookups && tally.found * 16 < tally.looked)
-            giveUp(chunk, field);
+            giveUp(values, field);
         return std::nullopt;
     }
 
-    void add(Chunk &chunk, size_t field, quint32 offset, quint32 length)
+    void add(std::vector<Shared> &values, size_t field, const char *text, quint32 length)
     {
-        if (numbers.emplace(std::string_view(chunk.text.data() + offset, length), quint32(chunk.shared.size()))
-                .second) {
-            chunk.shared.push_back({offset, length});
+        if (values.size() < MostShared
+            && numbers.emplace(std::string_view(text, length), quint32(values.size())).second) {
+            values.push_back({text, length});
             owners.push_back({quint32(field), false});
         }
     }
 
     // The field's values that no record names again are dropped, so that a
     // walk does not look at them; their numbers stay unused.
-    void giveUp(Chunk &chunk, size_t field)
+    void giveUp(std::vector<Shared> &values, size_t field)
     {
         fields[field].givenUp = true;
         for (size_t number = 0; number < owners.size(); ++number) {
-            Shared &value = chunk.shared[number];
+            Shared &value = values[number];
             if (owners[number].field != field || owners[number].named || value.length == 0)
                 continue;
-            numbers.erase(std::string_view(chunk.text.data() + value.offset, value.length));
+            numbers.erase(std::string_view(value.text, value.length));
             value.length = 0;
         }
     }
 };
 
-SearchText::Chunk::~Chunk() = default;
+SearchText::SharedValues::~SharedValues() = default;
 
 SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
 {
     if (chunks_.empty() || chunks_.back()->text.size() + bytes > ChunkSize) {
         if (chunks_.size() >= NoSpan)
             return nullptr;
-        if (!chunks_.empty())
-            chunks_.back()->sharing.reset(); // no more records go into it
-        chunks_.push_back(std::make_unique<Chunk>());
-        chunks_.back()->text.reserve(std::max(ChunkSize, bytes));
-        chunks_.back()->sharing = std::make_unique<Sharing>();
+        auto chunk = std::make_unique<Chunk>();
+        // Room made once, so that a shared value's first place never moves.
+        chunk->text.reserve(std::max(ChunkSize, bytes));
+        if (chunks_.empty()) {
+            chunk->shared = std::make_shared<SharedValues>();
+            chunk->shared->sharing = std::make_unique<Sharing>();
+        } else {
+            chunk->shared = chunks_.back()->shared;
+        }
+        chunks_.push_back(std::move(chunk));
     }
     return chunks_.back().get();
 }
@@ -148,10 +153,11 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
     struct FirstSeen
     {
         size_t field;
-        Shared value; // its offset from start
+        quint32 offset, length; // offset from start
     };
     QVarLengthArray<FirstSeen, 16> firstSeen; // values to share from now on
-    Sharing *sharing = chunk.sharing.get();
+    Sharing *sharing = chunk.shared->sharing.get();
+    std::vector<Shared> &values = chunk.shared->values;
     for (size_t i = 0; i < fields.size(); ++i) {
         const size_t before = text.size();
         if (before > start)
@@ -166,11 +172,11 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
         }
         if (!sharing || length > LongestShared || !sharing->worthLookingUp(i))
             continue;
-        if (const auto number = sharing->find(chunk, i, std::string_view(text.data() + valueAt, length))) {
+        if (const auto number = sharing->find(values, i, std::string_view(text.data() + valueAt, length))) {
             named.append(*number);
             text.resize(before);
-        } else if (sharing->worthLookingUp(i) && chunk.shared.size() + size_t(firstSeen.size()) < MostShared) {
-            firstSeen.append({i, {quint32(valueAt - start), quint32(length)}});
+        } else if (sharing->worthLookingUp(i)) {
+            firstSeen.append({i, quint32(valueAt - start), quint32(length)});
         }
     }
     if (!named.isEmpty()) {
@@ -179,10 +185,10 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
             appendNumber(numbers, number);
         text.insert(start, numbers);
         for (FirstSeen &seen : firstSeen)
-            seen.value.offset += quint32(numbers.size());
+            seen.offset += quint32(numbers.size());
     }
     for (const FirstSeen &seen : firstSeen)
-        sharing->add(chunk, seen.field, quint32(start) + seen.value.offset, seen.value.length);
+        sharing->add(values, seen.field, text.data() + start + seen.offset, seen.length);
     const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(text.size() - start)};
     text += '\0'; // nor does a match run from one record into the next
     return span;
@@ -204,15 +210,15 @@ bool SearchText::contains(const Span &span, const QByteArray &needle) const
     if (!span.isSet())
         return false;
     const char *start = chunks_[span.chunk]->text.data() + span.offset, *end = start + span.length;
-    const char *own =
-        readNumbers(start, end, [&](quint32 number) { return valueHolds(*chunks_[span.chunk], number, needle); });
+    const char *own = readNumbers(
+        start, end, [&](quint32 number) { return valueHolds(chunks_[span.chunk]->shared->values[number], needle); });
     return !own || ByteSearch::first(own, size_t(end - own), needle.constData(), size_t(needle.size())) != nullptr;
 }
 
-bool SearchText::valueHolds(const Chunk &chunk, quint32 number, const QByteArray &needle)
+bool SearchText::valueHolds(const Shared &value, const QByteArray &needle)
 {
-    const Shared &value = chunk.shared[number];
-    return ByteSearch::first(chunk.text.data() + value.offset, value.length, needle.constData(), size_t(needle.size()));
+    return value.length >= size_t(needle.size())
+        && ByteSearch::first(value.text, value.length, needle.constData(), size_t(needle.size()));
 }
 
 qint64 SearchText::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
@@ -230,29 +236,31 @@ qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QBy
 }
 
 SearchText::SharedMatches::SharedMatches(const SearchText &text, const QByteArray &needle)
-    : text_(text), needle_(needle), matching_(text.chunks_.size()), known_(text.chunks_.size(), -1)
+    : text_(text), needle_(needle), resultOf_(text.chunks_.size(), -1)
 {
 }
 
 bool SearchText::SharedMatches::anyIn(quint32 chunk)
 {
-    if (known_[chunk] < 0) {
-        const Chunk &c = *text_.chunks_[chunk];
-        std::vector<bool> &matching = matching_[chunk];
-        matching.resize(c.shared.size());
-        bool any = false;
-        for (quint32 number = 0; number < c.shared.size(); ++number)
-            any |= matching[number] =
-                c.shared[number].length >= size_t(needle_.size()) && valueHolds(c, number, needle_);
-        known_[chunk] = any;
+    if (resultOf_[chunk] < 0) {
+        const SharedValues *values = text_.chunks_[chunk]->shared.get();
+        const auto known =
+            std::find_if(results_.begin(), results_.end(), [&](const Result &r) { return r.values == values; });
+        resultOf_[chunk] = qint32(known - results_.begin());
+        if (known == results_.end()) {
+            Result result{values, std::vector<bool>(values->values.size()), false};
+            for (size_t number = 0; number < values->values.size(); ++number)
+                result.any |= result.matching[number] = valueHolds(values->values[number], needle_);
+            results_.push_back(std::move(result));
+        }
     }
-    return known_[chunk] > 0;
+    return results_[size_t(resultOf_[chunk])].any;
 }
 
 bool SearchText::SharedMatches::holds(const Span &span) const
 {
     const char *start = text_.chunks_[span.chunk]->text.data() + span.offset;
-    const std::vector<bool> &matching = matching_[span.chunk];
+    const std::vector<bool> &matching = results_[size_t(resultOf_[span.chunk])].matching;
     return !readNumbers(start, start + span.length, [&](quint32 number) { return bool(matching[number]); });
 }
 
@@ -275,8 +283,11 @@ std::vector<quint32> SearchText::chunkEnds() const
 quint32 SearchText::adopt(SearchText &&other)
 {
     const quint32 shift = quint32(chunks_.size());
+    // Records that follow go in as they are: numbering ends with the writer.
+    for (const auto &chunk : chunks_)
+        chunk->shared->sharing.reset();
     for (auto &chunk : other.chunks_) {
-        chunk->sharing.reset(); // its records are all in
+        chunk->shared->sharing.reset();
         chunks_.push_back(std::move(chunk));
     }
     other.chunks_.clear();

@@ -14,12 +14,14 @@
 // records takes a fraction of a second: each record's fields are stored as one
 // span of UTF-8, the fields separated by a NUL that no search text contains,
 // so a match never runs from one field into the next and NULL matches nothing.
-// A short value that repeats within a chunk (a client, a county, a date) is
-// held there once: later records name it by number in a few bytes from 0x80
-// to 0xBF before their own text. UTF-8 text never begins with such a byte, so
+// A short value that repeats (a client, a county, a date) is held once by
+// the one who writes it: later records name it by number in a few bytes from
+// 0x80 to 0xBF before their own text. UTF-8 text never begins with such a byte, so
 // no match starts in them, and a NUL on their left keeps one from running in.
 class SearchText
 {
+    struct SharedValues;
+
 public:
     // Eight bytes: a chunk's offsets fit in 24 bits, and 254 chunks hold 4 GB
     // of text; a record past them has no span and is read when walked.
@@ -58,44 +60,55 @@ public:
     // The bytes written into each chunk.
     std::vector<quint32> chunkEnds() const;
 
-    // Which of the values shared in each chunk hold one needle, worked out for
-    // a chunk the first time a walk asks about it. One per walking thread.
+    // Which shared values hold one needle, worked out for a chunk's values the
+    // first time a walk asks about the chunk. One per walking thread.
     class SharedMatches
     {
     public:
         SharedMatches(const SearchText &text, const QByteArray &needle);
-        // Whether any value shared in the chunk holds the needle.
+        // Whether any value the chunk's records share holds the needle.
         bool anyIn(quint32 chunk);
         // Whether a value the record shares holds it; anyIn(span.chunk) first.
         bool holds(const Span &span) const;
 
     private:
+        struct Result
+        {
+            const SharedValues *values;
+            std::vector<bool> matching; // by number
+            bool any;
+        };
         const SearchText &text_;
         QByteArray needle_;
-        std::vector<std::vector<bool>> matching_; // by chunk, then by value number
-        std::vector<qint8> known_; // by chunk: -1 not worked out, 0 none match, 1 some do
+        std::vector<Result> results_; // one for each set of values asked about
+        std::vector<qint32> resultOf_; // by chunk; -1 until asked
     };
 
 private:
     static constexpr size_t ChunkSize = 16u << 20;
     struct Shared
     {
-        quint32 offset, length; // where the value first appeared, in its own record's text
+        const char *text; // where the value first appeared, in its own record's text
+        quint32 length;
     };
     struct Sharing;
+    // The values shared in the chunks that one writer filled, by number.
+    struct SharedValues
+    {
+        std::vector<Shared> values;
+        std::unique_ptr<Sharing> sharing; // while records are written
+        ~SharedValues();
+    };
     struct Chunk
     {
         std::string text;
-        std::vector<Shared> shared; // by value number
-        std::unique_ptr<Sharing> sharing; // while records are written into it
-        ~Chunk();
+        std::shared_ptr<SharedValues> shared;
     };
     Chunk *chunkWithRoomFor(size_t bytes); // nullptr when no span could name it
-    static bool valueHolds(const Chunk &chunk, quint32 number, const QByteArray &needle);
+    static bool valueHolds(const Shared &value, const QByteArray &needle);
 
     std::vector<std::unique_ptr<Chunk>> chunks_;
 };
-
 // Reads every record of a table off the window's thread into a SearchText,
 // two halves side by side, each through a connection of its own.
 struct SearchTextBuild
