@@ -8,7 +8,6 @@
 #include <cstring>
 #include <optional>
 #include <thread>
-#include <unordered_map>
 
 QByteArray SearchText::needleFor(const QString &searchText)
 {
@@ -21,7 +20,7 @@ constexpr size_t LongestShared = 64;
 // Three bytes of five bits name any of them.
 constexpr size_t MostShared = 1u << 15;
 // A field whose values have repeated less than one time in sixteen after this
-// many of them is not looked up again in the chunk: it only fills the table.
+// many of them is not looked up again by that writer: it only fills the table.
 constexpr quint32 TrialLookups = 2048;
 
 bool isNumberByte(char c)
@@ -54,11 +53,20 @@ template <class Found> const char *readNumbers(const char *p, const char *end, F
 }
 }
 
-// While records are written: the shared values by text, and how often each
-// field's values have repeated.
+// While records are written: the numbers of the shared values by their text,
+// and how often each field's values have repeated.
 struct SearchText::Sharing
 {
-    std::unordered_map<std::string_view, quint32> numbers;
+    // Open addressing over (hash, number + 1): a look-up touches this array
+    // and the one copy it compares, both small enough to stay in cache.
+    struct Slot
+    {
+        quint32 hash = 0, numberPlusOne = 0; // 0: empty
+    };
+    static constexpr quint32 Dropped = 0xFFFFFFFF;
+    std::vector<Slot> table = std::vector<Slot>(1024);
+    size_t tableUsed = 0;
+
     struct Field
     {
         quint32 looked = 0, found = 0;
@@ -72,6 +80,39 @@ struct SearchText::Sharing
     };
     std::vector<Owner> owners; // by value number
 
+    static quint32 hashOf(std::string_view text) { return quint32(std::hash<std::string_view>{}(text)); }
+
+    // The slot that holds the text, or the empty one where it would go.
+    Slot &slotFor(const std::vector<Shared> &values, std::string_view text, quint32 hash)
+    {
+        for (size_t i = hash & (table.size() - 1);; i = (i + 1) & (table.size() - 1)) {
+            Slot &slot = table[i];
+            if (slot.numberPlusOne == 0)
+                return slot;
+            if (slot.hash == hash && slot.numberPlusOne != Dropped) {
+                const Shared &value = values[slot.numberPlusOne - 1];
+                if (std::string_view(value.text, value.length) == text)
+                    return slot;
+            }
+        }
+    }
+
+    void index(const std::vector<Shared> &values, quint32 number)
+    {
+        if ((tableUsed + 1) * 2 > table.size()) {
+            std::vector<Slot> old(table.size() * 2);
+            old.swap(table);
+            tableUsed = 0;
+            for (const Slot &slot : old)
+                if (slot.numberPlusOne != 0 && slot.numberPlusOne != Dropped)
+                    index(values, slot.numberPlusOne - 1);
+        }
+        const Shared &value = values[number];
+        const std::string_view text(value.text, value.length);
+        slotFor(values, text, hashOf(text)) = {hashOf(text), number + 1};
+        ++tableUsed;
+    }
+
     bool worthLookingUp(size_t field)
     {
         if (field >= fields.size())
@@ -79,27 +120,28 @@ struct SearchText::Sharing
         return !fields[field].givenUp;
     }
 
-    std::optional<quint32> find(std::vector<Shared> &values, size_t field, std::string_view value)
+    std::optional<quint32> find(std::vector<Shared> &values, size_t field, std::string_view text)
     {
         Field &tally = fields[field];
         ++tally.looked;
-        if (const auto known = numbers.find(value); known != numbers.end()) {
+        if (const Slot &slot = slotFor(values, text, hashOf(text)); slot.numberPlusOne != 0) {
             ++tally.found;
-            owners[known->second].named = true;
-            return known->second;
+            owners[slot.numberPlusOne - 1].named = true;
+            return slot.numberPlusOne - 1;
         }
         if (tally.looked == TrialLookups && tally.found * 16 < tally.looked)
             giveUp(values, field);
         return std::nullopt;
     }
 
-    void add(std::vector<Shared> &values, size_t field, const char *text, quint32 length)
+    void add(SharedValues &shared, size_t field, const char *text, quint32 length)
     {
-        if (values.size() < MostShared
-            && numbers.emplace(std::string_view(text, length), quint32(values.size())).second) {
-            values.push_back({text, length});
-            owners.push_back({quint32(field), false});
-        }
+        const std::string_view seen(text, length);
+        if (shared.values.size() >= MostShared || slotFor(shared.values, seen, hashOf(seen)).numberPlusOne != 0)
+            return;
+        shared.values.push_back({shared.copy(text, length), length});
+        owners.push_back({quint32(field), false});
+        index(shared.values, quint32(shared.values.size() - 1));
     }
 
     // The field's values that no record names again are dropped, so that a
@@ -111,13 +153,27 @@ struct SearchText::Sharing
             Shared &value = values[number];
             if (owners[number].field != field || owners[number].named || value.length == 0)
                 continue;
-            numbers.erase(std::string_view(value.text, value.length));
+            const std::string_view text(value.text, value.length);
+            slotFor(values, text, hashOf(text)).numberPlusOne = Dropped;
             value.length = 0;
         }
     }
 };
 
 SearchText::SharedValues::~SharedValues() = default;
+
+const char *SearchText::SharedValues::copy(const char *text, size_t length)
+{
+    constexpr size_t BlockSize = 64 * 1024;
+    if (texts.empty() || lastBlockUsed + length > BlockSize) {
+        texts.push_back(std::make_unique<char[]>(BlockSize));
+        lastBlockUsed = 0;
+    }
+    char *kept = texts.back().get() + lastBlockUsed;
+    std::memcpy(kept, text, length);
+    lastBlockUsed += length;
+    return kept;
+}
 
 SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
 {
@@ -188,7 +244,7 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
             seen.offset += quint32(numbers.size());
     }
     for (const FirstSeen &seen : firstSeen)
-        sharing->add(values, seen.field, text.data() + start + seen.offset, seen.length);
+        sharing->add(*chunk.shared, seen.field, text.data() + start + seen.offset, seen.length);
     const Span span{quint32(chunks_.size() - 1), quint32(start), quint32(text.size() - start)};
     text += '\0'; // nor does a match run from one record into the next
     return span;

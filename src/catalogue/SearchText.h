@@ -88,7 +88,7 @@ private:
     static constexpr size_t ChunkSize = 16u << 20;
     struct Shared
     {
-        const char *text; // where the value first appeared, in its own record's text
+        const char *text; // a copy, kept close together for the look-ups and the walks
         quint32 length;
     };
     struct Sharing;
@@ -96,7 +96,10 @@ private:
     struct SharedValues
     {
         std::vector<Shared> values;
+        std::vector<std::unique_ptr<char[]>> texts; // blocks the copies are in
+        size_t lastBlockUsed = 0;
         std::unique_ptr<Sharing> sharing; // while records are written
+        const char *copy(const char *text, size_t length);
         ~SharedValues();
     };
     struct Chunk
