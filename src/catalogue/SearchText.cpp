@@ -181,7 +181,7 @@ SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
         if (chunks_.size() >= NoSpan)
             return nullptr;
         auto chunk = std::make_unique<Chunk>();
-        // Room made once, so that a shared value's first place never moves.
+        // Room made once: a chunk never moves to a larger block.
         chunk->text.reserve(std::max(ChunkSize, bytes));
         if (chunks_.empty()) {
             chunk->shared = std::make_shared<SharedValues>();
