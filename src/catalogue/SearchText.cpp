@@ -5,6 +5,7 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 #include <thread>
@@ -71,6 +72,9 @@ struct SearchText::Sharing
     {
         quint32 looked = 0, found = 0;
         bool givenUp = false;
+        // The values the field named last, by hash: most repeat a few values,
+        // found here in the first-level cache instead of the table.
+        std::array<Slot, 64> recent{};
     };
     std::vector<Field> fields;
     struct Owner
@@ -82,18 +86,21 @@ struct SearchText::Sharing
 
     static quint32 hashOf(std::string_view text) { return quint32(std::hash<std::string_view>{}(text)); }
 
+    static bool holdsText(const Slot &slot, const std::vector<Shared> &values, std::string_view text, quint32 hash)
+    {
+        if (slot.hash != hash || slot.numberPlusOne == 0 || slot.numberPlusOne == Dropped)
+            return false;
+        const Shared &value = values[slot.numberPlusOne - 1];
+        return std::string_view(value.text, value.length) == text;
+    }
+
     // The slot that holds the text, or the empty one where it would go.
     Slot &slotFor(const std::vector<Shared> &values, std::string_view text, quint32 hash)
     {
         for (size_t i = hash & (table.size() - 1);; i = (i + 1) & (table.size() - 1)) {
             Slot &slot = table[i];
-            if (slot.numberPlusOne == 0)
+            if (slot.numberPlusOne == 0 || holdsText(slot, values, text, hash))
                 return slot;
-            if (slot.hash == hash && slot.numberPlusOne != Dropped) {
-                const Shared &value = values[slot.numberPlusOne - 1];
-                if (std::string_view(value.text, value.length) == text)
-                    return slot;
-            }
         }
     }
 
@@ -109,7 +116,8 @@ struct SearchText::Sharing
         }
         const Shared &value = values[number];
         const std::string_view text(value.text, value.length);
-        slotFor(values, text, hashOf(text)) = {hashOf(text), number + 1};
+        const quint32 hash = hashOf(text);
+        slotFor(values, text, hash) = {hash, number + 1};
         ++tableUsed;
     }
 
@@ -124,9 +132,16 @@ struct SearchText::Sharing
     {
         Field &tally = fields[field];
         ++tally.looked;
-        if (const Slot &slot = slotFor(values, text, hashOf(text)); slot.numberPlusOne != 0) {
+        const quint32 hash = hashOf(text);
+        Slot &recent = tally.recent[hash % tally.recent.size()];
+        if (holdsText(recent, values, text, hash)) {
+            ++tally.found;
+            return recent.numberPlusOne - 1;
+        }
+        if (const Slot &slot = slotFor(values, text, hash); slot.numberPlusOne != 0) {
             ++tally.found;
             owners[slot.numberPlusOne - 1].named = true;
+            recent = slot;
             return slot.numberPlusOne - 1;
         }
         if (tally.looked == TrialLookups && tally.found * 16 < tally.looked)
