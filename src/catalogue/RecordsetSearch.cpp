@@ -180,6 +180,10 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
         for (size_t i = lo; i < hi && !stop.load(std::memory_order_relaxed);) {
             const size_t last = std::min(runEnd(i), hi - 1);
             const SearchText::Span &a = rows_[i].search, &b = rows_[last].search;
+            if (!a.isSet()) { // no text to search: its record could not be read
+                i = last + 1;
+                continue;
+            }
             const qint64 hit = searchText_.findFirst(a.chunk, a.offset, b.offset + b.length, needle);
             const size_t hitRow = hit >= 0 ? rowAtOffset(i, last, hit) : last + 1;
             if (shared.anyIn(a.chunk))
@@ -195,6 +199,10 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
     for (size_t i = hi; i > lo && !stop.load(std::memory_order_relaxed);) {
         const size_t first = std::max(runStart(i - 1), lo);
         const SearchText::Span &a = rows_[first].search, &b = rows_[i - 1].search;
+        if (!a.isSet()) {
+            i = first;
+            continue;
+        }
         const qint64 hit = searchText_.findLast(a.chunk, a.offset, b.offset + b.length, needle);
         const size_t afterHit = hit >= 0 ? rowAtOffset(first, i - 1, hit) + 1 : first;
         if (shared.anyIn(a.chunk))

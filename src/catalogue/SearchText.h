@@ -112,6 +112,7 @@ private:
 
     std::vector<std::unique_ptr<Chunk>> chunks_;
 };
+
 // Reads every record of a table off the window's thread into a SearchText,
 // two halves side by side, each through a connection of its own.
 struct SearchTextBuild

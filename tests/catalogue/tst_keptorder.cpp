@@ -2,6 +2,7 @@
 // others changed since taken in; a kept order that does not hold is not used.
 #include "CatalogueFiles.h"
 
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/KeptOrder.h"
 #include "catalogue/Recordset.h"
@@ -201,6 +202,31 @@ private slots:
         const QString fresh = sandbox->path(QStringLiteral("fresh.res"));
         QVERIFY(QFile::copy(path, fresh));
         QCOMPARE(orderOf(path), orderOf(fresh));
+    }
+
+    // A record deleted behind the log's back stays in the kept order with no
+    // text to search; the walks pass it by on both sides.
+    void aWalkPassesARecordWithNoText()
+    {
+        runSql(path,
+               QStringLiteral("DELETE FROM Projects WHERE rowid = 150; "
+                              "DELETE FROM \"MorvoII changes to Projects\" WHERE id = 150;"));
+        Connection connection;
+        connection.ConnectionString = path;
+        Recordset rs(connection, Table, Recordset::Optimistic);
+        QVERIFY(rs.setSort(Sort));
+        rs.enableSearch(CatalogueSchema::fieldNames());
+        QCOMPARE(rs.RecordCount(), 300); // the kept order was used
+        rs.waitForSearchText();
+        const qint64 last = rs.RecordCount() - 1;
+        for (const int job : {149, 151, 299, 300}) {
+            const QByteArray needle = SearchText::needleFor(QStringLiteral("Job %1").arg(job));
+            const qint64 forward = rs.findForward(needle, 0);
+            QVERIFY(forward >= 0);
+            QCOMPARE(rs.findBackward(needle, last), forward);
+        }
+        QCOMPARE(rs.findForward("NO SUCH TEXT", 0), -1);
+        QCOMPARE(rs.findBackward("NO SUCH TEXT", last), -1);
     }
 };
 
