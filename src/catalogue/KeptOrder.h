@@ -32,8 +32,8 @@ bool write(const QString &file, const Stamp &stamp, size_t rowSize, const Source
 
 // Reads a file back, checked against its checksum: its stamp first, and the
 // rest only when trusted says the stamp still holds; makeRoom gives room for
-// that many rows of rowSize bytes (and may reserve room in keys). Nothing when the file is missing, damaged,
-// of another layout or not trusted.
+// that many rows of rowSize bytes (and may reserve room in keys). Nothing
+// when the file is missing, damaged, of another layout or not trusted.
 std::optional<Stamp> read(const QString &file, size_t rowSize, const std::function<bool(const Stamp &)> &trusted,
                           const std::function<char *(size_t rowCount, size_t keyBytes)> &makeRoom, std::string &keys);
 }

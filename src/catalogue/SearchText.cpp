@@ -104,7 +104,9 @@ struct SearchText::Sharing
         }
     }
 
-    void index(const std::vector<Shared> &values, quint32 number)
+    // Files an entry, in a table twice as large once it is half full; the
+    // hashes kept in the slots move the others without hashing them again.
+    void index(const std::vector<Shared> &values, Slot entry)
     {
         if ((tableUsed + 1) * 2 > table.size()) {
             std::vector<Slot> old(table.size() * 2);
@@ -112,12 +114,10 @@ struct SearchText::Sharing
             tableUsed = 0;
             for (const Slot &slot : old)
                 if (slot.numberPlusOne != 0 && slot.numberPlusOne != Dropped)
-                    index(values, slot.numberPlusOne - 1);
+                    index(values, slot);
         }
-        const Shared &value = values[number];
-        const std::string_view text(value.text, value.length);
-        const quint32 hash = hashOf(text);
-        slotFor(values, text, hash) = {hash, number + 1};
+        const Shared &value = values[entry.numberPlusOne - 1];
+        slotFor(values, std::string_view(value.text, value.length), entry.hash) = entry;
         ++tableUsed;
     }
 
@@ -152,11 +152,12 @@ struct SearchText::Sharing
     void add(SharedValues &shared, size_t field, const char *text, quint32 length)
     {
         const std::string_view seen(text, length);
-        if (shared.values.size() >= MostShared || slotFor(shared.values, seen, hashOf(seen)).numberPlusOne != 0)
+        const quint32 hash = hashOf(seen);
+        if (shared.values.size() >= MostShared || slotFor(shared.values, seen, hash).numberPlusOne != 0)
             return;
         shared.values.push_back({shared.copy(text, length), length});
         owners.push_back({quint32(field), false});
-        index(shared.values, quint32(shared.values.size() - 1));
+        index(shared.values, {hash, quint32(shared.values.size())});
     }
 
     // The field's values that no record names again are dropped, so that a
