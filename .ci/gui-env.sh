@@ -1,14 +1,32 @@
 #!/bin/bash
-# gui-env.sh [--no-wm] [--no-tray] -- CMD...
-# Runs CMD on a private X server (Xvfb) with a window manager (openbox) and a
-# tray host (trayer), each started once the one before is ready; stops them all
-# on exit and passes CMD's exit code on.
+# gui-env.sh [--desktop openbox|mutter-x11|mutter-wayland] [--no-wm] [--no-tray] -- CMD...
+# Runs CMD on a private X server (Xvfb) with a session bus and a desktop, each
+# started once the one before is ready; stops them all on exit and passes
+# CMD's exit code on.
+#   openbox         openbox, and the tray host trayer unless --no-tray
+#   mutter-x11      GNOME's compositor nested on the X server; programs run on
+#                   its XWayland (DISPLAY), as on a stock GNOME session
+#   mutter-wayland  the same, programs on its Wayland display (qt6-wayland)
+# GNOME's compositor brings no tray. Under mutter, DISPLAY is XWayland's and
+# MORVO_SCREEN_DISPLAY the X server that shows the compositor and takes the
+# keyboard and mouse (xdotool, screenshots).
 set -uo pipefail
-wm=1 tray=1
-while [ $# -gt 0 ]; do case $1 in --no-wm) wm=0;; --no-tray) tray=0;; --) shift; break;; *) break;; esac; shift; done
+desktop=openbox wm=1 tray=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --desktop) desktop=$2; shift;;
+    --no-wm) wm=0;;
+    --no-tray) tray=0;;
+    --) shift; break;;
+    *) break;;
+  esac
+  shift
+done
+case $desktop in openbox|mutter-x11|mutter-wayland) ;; *) echo "gui-env: unknown desktop $desktop" >&2; exit 2;; esac
+[ "$desktop" = openbox ] || tray=0
 LOG=$(mktemp -d /tmp/gui-env.XXXXXX)
 export XDG_RUNTIME_DIR=$LOG/runtime; mkdir -m 700 "$XDG_RUNTIME_DIR"
-unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM XDG_SESSION_TYPE XAUTHORITY
 pids=()
 stop() { for ((i=${#pids[@]}-1; i>=0; i--)); do kill "${pids[i]}" 2>/dev/null; done; wait "${pids[@]}" 2>/dev/null; }
 trap stop EXIT
@@ -34,7 +52,13 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$LOG/display"
 pids+=($!)
 wait_for 10 test -s "$LOG/display" || exit 90
 export DISPLAY=":$(head -n1 "$LOG/display")"
-if [ $wm = 1 ]; then
+# A session bus, as every desktop session has: trays, the accessibility bus.
+dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/bus" >"$LOG/dbus.log" 2>&1 &
+pids+=($!)
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
+wait_for 10 test -S "$XDG_RUNTIME_DIR/bus" || exit 93
+export MORVO_DESKTOP=$desktop MORVO_SCREEN_DISPLAY=$DISPLAY
+if [ "$desktop" = openbox ] && [ $wm = 1 ]; then
   openbox --sm-disable >"$LOG/openbox.log" 2>&1 &
   pids+=($!)
   wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || exit 91
@@ -43,6 +67,26 @@ if [ $tray = 1 ]; then
   trayer --edge bottom --align right --widthtype pixel --width 200 --height 32 >"$LOG/trayer.log" 2>&1 &
   pids+=($!)
   wait_for 10 tray_owned || exit 92
+else
+  MORVO_DESKTOP=$desktop-notray
+  [ "$desktop" = openbox ] || MORVO_DESKTOP=$desktop
+fi
+if [ "$desktop" != openbox ]; then
+  # One output the size of the X server, so that screen and input agree.
+  MUTTER_DEBUG_DUMMY_MODE_SPECS=1280x1024 MUTTER_DEBUG_DUMMY_MONITOR_SCALES=${MORVO_MUTTER_SCALE:-1} \
+    mutter --wayland --nested --wayland-display=morvo-wayland --sm-disable >"$LOG/mutter.log" 2>&1 &
+  pids+=($!)
+  wait_for 20 sh -c "grep -q 'Using public X11 display' '$LOG/mutter.log' && ls '$XDG_RUNTIME_DIR'/.mutter-Xwaylandauth.*" || exit 94
+  export XAUTHORITY
+  XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n1)
+  DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$LOG/mutter.log" | head -n1)
+  export WAYLAND_DISPLAY=morvo-wayland
+  wait_for 20 xprop -root _NET_SUPPORTING_WM_CHECK || exit 95
+  if [ "$desktop" = mutter-wayland ]; then
+    export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
+  else
+    export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
+  fi
 fi
 "$@"
 rc=$?
