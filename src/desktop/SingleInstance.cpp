@@ -11,7 +11,8 @@
 #include <unistd.h>
 
 namespace {
-constexpr char ActivateRequest[] = "activate\n";
+// "activate", then a blank and the launcher's token where there is one.
+constexpr char ActivateRequest[] = "activate";
 constexpr int ConnectTimeoutMs = 300;
 
 // A folder no one but this user can enter: a real folder (no link), the
@@ -77,8 +78,11 @@ bool SingleInstance::claim()
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *peer = server_->nextPendingConnection()) {
             connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
-                if (peer->readAll().contains("activate"))
-                    emit activationRequested();
+                if (!peer->canReadLine())
+                    return;
+                const QList<QByteArray> words = peer->readLine().trimmed().split(' ');
+                if (words.first() == ActivateRequest)
+                    emit activationRequested(words.value(1));
                 peer->disconnectFromServer();
             });
             connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
@@ -87,13 +91,16 @@ bool SingleInstance::claim()
     return true;
 }
 
-bool SingleInstance::activateRunning()
+bool SingleInstance::activateRunning(const QByteArray &launchToken)
 {
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (!socket.waitForConnected(ConnectTimeoutMs))
         return false;
-    socket.write(ActivateRequest);
+    QByteArray request = ActivateRequest;
+    if (!launchToken.isEmpty())
+        request += ' ' + launchToken;
+    socket.write(request + '\n');
     socket.flush();
     socket.waitForBytesWritten(ConnectTimeoutMs);
     socket.waitForDisconnected(ConnectTimeoutMs);

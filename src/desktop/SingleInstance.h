@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -16,15 +17,16 @@ public:
 
     // True when this process is now the running instance.
     bool claim();
-    // Asks the running instance to activate its window; true when it answered.
-    bool activateRunning();
+    // Asks the running instance to activate its window on behalf of this
+    // start (the launcher's token, if any); true when it answered.
+    bool activateRunning(const QByteArray &launchToken = {});
 
     // The socket's path: in $XDG_RUNTIME_DIR when it is the user's private
     // folder, else in a private folder in the user's cache; empty without one.
     static QString serverNameFor(const QString &name);
 
 signals:
-    void activationRequested();
+    void activationRequested(const QByteArray &launchToken);
 
 private:
     QString serverName_;

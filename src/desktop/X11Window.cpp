@@ -58,9 +58,39 @@ xcb_window_t nativeWindow(QWidget *window)
     return window ? xcb_window_t(window->window()->winId()) : 0;
 }
 
+void sendToRoot(xcb_connection_t *c, xcb_client_message_event_t event, quint32 mask)
+{
+    event.response_type = XCB_CLIENT_MESSAGE;
+    xcb_send_event(c, 0, rootOf(c), mask, reinterpret_cast<const char *>(&event));
+}
+
+constexpr quint32 ToWindowManager = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+
+// Ends a launcher's feedback for a start (the startup-notification protocol):
+// the message goes to the root in pieces of 20 bytes, the last one ending in NUL.
+void sendStartupRemove(xcb_connection_t *c, xcb_window_t from, const QByteArray &startupId)
+{
+    QByteArray text = "remove: ID=\"" + QByteArray(startupId).replace('\\', "\\\\").replace('"', "\\\"") + '"';
+    text.append('\0');
+    const xcb_atom_t begin = atom(c, "_NET_STARTUP_INFO_BEGIN"), more = atom(c, "_NET_STARTUP_INFO");
+    for (qsizetype at = 0; at < text.size(); at += 20) {
+        xcb_client_message_event_t event{};
+        event.format = 8;
+        event.window = from;
+        event.type = at == 0 ? begin : more;
+        std::memcpy(event.data.data8, text.constData() + at, size_t(qMin<qsizetype>(20, text.size() - at)));
+        sendToRoot(c, event, XCB_EVENT_MASK_PROPERTY_CHANGE);
+    }
+}
+
 } // namespace
 
 namespace X11Window {
+
+bool isAvailable()
+{
+    return connection() != nullptr;
+}
 
 void setSkipTaskbar(QWidget *window)
 {
@@ -74,15 +104,13 @@ void setSkipTaskbar(QWidget *window)
     if (attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED) {
         // A mapped window asks the window manager (1 = add).
         xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 32;
         event.window = id;
         event.type = state;
         event.data.data32[0] = 1;
         event.data.data32[1] = skip;
         event.data.data32[3] = 1; // from a normal application
-        xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char *>(&event));
+        sendToRoot(c, event, ToWindowManager);
     } else if (std::vector<xcb_atom_t> states = atoms(c, id, state); !contains(states, skip)) {
         // An unmapped one carries it in the property, which Qt extends when it maps the window.
         states.push_back(skip);
@@ -123,6 +151,19 @@ void setStartsNormal(QWidget *window)
     xcb_flush(c);
 }
 
+bool isIconic(QWidget *window)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window)
+        return false;
+    const xcb_atom_t wmState = atom(c, "WM_STATE");
+    const Reply<xcb_get_property_reply_t> reply(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, nativeWindow(window), wmState, wmState, 0, 2), nullptr));
+    constexpr quint32 IconicState = 3;
+    return reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 4
+        && *static_cast<const quint32 *>(xcb_get_property_value(reply.get())) == IconicState;
+}
+
 bool startMove(QWidget *window)
 {
     xcb_connection_t *c = connection();
@@ -138,7 +179,6 @@ bool startMove(QWidget *window)
     // The window manager takes the pointer over; it must not stay grabbed by us.
     xcb_ungrab_pointer(c, XCB_CURRENT_TIME);
     xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = nativeWindow(window);
     event.type = moveResize;
@@ -147,10 +187,76 @@ bool startMove(QWidget *window)
     event.data.data32[2] = 8; // _NET_WM_MOVERESIZE_MOVE
     event.data.data32[3] = XCB_BUTTON_INDEX_1;
     event.data.data32[4] = 1; // from a normal application
-    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char *>(&event));
+    sendToRoot(c, event, ToWindowManager);
     xcb_flush(c);
     return true;
+}
+
+bool isCompositing()
+{
+    xcb_connection_t *c = connection();
+    if (!c)
+        return false;
+    // The manager of the first screen: the one Qt's windows live on.
+    const Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, atom(c, "_NET_WM_CM_S0")), nullptr));
+    return owner && owner->owner != XCB_NONE;
+}
+
+quint32 serverTime()
+{
+    // A property change on a window of our own comes back with the server's time.
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    quint32 time = 0;
+    if (!xcb_connection_has_error(c)) {
+        const xcb_window_t probe = xcb_generate_id(c);
+        const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, rootOf(c), -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, probe, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+        xcb_flush(c);
+        while (xcb_generic_event_t *event = xcb_wait_for_event(c)) {
+            const bool found = (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY;
+            if (found)
+                time = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
+            std::free(event);
+            if (found)
+                break;
+        }
+    }
+    xcb_disconnect(c);
+    return time;
+}
+
+quint32 timeOfStartupId(const QByteArray &startupId)
+{
+    const qsizetype at = startupId.lastIndexOf("_TIME");
+    bool ok = false;
+    const quint32 time = at < 0 ? 0 : startupId.mid(at + 5).toUInt(&ok);
+    return ok ? time : 0;
+}
+
+bool activate(QWidget *window, const QByteArray &startupId)
+{
+    xcb_connection_t *c = connection();
+    if (!c || !window || startupId.isEmpty())
+        return false;
+    const xcb_window_t id = nativeWindow(window);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, atom(c, "_NET_STARTUP_ID"), atom(c, "UTF8_STRING"), 8,
+                        quint32(startupId.size()), startupId.constData());
+    sendStartupRemove(c, id, startupId);
+    const quint32 time = timeOfStartupId(startupId);
+    if (time) {
+        xcb_client_message_event_t event{};
+        event.format = 32;
+        event.window = id;
+        event.type = atom(c, "_NET_ACTIVE_WINDOW");
+        event.data.data32[0] = 1; // from a normal application
+        event.data.data32[1] = time;
+        sendToRoot(c, event, ToWindowManager);
+    }
+    xcb_flush(c);
+    return time != 0;
 }
 
 }

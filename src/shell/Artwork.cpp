@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 namespace Artwork {
@@ -17,6 +18,21 @@ QPixmap picture(const char *resourcePath)
         }
     }
     return QPixmap(QString::fromLatin1(resourcePath));
+}
+
+QPixmap withoutKey(const QPixmap &picture, QRgb key)
+{
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if ((line[x] & RGB_MASK) == (key & RGB_MASK))
+                line[x] = 0;
+        }
+    }
+    QPixmap keyed = QPixmap::fromImage(image);
+    keyed.setDevicePixelRatio(picture.devicePixelRatio());
+    return keyed;
 }
 
 QCursor handCursor()

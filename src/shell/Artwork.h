@@ -57,6 +57,8 @@ inline QString atTwice(const char *resourcePath)
     return path.insert(path.lastIndexOf(u'.'), QStringLiteral("@2x"));
 }
 QPixmap picture(const char *resourcePath);
+// The picture with every pixel of the key colour transparent.
+QPixmap withoutKey(const QPixmap &picture, QRgb key);
 
 // The hand pointer with its hot spot on the fingertip.
 QCursor handCursor();

@@ -2,10 +2,12 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
+#include "desktop/X11Window.h"
 #include "shell/Artwork.h"
 #include "widgets/ControlTable.h"
 
 #include <QIcon>
+#include <QTimer>
 #include <QWindowStateChangeEvent>
 
 namespace {
@@ -13,6 +15,9 @@ namespace {
 constexpr int InnerWidth = 9075, InnerHeight = 240;
 constexpr char LoadCaption[] = "CADMorvo(";
 constexpr char RestoreCaption[] = "Morvo II(";
+// How often the window manager's view is read while the placeholder becomes
+// an icon, and how long a window manager that never makes it one is waited for.
+constexpr int IconCheckMs = 25, LongestWaitForIconMs = 3000;
 
 // The caption names the current record's job number, as the record window shows it.
 QString captionWith(const char *prefix)
@@ -27,6 +32,14 @@ FrmFakeMin::FrmFakeMin()
 {
     setWindowIcon(QIcon(QString::fromLatin1(Artwork::FakeMin)));
     resize(twipsRect(0, 0, InnerWidth, InnerHeight).size());
+    iconCheck_ = new QTimer(this);
+    iconCheck_->setInterval(IconCheckMs);
+    connect(iconCheck_, &QTimer::timeout, this, [this] {
+        if (X11Window::isIconic(this) || awaitingIcon_.hasExpired(LongestWaitForIconMs)) {
+            iconCheck_->stop();
+            awaitingIcon_.invalidate();
+        }
+    });
 }
 
 void FrmFakeMin::Form_Load()
@@ -38,11 +51,26 @@ void FrmFakeMin::Form_Load()
 void FrmFakeMin::changeEvent(QEvent *event)
 {
     Form::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange)
+        return;
     // Only a change away from minimized restores: window systems report sizes
     // and states in their own order while the window is being shown minimized.
-    if (event->type() == QEvent::WindowStateChange
-        && (static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized))
+    const bool wasMinimized = static_cast<QWindowStateChangeEvent *>(event)->oldState() & Qt::WindowMinimized;
+    if (isMinimized() && !wasMinimized)
+        awaitIcon();
+    else if (wasMinimized && awaitingIcon_.isValid())
+        setWindowState(windowState() | Qt::WindowMinimized); // it is still to become an icon
+    else if (wasMinimized)
         Form_Resize();
+}
+
+void FrmFakeMin::awaitIcon()
+{
+    // Without an X window manager the state asked for is the state shown.
+    if (!X11Window::isAvailable())
+        return;
+    awaitingIcon_.start();
+    iconCheck_->start();
 }
 
 void FrmFakeMin::Form_Resize()

@@ -2,6 +2,10 @@
 
 #include "widgets/Forms.h"
 
+#include <QElapsedTimer>
+
+class QTimer;
+
 // The small ordinary window that stands on the task bar, minimized, while the
 // record window is hidden by its Minimize button. Restoring it brings the
 // record window back and hides it again.
@@ -21,4 +25,11 @@ signals:
 
 protected:
     void changeEvent(QEvent *event) override;
+
+private:
+    // Until the window manager shows the placeholder as an icon, a report of
+    // the normal state is its mapping the window, not the user restoring it.
+    void awaitIcon();
+    QTimer *iconCheck_ = nullptr;
+    QElapsedTimer awaitingIcon_;
 };

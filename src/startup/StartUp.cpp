@@ -9,6 +9,7 @@
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
 #include "desktop/SingleInstance.h"
+#include "desktop/WindowSystem.h"
 #include "forms/convert/CatalogueLocation.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
@@ -100,7 +101,7 @@ bool StartUp::EntryRoutine()
     return true;
 }
 
-void StartUp::ActivateRecordWindow()
+void StartUp::ActivateRecordWindow(const QByteArray &launchToken)
 {
     Form1 *window = Forms::Loaded<Form1>();
     if (!window)
@@ -109,7 +110,7 @@ void StartUp::ActivateRecordWindow()
     FrmMenu *tray = Forms::Loaded<FrmMenu>();
     if (tray && !window->isVisible())
         tray->MnuRestore_Click();
-    window->showRestored();
+    window->showRestored(launchToken);
 }
 
 int StartUp::Main(int argc, char *argv[])
@@ -120,6 +121,8 @@ int StartUp::Main(int argc, char *argv[])
         return CommandLine::run(QCoreApplication::arguments().mid(1));
     }
 
+    // Qt takes the launcher's token out of the environment as it starts.
+    QByteArray launchToken = WindowSystem::launchTokenFromEnvironment();
     QApplication app(argc, argv);
     PgStore::setPasswordPrompt(&askServerPassword);
     QApplication::setApplicationName(QString::fromLatin1(ProgramFacts::Title));
@@ -132,7 +135,9 @@ int StartUp::Main(int argc, char *argv[])
 
     SingleInstance instance(QString::fromLatin1(ProgramFacts::Title));
     if (!instance.claim()) {
-        instance.activateRunning();
+        if (launchToken.isEmpty())
+            launchToken = WindowSystem::launchTokenOfNow();
+        instance.activateRunning(launchToken);
         return 0;
     }
     QObject::connect(&instance, &SingleInstance::activationRequested, &ActivateRecordWindow);

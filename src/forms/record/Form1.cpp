@@ -4,6 +4,7 @@
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
@@ -20,16 +21,21 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-// Borderless, and no task-bar button of its own: a tool window.
-Form1::Form1() : Form(nullptr, Qt::Tool | Qt::FramelessWindowHint)
+// Borderless, and an ordinary window otherwise: the task bar, the window
+// switcher and the overview list it, so it is never out of reach.
+Form1::Form1() : Form(nullptr, Qt::Window | Qt::FramelessWindowHint)
 {
     setWindowTitle(QString::fromLatin1(Form1Layout::Caption));
     setFixedSize(twipsRect(0, 0, Form1Layout::Width, Form1Layout::Height).size());
-    move(rememberedPosition().value_or(QPoint(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top))));
+    // Where the outline cannot cut what is drawn, the skin is transparent outside it.
+    setAttribute(Qt::WA_TranslucentBackground, WindowSystem::drawsOutsideMask());
+    if (WindowSystem::placesWindows())
+        move(rememberedPosition().value_or(QPoint(twipsToPixels(Form1Layout::Left), twipsToPixels(Form1Layout::Top))));
     TabOrder order;
     buildControls(order);
     buildLockImages();
@@ -56,9 +62,14 @@ void Form1::buildControls(TabOrder &order)
     const std::vector<QWidget *> captions = createControls(*this, Form1Layout::Captions, uiFont("Tahoma", 8.25, true));
     const std::vector<QWidget *> boxes =
         createControls(*this, Form1Layout::Boxes, uiFont("MS Sans Serif", 8.25), &order);
-    // Each caption stands right above its box (the tables list them in one order).
-    for (size_t i = 0; i < captions.size(); ++i)
+    // Each caption stands right above its box (the tables list them in one
+    // order), and a screen reader announces the box by it.
+    for (size_t i = 0; i < captions.size(); ++i) {
         fitCaptionAbove(captions[i], boxes[i]);
+        auto *caption = static_cast<QLabel *>(captions[i]);
+        caption->setBuddy(boxes[i]);
+        boxes[i]->setAccessibleName(caption->text());
+    }
     createControls(*this, Form1Layout::RecordButtons, uiFont("MS Sans Serif", 8.25), &order);
 
     binder_ = new TextBinder(rs(), this);
@@ -136,19 +147,11 @@ void Form1::Form_Load()
     rs().MoveLast();
     // The placeholder's first caption names the record on screen, so it loads
     // once the window shows its first record.
-    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, &Form1::showRestored);
+    connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, [this] { showRestored(); });
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
 }
 
-// The record window has no task-bar entry of its own: the placeholder stands
-// there while it is minimized, and the tray icon always.
-void Form1::showEvent(QShowEvent *event)
-{
-    X11Window::setSkipTaskbar(this);
-    Form::showEvent(event);
-}
-
-void Form1::showRestored()
+void Form1::showRestored(const QByteArray &launchToken)
 {
     // A hide to the tray minimizes the window first, which leaves "start
     // iconic" in its hints; mapped with it, the window manager may keep the
@@ -156,11 +159,14 @@ void Form1::showRestored()
     // normal and leaves the minimized state before it is mapped again.
     X11Window::setStartsNormal(this);
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    // The program has one entry in the task bar: the placeholder gives way.
+    if (FrmFakeMin *placeholder = Forms::Loaded<FrmFakeMin>())
+        placeholder->hide();
     show();
     raise();
     // While a modal box is open the record window cannot take the focus.
     if (!QApplication::activeModalWidget())
-        activateWindow();
+        WindowSystem::bringToFront(this, launchToken);
     restored_.start();
 }
 
@@ -169,6 +175,11 @@ void Form1::showRestored()
 void Form1::changeEvent(QEvent *event)
 {
     Form::changeEvent(event);
+    // A Wayland desktop never says that it brought a minimized window back;
+    // that the window has the keyboard again says it.
+    if (event->type() == QEvent::ActivationChange && WindowSystem::isWayland() && isVisible() && isActiveWindow()
+        && isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     constexpr qint64 JustRestoredMs = 1000;
     if (event->type() == QEvent::WindowStateChange && event->spontaneous() && isMinimized() && isVisible()
         && restored_.isValid() && restored_.elapsed() < JustRestoredMs) {
@@ -204,8 +215,11 @@ std::optional<QPoint> Form1::rememberedPosition()
 
 void Form1::Form_Unload()
 {
-    saveSetting(ProgramFacts::WindowLeftKey, pos().x());
-    saveSetting(ProgramFacts::WindowTopKey, pos().y());
+    // A desktop that places windows itself tells no position worth keeping.
+    if (WindowSystem::placesWindows()) {
+        saveSetting(ProgramFacts::WindowLeftKey, pos().x());
+        saveSetting(ProgramFacts::WindowTopKey, pos().y());
+    }
     TransForm_.reset();
     // The tray form's close removes the icon and unloads the search dialog.
     Forms::Unload<FrmMenu>();

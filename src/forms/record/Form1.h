@@ -41,8 +41,13 @@ public:
     bool Form_QueryUnload() override;
 
     // Brings the window back from the tray, the task bar or behind other
-    // windows: shown in the normal state, on top and focused.
-    void showRestored();
+    // windows: shown in the normal state, on top and focused; on behalf of a
+    // start with the launcher's token, if one is given.
+    void showRestored(const QByteArray &launchToken = {});
+    // Minimizes the window to the task bar: the placeholder stands there for it
+    // where the window system says when it is restored, elsewhere the window
+    // itself goes.
+    void minimizeToTaskbar();
 
     // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
     void Command3_Click();
@@ -112,13 +117,12 @@ public:
     // The caption buttons' pictures at rest (Bw) and under the mouse (Col).
     ImageControl *ImgQBw = nullptr, *ImgPlusBw = nullptr, *ImgMinBw = nullptr;
     ImageControl *ImgQCol = nullptr, *ImgPlusCol = nullptr, *ImgMinCol = nullptr;
-    QPushButton *Command1 = nullptr, *Command2 = nullptr; // unfold and fold the drawing panel
+    QPushButton *Command1 = nullptr, *Command2 = nullptr; // fold and unfold the drawing panel
     QTimer *tmrCollapse = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:

@@ -4,6 +4,7 @@
 
 #include "catalogue/Recordset.h"
 #include "desktop/AppPaths.h"
+#include "desktop/WindowSystem.h"
 #include "forms/record/FileListBox.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/Form1ShellLayout.h"
@@ -40,6 +41,8 @@ void Form1::buildShell()
     using namespace Form1ShellLayout;
     // The skin is the window's background; its magenta outside is cut away at load.
     skin_ = Artwork::picture(Artwork::Skin);
+    if (testAttribute(Qt::WA_TranslucentBackground))
+        skin_ = Artwork::withoutKey(skin_, Artwork::SkinKey);
     shownSkin_ = skin_;
 
     for (const ImageRow &row : Images) {
@@ -53,6 +56,7 @@ void Form1::buildShell()
         switch (row.role) {
         case ImageRole::DragStrip:
             image->lower(); // a press on any control lying on the strip never drags
+            image->setAccessibleName(QStringLiteral("Title bar"));
             break;
         case ImageRole::CaptionButton:
             image->setCursor(Artwork::handCursor());
@@ -66,6 +70,9 @@ void Form1::buildShell()
     }
 
     createControls(*this, PanelButtons, uiFont("DejaVu Sans", PanelButtonPointSize));
+    // Their captions are arrows; a screen reader says what they do.
+    Command1->setAccessibleName(QStringLiteral("Fold panel"));
+    Command2->setAccessibleName(QStringLiteral("Unfold panel"));
     Command2->hide();
     widthTwips_ = Form1Layout::Width;
 
@@ -121,6 +128,17 @@ void Form1::ImgMax_Click()
 void Form1::ImgMIn_Click()
 {
     ImgMIn->setPicture(ImgMinBw->picture());
+    minimizeToTaskbar();
+}
+
+void Form1::minimizeToTaskbar()
+{
+    // A Wayland desktop never tells a window that it was restored, so the
+    // placeholder could never give way there: the record window goes itself.
+    if (WindowSystem::isWayland()) {
+        showMinimized();
+        return;
+    }
     FrmFakeMin *placeholder = Forms::Get<FrmFakeMin>();
     placeholder->move(pos());
     // Minimized before it is mapped, so it goes straight to the task bar

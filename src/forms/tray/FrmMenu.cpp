@@ -1,5 +1,6 @@
 #include "forms/tray/FrmMenu.h"
 
+#include "desktop/WindowSystem.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SrchDialog.h"
 #include "forms/tray/AboutDialog.h"
@@ -10,7 +11,12 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTimer>
 #include <span>
+
+namespace {
+constexpr int TrayWatchMs = 2000;
+}
 
 FrmMenu::TrayCode FrmMenu::trayCodeFor(QSystemTrayIcon::ActivationReason reason)
 {
@@ -64,6 +70,38 @@ void FrmMenu::Form_Load()
     MnuRestore->setVisible(false);
     MnuTskRestore->setVisible(false);
     addTrayIcon();
+    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+    // A notification area may come (an extension, a panel started later) or
+    // go; asking costs one round trip, so it is asked every few seconds.
+    auto *trayWatch = new QTimer(this);
+    trayWatch->setInterval(TrayWatchMs);
+    connect(trayWatch, &QTimer::timeout, this, &FrmMenu::followTray);
+    trayWatch->start();
+}
+
+bool FrmMenu::hidesToTray() const
+{
+    return trayAvailable_ || !WindowSystem::isDesktop();
+}
+
+void FrmMenu::followTray()
+{
+    trayAvailable_ = QSystemTrayIcon::isSystemTrayAvailable();
+    Form1 *window = Forms::Loaded<Form1>();
+    if (hidesToTray() || !MnuRestore->isVisible() || !window || window->isVisible())
+        return;
+    // Hidden to a tray that is gone: nothing could bring the window back.
+    formState_ = Qt::WindowNoState;
+    showHideItems(false);
+    window->minimizeToTaskbar();
+}
+
+void FrmMenu::showHideItems(bool hidden)
+{
+    MnuHide->setVisible(!hidden);
+    MnuRestore->setVisible(hidden);
+    MnuTskMinimize->setVisible(!hidden);
+    MnuTskRestore->setVisible(hidden);
 }
 
 void FrmMenu::addTrayIcon()
@@ -137,10 +175,12 @@ void FrmMenu::Form_Resize()
 
 void FrmMenu::MnuHide_Click()
 {
-    MnuHide->setVisible(false);
-    MnuRestore->setVisible(true);
-    MnuTskMinimize->setVisible(false);
-    MnuTskRestore->setVisible(true);
+    if (!hidesToTray()) {
+        if (Form1 *window = Forms::Loaded<Form1>())
+            window->minimizeToTaskbar();
+        return;
+    }
+    showHideItems(true);
     if (Form1 *window = Forms::Loaded<Form1>()) {
         window->setWindowState(window->windowState() | Qt::WindowMinimized);
         window->hide();
@@ -153,26 +193,20 @@ void FrmMenu::MnuHide_Click()
 void FrmMenu::MnuRestore_Click()
 {
     setFormState(Qt::WindowNoState);
-    MnuRestore->setVisible(false);
-    MnuHide->setVisible(true);
-    MnuTskRestore->setVisible(false);
-    MnuTskMinimize->setVisible(true);
+    showHideItems(false);
     if (Form1 *window = Forms::Loaded<Form1>())
         window->showRestored();
 }
 
+// Both menus' items already follow the operations these run.
 void FrmMenu::MnuTskMinimize_Click()
 {
     MnuHide_Click();
-    MnuTskRestore->setVisible(true);
-    MnuTskMinimize->setVisible(false);
 }
 
 void FrmMenu::MnuTskRestore_Click()
 {
     MnuRestore_Click();
-    MnuTskRestore->setVisible(false);
-    MnuTskMinimize->setVisible(true);
 }
 
 void FrmMenu::MnuSearch_Click()
@@ -187,7 +221,11 @@ void FrmMenu::MnuHelp_Click()
 
 void FrmMenu::MnuAbout_Click()
 {
-    Forms::Get<AboutDialog>()->show();
+    // It closes as it loses the keyboard, so it takes the keyboard as it opens:
+    // not every window manager gives it to a new small window of its own.
+    AboutDialog *about = Forms::Get<AboutDialog>();
+    about->show();
+    about->activateWindow();
 }
 
 void FrmMenu::MnuExit_Click()

@@ -62,6 +62,13 @@ public:
 
     // The icon in the notification area; null once the form has closed.
     QSystemTrayIcon *trayIcon() const { return trayIcon_.data(); }
+    // Hiding to the tray leaves a way back: a notification area shows the
+    // icon, or there is no desktop to find a minimized window in either.
+    // Elsewhere "Hide" minimizes the record window to the task bar instead.
+    bool hidesToTray() const;
+    // Asks again whether the desktop has a notification area (one may come or
+    // go at any time); a window hidden to a tray that went goes to the task bar.
+    void followTray();
 
     // The form's own window state: minimized while the record window is hidden
     // to the tray. A change runs Form_Resize.
@@ -79,10 +86,13 @@ private:
     void buildMenus();
     void checkChosen(const QString &location); // DatabaseChooser.cpp
     void addTrayIcon();
+    // Shows "Restore" in both menus while hidden, "Hide" while shown.
+    void showHideItems(bool hidden);
     // Sets every property of the lock table for one state.
     void applyLock(bool locked);
 
     QPointer<QSystemTrayIcon> trayIcon_;
+    bool trayAvailable_ = false;
     // Kept here, not handed to the window system: changing the state of a
     // window that was never shown would map it on some desktops.
     Qt::WindowState formState_ = Qt::WindowNoState;

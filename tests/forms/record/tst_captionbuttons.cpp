@@ -72,12 +72,13 @@ private slots:
         sandbox.reset();
     }
 
-    void isABorderlessSkinnedWindowWithoutTaskBarButton()
+    // An ordinary window to the desktop: task bars and window switchers list it.
+    void isABorderlessSkinnedWindowWithATaskBarEntry()
     {
         Form1 *w = start();
         QVERIFY(w);
         QVERIFY(w->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(w->windowType(), Qt::Tool);
+        QCOMPARE(w->windowType(), Qt::Window);
         const QImage skin(QString::fromLatin1(Artwork::Skin));
         QImage painted(w->size(), QImage::Format_RGB32);
         w->render(&painted, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::IgnoreMask);
