@@ -2,7 +2,9 @@
 
 #include "files/BlockingPool.h"
 #include "files/DwgPreview.h"
+#include "widgets/AccessibleControls.h"
 
+#include <QAccessible>
 #include <QFutureWatcher>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +20,13 @@ const QString NoPreviewText = QStringLiteral("No preview");
 
 DwgThumbnail::DwgThumbnail(QWidget *parent) : QWidget(parent), latestRequest_(std::make_shared<std::atomic<quint64>>(0))
 {
+    AccessibleControls::install();
+}
+
+QString DwgThumbnail::shownDrawingName() const
+{
+    // Drawing paths may be Windows paths: either separator ends a folder.
+    return shownDrawing_.mid(qMax(shownDrawing_.lastIndexOf(u'/'), shownDrawing_.lastIndexOf(u'\\')) + 1);
 }
 
 QString DwgThumbnail::DwgFileName() const
@@ -73,7 +82,11 @@ void DwgThumbnail::applyPreview(quint64 generation, const Loaded &loaded)
         resolvedFileName_ = loaded.file;
     preview_ = loaded.image;
     scaledPreview_ = QPixmap();
+    shownDrawing_ = loaded.requested;
     update();
+    // A screen reader names the picture after the drawing it shows.
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
     emit previewReady();
 }
 

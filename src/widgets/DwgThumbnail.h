@@ -30,6 +30,8 @@ public:
     // The file the preview of DwgFileName was read from; empty until it has arrived.
     QString resolvedFileName() const { return resolvedFileName_; }
 
+    // The file name (no folder) of the drawing whose result is shown.
+    QString shownDrawingName() const;
     // Whether the latest applied result was a preview (rather than "no preview").
     bool hasPreview() const;
     QImage previewImage() const;
@@ -62,6 +64,7 @@ private:
 
     QString fileName_;
     QString resolvedFileName_;
+    QString shownDrawing_;
     std::function<QString(const QString &)> resolve_;
     QImage preview_;
     QPixmap scaledPreview_;

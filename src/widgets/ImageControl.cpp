@@ -1,9 +1,13 @@
 #include "widgets/ImageControl.h"
 
+#include "widgets/AccessibleControls.h"
+
+#include <QMetaMethod>
 #include <QMouseEvent>
 
 ImageControl::ImageControl(QWidget *parent) : QLabel(parent)
 {
+    AccessibleControls::install();
     setAttribute(Qt::WA_TranslucentBackground);
     setScaledContents(true);
 }
@@ -12,6 +16,11 @@ void ImageControl::setPicture(const QPixmap &picture)
 {
     picture_ = picture;
     setPixmap(picture);
+}
+
+bool ImageControl::isClickable() const
+{
+    return isSignalConnected(QMetaMethod::fromSignal(&ImageControl::clicked));
 }
 
 int ImageControl::buttonCode(Qt::MouseButtons buttons)

@@ -15,6 +15,8 @@ public:
     QPixmap picture() const { return picture_; }
 
     static int buttonCode(Qt::MouseButtons buttons);
+    // Something listens to its clicks: to a screen reader it is a button.
+    bool isClickable() const;
 
 signals:
     void clicked();

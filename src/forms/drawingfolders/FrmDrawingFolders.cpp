@@ -73,6 +73,7 @@ FrmDrawingFolders::FrmDrawingFolders(const QString &catalogue, QWidget *parent)
     setWindowTitle(QStringLiteral("Drawing Folders"));
     GridFolders = new QTableWidget(0, 3, this);
     GridFolders->setObjectName(QStringLiteral("GridFolders"));
+    GridFolders->setAccessibleName(QStringLiteral("Drawing folders"));
     GridFolders->setHorizontalHeaderLabels(
         {QStringLiteral("Windows prefix"), QStringLiteral("Local folder"), QStringLiteral("Paths found")});
     GridFolders->horizontalHeader()->setSectionResizeMode(FolderColumn, QHeaderView::Stretch);

@@ -42,11 +42,13 @@ void Form1::buildDrawingPanel(TabOrder &order)
     createControls(*this, Buttons, uiFont("MS Sans Serif", 8.25), &order);
     CmdExplore->setIcon(QIcon(QString::fromLatin1(Artwork::Locate)));
     CmdExplore->setIconSize(QSize(LocateIconSize, LocateIconSize));
+    CmdExplore->setAccessibleName(QStringLiteral("Browse for drawing"));
     CmdScript->hide();
 
     // Every use of the record's drawing path goes through the one resolver.
     File1 = new FileListBox(QString::fromLatin1(DrawingPattern), this, DrawingPaths::resolve);
     place(File1, Form1DrawingLayout::File1);
+    File1->setAccessibleName(QStringLiteral("Drawings"));
     DwgThumbnail1 = new DwgThumbnail(this);
     DwgThumbnail1->setPathResolver(DrawingPaths::resolve);
     place(DwgThumbnail1, Form1DrawingLayout::DwgThumbnail1);

@@ -59,6 +59,7 @@ AboutDialog::AboutDialog()
     image->setPixmap(Artwork::appIcon().pixmap(QSize(ImageSize, ImageSize) / TwipsPerPixel));
     image->setScaledContents(true);
     image->setGeometry(twipsRect(ImageLeft, ImageTop, ImageSize, ImageSize));
+    image->setAccessibleName(QStringLiteral("Morvo II icon"));
     buildLabels();
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &Form::Unload);
 }
