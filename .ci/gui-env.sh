@@ -80,12 +80,15 @@ if [ "$desktop" != openbox ]; then
   export XAUTHORITY
   XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/.mutter-Xwaylandauth.* | head -n1)
   DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$LOG/mutter.log" | head -n1)
-  export WAYLAND_DISPLAY=morvo-wayland
   wait_for 20 xprop -root _NET_SUPPORTING_WM_CHECK || exit 95
   if [ "$desktop" = mutter-wayland ]; then
+    # A full path: programs under test may have runtime folders of their own.
+    export WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/morvo-wayland
     export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=wayland
   else
-    export XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb
+    # As on a stock GNOME session, whose Qt has no Wayland plugin: Qt would
+    # try a Wayland display first where it finds one.
+    export XDG_SESSION_TYPE=wayland QT_QPA_PLATFORM=xcb
   fi
 fi
 "$@"

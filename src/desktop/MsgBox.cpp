@@ -1,5 +1,6 @@
 #include "desktop/MsgBox.h"
 
+#include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
 
 #include <QApplication>
@@ -45,6 +46,7 @@ bool showModal(const Message &message)
         box.setDefaultButton(QMessageBox::Yes);
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(widthForTitle(message.title), 0), grid->rowCount(), 0, 1, grid->columnCount());
+    WindowSystem::makeSmallDialog(&box);
     box.winId();
     X11Window::setWithoutMinimize(&box);
     return box.exec() == QMessageBox::Yes;

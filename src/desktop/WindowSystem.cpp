@@ -3,7 +3,9 @@
 #include "desktop/X11Window.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -11,6 +13,20 @@ namespace {
 constexpr char ActivationTokenVariable[] = "XDG_ACTIVATION_TOKEN";
 constexpr char StartupIdVariable[] = "DESKTOP_STARTUP_ID";
 constexpr qsizetype LongestToken = 200;
+
+// A left press on the window's own background (or a label on it) moves it.
+class MovesByBackground : public QObject
+{
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::MouseButtonPress && window && window->windowHandle()
+            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+            window->windowHandle()->startSystemMove();
+        return false;
+    }
+};
 }
 
 namespace WindowSystem {
@@ -33,6 +49,17 @@ bool drawsOutsideMask()
 bool placesWindows()
 {
     return !isWayland();
+}
+
+void makeSmallDialog(QWidget *dialog)
+{
+    if (!isWayland())
+        return;
+    // Qt keeps a title bar for a window that asks for a close button.
+    dialog->setWindowFlags((dialog->windowFlags() & (Qt::WindowType_Mask | Qt::WindowStaysOnTopHint))
+                           | Qt::FramelessWindowHint);
+    static MovesByBackground mover;
+    dialog->installEventFilter(&mover);
 }
 
 QByteArray launchTokenFromEnvironment()

@@ -23,6 +23,12 @@ bool drawsOutsideMask();
 // (Wayland does neither).
 bool placesWindows();
 
+// A small dialog offers no minimize or maximize. Qt's own title bar, the
+// only one a Wayland window gets under GNOME, always offers both, so there
+// such a dialog goes without one and moves by its background. Call before
+// the dialog is first shown (X11: also X11Window::setWithoutMinimize).
+void makeSmallDialog(QWidget *dialog);
+
 // The launcher's token for this start: its activation token or startup id,
 // which Qt takes out of the environment; read it before Qt starts.
 QByteArray launchTokenFromEnvironment();

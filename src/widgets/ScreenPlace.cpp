@@ -76,6 +76,20 @@ void placeBeside(QWidget *window, const QWidget *anchor)
     window->move(inside(area, QRect(candidates[0], size)));
 }
 
+void centreOver(QWidget *window, const QWidget *anchor)
+{
+    QRect frame = frameAt(window, QPoint());
+    frame.moveCenter(anchor->frameGeometry().center());
+    window->move(inside(freeAreaOf(screenOf(anchor)), frame));
+}
+
+QSize fittedToScreen(const QWidget *window, QSize wanted)
+{
+    const QMargins m = frameMargins(window);
+    const QSize free = freeAreaOf(screenOf(window)).size().shrunkBy(m);
+    return wanted.boundedTo(free);
+}
+
 void belongTo(QWidget *window, const QWidget *owner)
 {
     window->winId(); // the window needs its native handle for the hint

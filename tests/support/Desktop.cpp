@@ -10,6 +10,12 @@
 #include <QThread>
 #include <QtTest>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
 namespace Desktop {
 
 QString run(const QString &program, const QStringList &arguments, int timeoutMs)
@@ -126,7 +132,7 @@ QImage grabScreen()
 
 QImage screenshot(const QString &name)
 {
-    const QImage shot = grabScreen();
+    const QImage shot = grabDesktop();
     QDir().mkpath(QStringLiteral("artefacts"));
     const QString path = QDir::current().absoluteFilePath(QStringLiteral("artefacts/%1.png").arg(name));
     shot.save(path);
@@ -159,6 +165,126 @@ QString copyFocusedBox()
 QString property(qulonglong window, const QString &name)
 {
     return run(QStringLiteral("xprop"), {"-id", QString::number(window), name});
+}
+
+QString desktopName()
+{
+    return qEnvironmentVariable("MORVO_DESKTOP", QStringLiteral("openbox"));
+}
+
+bool onWayland()
+{
+    return desktopName() == QLatin1String("mutter-wayland");
+}
+
+bool desktopHasTray()
+{
+    return desktopName() == QLatin1String("openbox");
+}
+
+QString screenDisplay()
+{
+    return qEnvironmentVariable("MORVO_SCREEN_DISPLAY", qEnvironmentVariable("DISPLAY"));
+}
+
+void input(const QStringList &arguments)
+{
+    QProcess p;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DISPLAY", screenDisplay());
+    p.setProcessEnvironment(environment);
+    p.start(QStringLiteral("xdotool"), arguments);
+    p.waitForFinished(30000);
+}
+
+namespace {
+struct FreeReply
+{
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <class T> using Reply = std::unique_ptr<T, FreeReply>;
+
+struct Connection
+{
+    explicit Connection(const QString &display) : c(xcb_connect(display.toLocal8Bit().constData(), nullptr)) {}
+    ~Connection() { xcb_disconnect(c); }
+    bool ok() const { return !xcb_connection_has_error(c); }
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c)).data->root; }
+    xcb_atom_t atom(const char *name) const
+    {
+        const Reply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, quint16(strlen(name)), name), nullptr));
+        return reply ? reply->atom : XCB_ATOM_NONE;
+    }
+    xcb_connection_t *c;
+};
+
+// The server's time: a property change on a window of our own reports it.
+quint32 serverTime(const Connection &x, xcb_window_t window)
+{
+    xcb_change_property(x.c, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+    xcb_flush(x.c);
+    while (xcb_generic_event_t *event = xcb_wait_for_event(x.c)) {
+        const bool found = (event->response_type & 0x7F) == XCB_PROPERTY_NOTIFY;
+        const quint32 time = found ? reinterpret_cast<xcb_property_notify_event_t *>(event)->time : 0;
+        std::free(event);
+        if (found)
+            return time;
+    }
+    return 0;
+}
+}
+
+QImage grabDesktop()
+{
+    const Connection x(screenDisplay());
+    if (!x.ok())
+        return {};
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(x.c)).data;
+    const Reply<xcb_get_image_reply_t> image(
+        xcb_get_image_reply(x.c,
+                            xcb_get_image(x.c, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, 0, 0, screen->width_in_pixels,
+                                          screen->height_in_pixels, ~0u),
+                            nullptr));
+    if (!image || image->depth != 24)
+        return {};
+    return QImage(xcb_get_image_data(image.get()), screen->width_in_pixels, screen->height_in_pixels,
+                  QImage::Format_RGB32)
+        .copy();
+}
+
+QByteArray announceStart(const QString &name)
+{
+    const Connection x(qEnvironmentVariable("DISPLAY"));
+    if (!x.ok())
+        return {};
+    const xcb_window_t window = xcb_generate_id(x.c);
+    const quint32 events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_create_window(x.c, XCB_COPY_FROM_PARENT, window, x.root(), -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+    static int starts = 0;
+    const QByteArray id = QStringLiteral("%1-%2-%3_TIME%4")
+                              .arg(name)
+                              .arg(QCoreApplication::applicationPid())
+                              .arg(++starts)
+                              .arg(serverTime(x, window))
+                              .toLatin1();
+    // The startup-notification protocol: the message in pieces of 20 bytes, ending in NUL.
+    QByteArray text = "new: ID=\"" + id + "\" NAME=\"" + name.toLatin1() + "\" SCREEN=0";
+    text.append('\0');
+    const xcb_atom_t begin = x.atom("_NET_STARTUP_INFO_BEGIN"), more = x.atom("_NET_STARTUP_INFO");
+    for (qsizetype at = 0; at < text.size(); at += 20) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 8;
+        event.window = window;
+        event.type = at == 0 ? begin : more;
+        memcpy(event.data.data8, text.constData() + at, size_t(qMin<qsizetype>(20, text.size() - at)));
+        xcb_send_event(x.c, 0, x.root(), XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char *>(&event));
+    }
+    xcb_destroy_window(x.c, window);
+    xcb_flush(x.c);
+    return id;
 }
 
 ProgramUnderTest::ProgramUnderTest()

@@ -47,6 +47,23 @@ QString copyFocusedBox();
 // A property of a window as xprop prints it.
 QString property(qulonglong window, const QString &name);
 
+// The desktop the run is on, as .ci/gui-env.sh names it (openbox, openbox-notray,
+// mutter-x11, mutter-wayland).
+QString desktopName();
+bool onWayland();
+bool desktopHasTray();
+// The X server that shows the desktop and takes the keyboard and mouse: the
+// one programs run on, or the one a nested compositor draws into.
+QString screenDisplay();
+// xdotool on that server: the pointer and keys as a person uses them.
+void input(const QStringList &arguments);
+// The screen as the desktop shows it, read from that server.
+QImage grabDesktop();
+// What an X launcher does as it starts a program: it announces a startup
+// sequence at the server's time now. The sequence's id, for the program's
+// environment; empty without an X server.
+QByteArray announceStart(const QString &name);
+
 class ProgramUnderTest
 {
 public:

@@ -3,6 +3,7 @@
 #include "catalogue/CatalogueProbe.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
+#include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
 #include "files/BlockingPool.h"
 #include "forms/checkconn/FrmCheckConnLayout.h"
@@ -33,6 +34,7 @@ FrmCheckConn::FrmCheckConn() : Form(nullptr, Qt::Tool | Qt::MSWindowsFixedSizeDi
 {
     using namespace FrmCheckConnLayout;
     setWindowTitle(QString::fromLatin1(Caption));
+    WindowSystem::makeSmallDialog(this);
     setGeometry(twipsRect(Left, Top, Width, Height));
     setFixedSize(size());
     createControls(*this, Labels, uiFont("MS Sans Serif", 8.25));

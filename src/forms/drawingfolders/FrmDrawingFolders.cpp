@@ -9,6 +9,7 @@
 #include "files/BlockingPool.h"
 #include "forms/record/Form1.h"
 #include "widgets/Forms.h"
+#include "widgets/ScreenPlace.h"
 
 #include <QDir>
 #include <QFutureWatcher>
@@ -103,7 +104,7 @@ FrmDrawingFolders::FrmDrawingFolders(const QString &catalogue, QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(GridFolders, 1);
     layout->addLayout(buttons);
-    resize(720, 300);
+    resize(ScreenPlace::fittedToScreen(this, QSize(720, 300)));
 
     recount_ = new QTimer(this);
     recount_->setSingleShot(true);

@@ -4,6 +4,7 @@
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
@@ -25,6 +26,7 @@ SrchDialog::SrchDialog()
                | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
+    WindowSystem::makeSmallDialog(this);
     resize(twipsRect(0, 0, ClientWidth, ClientHeight).size());
     TabOrder order;
     createControls(*this, Controls, uiFont("MS Sans Serif", 8.25), &order);

@@ -1,5 +1,6 @@
 #include "forms/tray/AboutDialog.h"
 
+#include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/AboutDialogLayout.h"
@@ -50,6 +51,7 @@ AboutDialog::AboutDialog()
                | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QString::fromLatin1(Caption));
+    WindowSystem::makeSmallDialog(this);
     setWindowIcon(Artwork::appIcon());
     setFixedSize(twipsRect(0, 0, Width, Height).size());
     setFocusPolicy(Qt::NoFocus);
@@ -125,8 +127,10 @@ void AboutDialog::Label6_Click()
 // A dialog of the record window where it is on screen; Esc closes it.
 void AboutDialog::showEvent(QShowEvent *event)
 {
-    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible())
+    if (const Form1 *window = Forms::Loaded<Form1>(); window && window->isVisible()) {
+        ScreenPlace::centreOver(this, window);
         ScreenPlace::belongTo(this, window);
+    }
     X11Window::setWithoutMinimize(this);
     Form::showEvent(event);
 }
