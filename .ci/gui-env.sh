@@ -57,6 +57,11 @@ dbus-daemon --session --nofork --address="unix:path=$XDG_RUNTIME_DIR/bus" >"$LOG
 pids+=($!)
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
 wait_for 10 test -S "$XDG_RUNTIME_DIR/bus" || exit 93
+# The accessibility bus a screen reader uses, up before any program starts
+# (a program looks for it once, as it starts).
+if [ -x /usr/libexec/at-spi-bus-launcher ]; then
+  dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
+fi
 export MORVO_DESKTOP=$desktop MORVO_SCREEN_DISPLAY=$DISPLAY
 if [ "$desktop" = openbox ] && [ $wm = 1 ]; then
   openbox --sm-disable >"$LOG/openbox.log" 2>&1 &
@@ -67,9 +72,8 @@ if [ $tray = 1 ]; then
   trayer --edge bottom --align right --widthtype pixel --width 200 --height 32 >"$LOG/trayer.log" 2>&1 &
   pids+=($!)
   wait_for 10 tray_owned || exit 92
-else
-  MORVO_DESKTOP=$desktop-notray
-  [ "$desktop" = openbox ] || MORVO_DESKTOP=$desktop
+elif [ "$desktop" = openbox ]; then
+  MORVO_DESKTOP=openbox-notray
 fi
 if [ "$desktop" != openbox ]; then
   # One output the size of the X server, so that screen and input agree.

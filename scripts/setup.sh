@@ -9,6 +9,10 @@ need="build-essential cmake qt6-base-dev qt6-base-dev-tools libsqlite3-dev fonts
       pkg-config mdbtools-dev"
 # The window shell tells the X window manager a few things itself (libxcb).
 need="$need libx11-dev libxcb1-dev"
+# The desktops the end-to-end tests run on besides openbox: GNOME's compositor
+# with XWayland and Qt's Wayland platform, a session bus, and the
+# accessibility bus with what reads it as a screen reader does.
+need="$need mutter xwayland qt6-wayland libgl1-mesa-dri dbus at-spi2-core python3-gi gir1.2-atspi-2.0"
 missing=$(for p in $need; do dpkg -s "$p" >/dev/null 2>&1 || echo "$p"; done)
 if [ -n "$missing" ]; then
   sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
