@@ -8,6 +8,7 @@
 #include "forms/tray/AboutDialogLayout.h"
 #include "shell/Artwork.h"
 
+#include <QSettings>
 #include <QtTest>
 
 using namespace TestSupport;
@@ -17,6 +18,7 @@ namespace {
 constexpr QPoint BodyPoints[] = {{10, 120}, {10, 300}, {300, 25}}; // plain skin, no control on it
 constexpr QPoint StripPoint(300, 25);
 constexpr QPoint MinimizeButton(540, 27);
+constexpr QPoint ExitButton(572, 27);
 const QRect Screen(0, 0, 1280, 1024);
 // trayer's strip along the bottom of the test screen is no window of the program.
 constexpr int TrayStrip = 40;
@@ -290,6 +292,28 @@ private slots:
                                 .arg(pointer.x())
                                 .arg(pointer.y())));
         keys({"Escape"});
+    }
+
+    // Where the desktop lets a program place its windows, the window opens where
+    // it was left; where it does not (Wayland), the place kept is never overwritten.
+    void theRememberedPlaceIsKept()
+    {
+        ProgramUnderTest program;
+        const QPoint left(123, 77);
+        {
+            QSettings settings(program.configFolder() + "/MorvoII.conf", QSettings::IniFormat);
+            settings.setValue("Application/WindowLeft", left.x());
+            settings.setValue("Application/WindowTop", left.y());
+        }
+        QVERIFY(start(program));
+        if (!Desktop::onWayland())
+            QCOMPARE(origin_, left);
+        click(at(ExitButton));
+        QVERIFY(program.process().waitForFinished(10000));
+        QSettings settings(program.configFolder() + "/MorvoII.conf", QSettings::IniFormat);
+        QCOMPARE(
+            QPoint(settings.value("Application/WindowLeft").toInt(), settings.value("Application/WindowTop").toInt()),
+            left);
     }
 
     // The dialogs open wholly on the screen at every scale.
