@@ -444,8 +444,17 @@ bool Recordset::Delete()
     }
     if (!hasCurrent())
         return true;
+    // A record nobody read since the move, changed by someone else since (even
+    // deleted and stored anew under its id): the set never had that version.
+    const qint64 rowid = rows_[size_t(pos_)].rowid;
+    const bool changedUnread = current_.id != rowid && std::ranges::find(deferred_, rowid) != deferred_.end();
     if (!loadCurrent())
         return fail(unreadable_);
+    if (changedUnread) {
+        failure_ = {Conflict::Changed, true, mineOver(current_.values), current_.values, {}};
+        return fail(QStringLiteral("Someone else changed this record in the catalogue \"%1\" since it was read.")
+                        .arg(connection_.ConnectionString));
+    }
     return handleStoreResult(store().remove(table_, current_, rules()), true);
 }
 
@@ -490,8 +499,9 @@ bool Recordset::storeAsNewRecord()
         return false;
     const FieldValues mine = failure_.mine;
     removeCurrentRow();
+    // Its job number is checked against every record stored since the user's
+    // edit began, not only since this choice: someone may have stored it anew.
     adding_ = true;
-    editSince_ = changeCursor_;
     for (size_t column = 0; column < mine.size(); ++column) {
         if (!mine[column].isNull())
             pending_.insert(int(column), mine[column].toString());

@@ -73,8 +73,14 @@ private slots:
         QVERIFY(!a.rs.Update());
         QCOMPARE(a.rs.failure().conflict, Conflict::Gone);
         QCOMPARE(fieldInFile(path, "ProjectName").last(), QVariant("Theirs"));
-        QVERIFY(a.rs.storeAsNewRecord());
+        // Theirs holds the job number now: storing mine as new asks first.
+        QVERIFY(!a.rs.storeAsNewRecord());
+        QCOMPARE(a.rs.failure().conflict, Conflict::DuplicateJobNumber);
+        QCOMPARE(a.rs.failure().freeJobNumber, QString("1042"));
+        QCOMPARE(fieldInFile(path, "JobNumber").count(QVariant("1041")), 1);
+        QVERIFY(a.rs.useFreeJobNumber());
         QCOMPARE(fieldInFile(path, "ProjectName").mid(11), (QList<QVariant>{"Theirs", "Mine"}));
+        QCOMPARE(fieldInFile(path, "JobNumber").mid(11), (QList<QVariant>{"1041", "1042"}));
     }
 
     void aDeleteOfAReusedRowIdLeavesTheNewRecord()
@@ -86,6 +92,25 @@ private slots:
         QCOMPARE(other({"add", "1041", "ProjectName", "Theirs"}), QString("ok"));
         QVERIFY(a.rs.Delete()); // what A wanted gone is gone
         QCOMPARE(fieldInFile(path, "ProjectName").last(), QVariant("Theirs"));
+    }
+
+    // The version a delete is checked against is the one at the move, even
+    // when nothing read the record since: a record stored under its id since
+    // is the user's decision.
+    void aDeleteAfterAMoveAloneAsksAboutARecordStoredUnderItsIdSince()
+    {
+        if (usingServer())
+            QSKIP("a server never hands a row id out again");
+        Person a(path);
+        QVERIFY(a.rs.setAbsolutePosition(12));
+        QCOMPARE(other({"delete", "1041"}), QString("ok"));
+        QCOMPARE(other({"add", "1041", "ProjectName", "Theirs"}), QString("ok"));
+        QVERIFY(!a.rs.Delete());
+        QCOMPARE(a.rs.failure().conflict, Conflict::Changed);
+        QVERIFY(a.rs.failure().deleting);
+        QCOMPARE(fieldInFile(path, "ProjectName").last(), QVariant("Theirs"));
+        QVERIFY(a.rs.deleteAnyway());
+        QCOMPARE(fieldInFile(path, "ProjectName").size(), 11);
     }
 
     // A file gives the highest row id again once its record is gone.
