@@ -3,10 +3,9 @@
 #include "drawingpaths/DrawingFolderTable.h"
 #include "drawingpaths/ShareMounts.h"
 #include "files/BlockingPool.h"
+#include "program/Background.h"
 
-#include <QFutureWatcher>
 #include <QHash>
-#include <QtConcurrent>
 
 namespace {
 // Many paths share their folders: each folder is listed once.
@@ -43,13 +42,8 @@ QString resolve(const QString &stored)
 
 void resolveLater(QObject *receiver, const QString &stored, std::function<void(const QString &local)> done)
 {
-    auto *watcher = new QFutureWatcher<QString>(receiver);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, receiver, [watcher, done = std::move(done)] {
-        done(watcher->result());
-        watcher->deleteLater();
-    });
-    watcher->setFuture(
-        QtConcurrent::run(blockingPool(BlockingWork::FolderListing), [stored] { return resolve(stored); }));
+    runInBackground(
+        blockingPool(BlockingWork::FolderListing), receiver, [stored] { return resolve(stored); }, std::move(done));
 }
 
 QList<RowCount> countByRow(const QList<DrawingFolder> &table, const QStringList &paths,

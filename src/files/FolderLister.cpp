@@ -1,13 +1,12 @@
 #include "files/FolderLister.h"
 
 #include "files/BlockingPool.h"
+#include "program/Background.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QThreadPool>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <utility>
@@ -58,18 +57,8 @@ void FolderLister::request(const QStringList &candidates)
     running_.insert(candidates, job);
 
     using Result = std::optional<FolderListing>;
-    auto *watcher = new QFutureWatcher<Result>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, job] {
-        running_.remove(job->candidates);
-        const Result result = watcher->result();
-        watcher->deleteLater();
-        if (result)
-            deliver(job, *result);
-        else if (job->generation == *latest_) // skipped, then asked for again before it ended
-            request(job->candidates);
-    });
-    watcher->setFuture(QtConcurrent::run(
-        blockingPool(BlockingWork::FolderListing),
+    runInBackground(
+        blockingPool(BlockingWork::FolderListing), this,
         [list = list_, resolve = resolve_, latest = latest_, job]() -> Result {
             if (job->generation != *latest)
                 return std::nullopt; // superseded before it started
@@ -84,7 +73,14 @@ void FolderLister::request(const QStringList &candidates)
                     firstMissing = !folder.isEmpty() && (!QDir::isAbsolutePath(folder) || !QFileInfo::exists(folder));
             }
             return FolderListing{QString(), QStringList(), firstMissing};
-        }));
+        },
+        [this, job](const Result &result) {
+            running_.remove(job->candidates);
+            if (result)
+                deliver(job, *result);
+            else if (job->generation == *latest_) // skipped, then asked for again before it ended
+                request(job->candidates);
+        });
 }
 
 void FolderLister::deliver(const std::shared_ptr<Job> &job, const FolderListing &listing)

@@ -2,15 +2,14 @@
 
 #include "files/BlockingPool.h"
 #include "files/DwgPreview.h"
+#include "program/Background.h"
 #include "widgets/AccessibleControls.h"
 
 #include <QAccessible>
-#include <QFutureWatcher>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QThreadPool>
-#include <QtConcurrent>
 
 namespace {
 
@@ -58,19 +57,15 @@ void DwgThumbnail::setPathResolver(std::function<QString(const QString &)> resol
 void DwgThumbnail::Refresh()
 {
     const quint64 generation = ++*latestRequest_;
-    auto *watcher = new QFutureWatcher<Loaded>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-        applyPreview(generation, watcher->result());
-        watcher->deleteLater();
-    });
-    watcher->setFuture(
-        QtConcurrent::run(blockingPool(BlockingWork::PreviewDecoding),
-                          [latest = latestRequest_, generation, fileName = fileName_, resolve = resolve_] {
-                              if (*latest != generation)
-                                  return Loaded{};
-                              const QString file = resolve ? resolve(fileName) : fileName;
-                              return Loaded{DwgPreview::fromFile(file), file, fileName};
-                          }));
+    runInBackground(
+        blockingPool(BlockingWork::PreviewDecoding), this,
+        [latest = latestRequest_, generation, fileName = fileName_, resolve = resolve_] {
+            if (*latest != generation)
+                return Loaded{};
+            const QString file = resolve ? resolve(fileName) : fileName;
+            return Loaded{DwgPreview::fromFile(file), file, fileName};
+        },
+        [this, generation](const Loaded &loaded) { applyPreview(generation, loaded); });
     emit refreshed();
 }
 

@@ -8,18 +8,17 @@
 #include "drawingpaths/DrawingFolderTable.h"
 #include "files/BlockingPool.h"
 #include "forms/record/Form1.h"
+#include "program/Background.h"
 #include "widgets/Forms.h"
 #include "widgets/ScreenPlace.h"
 
 #include <QDir>
-#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QtConcurrent>
 #include <mutex>
 
 namespace {
@@ -160,15 +159,11 @@ void FrmDrawingFolders::startCounting()
         const QSignalBlocker quiet(GridFolders);
         GridFolders->setItem(row, CountColumn, countItem(CountingText));
     }
-    auto *watcher = new QFutureWatcher<QList<DrawingPaths::RowCount>>(this);
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
-        showCounts(generation, watcher->result());
-        watcher->deleteLater();
-    });
     // The catalogue's paths are read once; folders on a share may hang, so
     // all of it runs where it cannot hold the window.
-    watcher->setFuture(QtConcurrent::run(
-        blockingPool(BlockingWork::FolderListing), [counting = counting_, table = rows(), generation] {
+    runInBackground(
+        blockingPool(BlockingWork::FolderListing), this,
+        [counting = counting_, table = rows(), generation] {
             std::call_once(counting->read, [&counting] {
                 counting->paths =
                     distinctFieldValues(counting->catalogue, QLatin1String(DrawingPathField)).value_or(QStringList());
@@ -176,7 +171,8 @@ void FrmDrawingFolders::startCounting()
             if (counting->generation != generation)
                 return QList<DrawingPaths::RowCount>();
             return DrawingPaths::countByRow(table, counting->paths, counting->stop);
-        }));
+        },
+        [this, generation](const QList<DrawingPaths::RowCount> &counts) { showCounts(generation, counts); });
 }
 
 void FrmDrawingFolders::showCounts(quint64 generation, const QList<DrawingPaths::RowCount> &counts)
