@@ -10,6 +10,7 @@
 #include "catalogue/SearchText.h"
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
+#include "desktop/Settings.h"
 #include "forms/record/Form1.h"
 #include "forms/tray/FrmMenu.h"
 #include "import/CatalogueRecordSource.h"
@@ -68,8 +69,7 @@ int runOne(const QString &location, qint64 records)
     QTemporaryDir dir;
     AppPaths::setProgramFolder(dir.path());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
-        .setValue(QStringLiteral("Application/DbsLocation"), location);
+    saveSetting(SettingsKeys::DbsLocation, location);
     Forms::setOnAllUnloaded(nullptr);
     MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
     const bool server = PgStore::names(location);

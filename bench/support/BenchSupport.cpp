@@ -4,6 +4,7 @@
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/CatalogueSchema.h"
 #include "desktop/AppPaths.h"
+#include "desktop/Settings.h"
 #include "program/ProgramFacts.h"
 #include "stores/sqlite/SqlStatement.h"
 
@@ -154,8 +155,7 @@ QString useCatalogueCopy(const QString &folder, qint64 records)
     const QString copy = folder + QStringLiteral("/bench.res");
     QFile::remove(copy);
     QFile::copy(catalogue(records), copy);
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp))
-        .setValue(QStringLiteral("Application/DbsLocation"), copy);
+    saveSetting(SettingsKeys::DbsLocation, copy);
     return copy;
 }
 

@@ -1,20 +1,20 @@
 #include "drawingpaths/DrawingFolderTable.h"
 
-#include "program/ProgramFacts.h"
+#include "program/SettingsKeys.h"
 
 #include <QSettings>
 
 namespace {
-const QString Array = QStringLiteral("DrawingFolders");
-const QString PrefixKey = QStringLiteral("WindowsPrefix");
-const QString FolderKey = QStringLiteral("LocalFolder");
+const QString Array = QString::fromLatin1(SettingsKeys::DrawingFolders.section);
+const QString PrefixKey = QString::fromLatin1(SettingsKeys::DrawingFolderPrefix);
+const QString FolderKey = QString::fromLatin1(SettingsKeys::DrawingFolderLocal);
 }
 
 namespace DrawingFolderTable {
 
 QList<DrawingFolder> load()
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp));
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(SettingsKeys::Application));
     QList<DrawingFolder> table;
     const int rows = settings.beginReadArray(Array);
     for (int row = 0; row < rows; ++row) {
@@ -27,7 +27,7 @@ QList<DrawingFolder> load()
 
 void save(const QList<DrawingFolder> &table)
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp));
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(SettingsKeys::Application));
     settings.remove(Array);
     settings.beginWriteArray(Array, int(table.size()));
     for (int row = 0; row < table.size(); ++row) {

@@ -17,7 +17,7 @@ namespace NewCatalogue {
 QString userDataFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/'
-        + QString::fromLatin1(ProgramFacts::SettingsApp);
+        + QString::fromLatin1(ProgramFacts::UserDataFolderName);
 }
 
 QString folderFor(const QString &original, const QString &dataFolder, bool *inDataFolder)

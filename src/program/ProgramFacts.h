@@ -7,13 +7,7 @@ namespace ProgramFacts {
 // and the running instance is known by it.
 inline constexpr char Title[] = "MorvoII";
 
-// The per-user settings store: application, section, and the catalogue's key.
-inline constexpr char SettingsApp[] = "MorvoII";
-inline constexpr char SettingsSection[] = "Application";
-inline constexpr char DbsLocationKey[] = "DbsLocation";
-// Where the user last left the record window, in pixels.
-inline constexpr char WindowLeftKey[] = "WindowLeft";
-inline constexpr char WindowTopKey[] = "WindowTop";
+// The settings the program keeps are in SettingsKeys.h.
 
 // Companion files beside the program.
 inline constexpr char CatalogueFileName[] = "morvo.res";

@@ -49,9 +49,7 @@ int usage(const char *command)
 // a file, else the program's own.
 QString catalogueInUse()
 {
-    const QString stored =
-        GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
-                   QString::fromLatin1(ProgramFacts::DbsLocationKey));
+    const QString stored = setting(SettingsKeys::DbsLocation);
     return namesServer(stored) || QFileInfo(stored).isFile()
         ? stored
         : AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));

@@ -63,9 +63,7 @@ QString askServerPassword(const QString &where)
 
 QString settingsValue()
 {
-    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
-                      QString::fromLatin1(ProgramFacts::SettingsSection),
-                      QString::fromLatin1(ProgramFacts::DbsLocationKey));
+    return setting(SettingsKeys::DbsLocation);
 }
 }
 
@@ -77,9 +75,7 @@ bool StartUp::EntryRoutine()
     if (!namesServer(path) && (!FileExists(path) || UserCatalogue::isDeliveredExample(path))) {
         path = UserCatalogue::prepare();
         if (FileExists(path))
-            SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
-                        QString::fromLatin1(ProgramFacts::SettingsSection),
-                        QString::fromLatin1(ProgramFacts::DbsLocationKey), path);
+            saveSetting(SettingsKeys::DbsLocation, path);
         else
             MsgBox(QStringLiteral("Database File not found"));
     }

@@ -57,21 +57,19 @@ QString Sandbox::path(const QString &name) const
 
 QString Sandbox::setting() const
 {
-    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
-                      QString::fromLatin1(ProgramFacts::SettingsSection),
-                      QString::fromLatin1(ProgramFacts::DbsLocationKey));
+    return ::setting(SettingsKeys::DbsLocation);
 }
 
 void Sandbox::setSetting(const QString &value) const
 {
-    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
-                QString::fromLatin1(ProgramFacts::DbsLocationKey), value);
+    saveSetting(SettingsKeys::DbsLocation, value);
 }
 
 bool Sandbox::hasSetting() const
 {
-    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(ProgramFacts::SettingsApp));
-    return store.contains(QStringLiteral("Application/DbsLocation"));
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, QString::fromLatin1(SettingsKeys::Application));
+    return store.contains(QStringLiteral("%1/%2").arg(QLatin1String(SettingsKeys::DbsLocation.section),
+                                                      QLatin1String(SettingsKeys::DbsLocation.name)));
 }
 
 void unloadAllForms()

@@ -22,11 +22,8 @@ constexpr qint64 CheckTimeLimitMs = 15000;
 
 void storeDatabaseLocation(const QString &path)
 {
-    const QString app = QString::fromLatin1(ProgramFacts::SettingsApp),
-                  section = QString::fromLatin1(ProgramFacts::SettingsSection),
-                  key = QString::fromLatin1(ProgramFacts::DbsLocationKey);
-    DeleteSetting(app, section, key);
-    SaveSetting(app, section, key, path);
+    deleteSetting(SettingsKeys::DbsLocation);
+    saveSetting(SettingsKeys::DbsLocation, path);
 }
 }
 

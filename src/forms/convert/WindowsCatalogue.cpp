@@ -29,8 +29,7 @@ constexpr int PathsLookedAt = 200;
 
 void storeLocation(const QString &path)
 {
-    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
-                QString::fromLatin1(ProgramFacts::DbsLocationKey), path);
+    saveSetting(SettingsKeys::DbsLocation, path);
 }
 
 // What the user should know about a finished conversion: where the copy went

@@ -188,37 +188,22 @@ void Form1::changeEvent(QEvent *event)
     }
 }
 
-namespace {
-QString setting(const char *key)
-{
-    return GetSetting(QString::fromLatin1(ProgramFacts::SettingsApp),
-                      QString::fromLatin1(ProgramFacts::SettingsSection), QString::fromLatin1(key));
-}
-void saveSetting(const char *key, int value)
-{
-    SaveSetting(QString::fromLatin1(ProgramFacts::SettingsApp), QString::fromLatin1(ProgramFacts::SettingsSection),
-                QString::fromLatin1(key), QString::number(value));
-}
-}
-
 // Where the user left the window last time; the screen may have changed since,
 // so the window is still kept on screen when it is shown.
 std::optional<QPoint> Form1::rememberedPosition()
 {
-    bool leftOk = false, topOk = false;
-    const int left = setting(ProgramFacts::WindowLeftKey).toInt(&leftOk);
-    const int top = setting(ProgramFacts::WindowTopKey).toInt(&topOk);
-    if (!leftOk || !topOk)
+    const std::optional<int> left = pixelSetting(SettingsKeys::WindowLeft), top = pixelSetting(SettingsKeys::WindowTop);
+    if (!left || !top)
         return std::nullopt;
-    return QPoint(left, top);
+    return QPoint(*left, *top);
 }
 
 void Form1::Form_Unload()
 {
     // A desktop that places windows itself tells no position worth keeping.
     if (WindowSystem::placesWindows()) {
-        saveSetting(ProgramFacts::WindowLeftKey, pos().x());
-        saveSetting(ProgramFacts::WindowTopKey, pos().y());
+        saveSetting(SettingsKeys::WindowLeft, QString::number(pos().x()));
+        saveSetting(SettingsKeys::WindowTop, QString::number(pos().y()));
     }
     TransForm_.reset();
     // The tray form's close removes the icon and unloads the search dialog.
