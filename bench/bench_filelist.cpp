@@ -9,10 +9,10 @@
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
 #include "files/FolderLister.h"
-#include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
 #include "program/ProgramFacts.h"
 #include "startup/StartUp.h"
+#include "widgets/FileListBox.h"
 #include "widgets/Forms.h"
 
 #include <QApplication>

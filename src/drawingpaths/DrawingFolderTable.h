@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DrawingPath.h"
+#include "drawingpaths/DrawingPath.h"
 
 // The user's table of drawing folders, kept in the settings store (array
 // "DrawingFolders" of application "MorvoII", each row a "WindowsPrefix" and a

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DrawingPath.h"
+#include "drawingpaths/DrawingPath.h"
 
 #include <QObject>
 #include <QString>
@@ -10,7 +10,7 @@
 // The one resolution of a record's drawing path that the file list, the
 // preview, launching, dragging and locating all use: the user's table of
 // drawing folders, then the mounted Windows shares, then the folders on disk
-// matched ignoring case (files/DrawingPath.h). The stored text is never
+// matched ignoring case (drawingpaths/DrawingPath.h). The stored text is never
 // changed. It may block on a hanging share: call it off the window's thread.
 namespace DrawingPaths {
 QString resolve(const QString &stored);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DrawingPath.h"
+#include "drawingpaths/DrawingPath.h"
 
 #include <QByteArray>
 

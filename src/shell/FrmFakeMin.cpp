@@ -1,7 +1,5 @@
 #include "shell/FrmFakeMin.h"
 
-#include "catalogue/CatalogueFields.h"
-#include "catalogue/DataEnvironment1.h"
 #include "desktop/X11Window.h"
 #include "shell/Artwork.h"
 #include "widgets/ControlTable.h"
@@ -19,11 +17,16 @@ constexpr char RestoreCaption[] = "Morvo II(";
 // an icon, and how long a window manager that never makes it one is waited for.
 constexpr int IconCheckMs = 25, LongestWaitForIconMs = 3000;
 
-// The caption names the current record's job number, as the record window shows it.
+std::function<QString()> &jobNumberShown()
+{
+    static std::function<QString()> source;
+    return source;
+}
+
+// The caption names the job number the record window shows.
 QString captionWith(const char *prefix)
 {
-    const QString jobNumber =
-        DataEnvironment1::instance().rsConJobnr.value(QString::fromLatin1(JobNumberField)).toString();
+    const QString jobNumber = jobNumberShown() ? jobNumberShown()() : QString();
     return QString::fromLatin1(prefix) + jobNumber + u')';
 }
 }
@@ -40,6 +43,11 @@ FrmFakeMin::FrmFakeMin()
             awaitingIcon_.invalidate();
         }
     });
+}
+
+void FrmFakeMin::setJobNumberSource(std::function<QString()> source)
+{
+    jobNumberShown() = std::move(source);
 }
 
 void FrmFakeMin::Form_Load()

@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 class QTimer;
 
 // The small ordinary window that stands on the task bar, minimized, while the
@@ -14,6 +16,9 @@ class FrmFakeMin : public Form
     Q_OBJECT
 public:
     FrmFakeMin();
+
+    // Where the captions take the job number from: the record window's box.
+    static void setJobNumberSource(std::function<QString()> source);
 
     void Form_Load() override;
     // Whenever the window is not minimized, it gives way to the record window.

@@ -4,7 +4,7 @@
 #include "Desktop.h"
 #include "ProgramTestCase.h"
 
-#include "forms/record/FileListBox.h"
+#include "widgets/FileListBox.h"
 
 #include <QDir>
 #include <QLabel>

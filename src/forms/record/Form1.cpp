@@ -6,7 +6,6 @@
 #include "desktop/Settings.h"
 #include "desktop/WindowSystem.h"
 #include "desktop/X11Window.h"
-#include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/StoreConflict.h"
@@ -15,6 +14,7 @@
 #include "program/ProgramFacts.h"
 #include "shell/FrmFakeMin.h"
 #include "shell/clsTransForm.h"
+#include "widgets/FileListBox.h"
 #include "widgets/LabelFit.h"
 #include "widgets/TextBinder.h"
 
@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 
 // Borderless, and an ordinary window otherwise: the task bar, the window
@@ -147,6 +148,7 @@ void Form1::Form_Load()
     rs().MoveLast();
     // The placeholder's first caption names the record on screen, so it loads
     // once the window shows its first record.
+    FrmFakeMin::setJobNumberSource([box = QPointer<QLineEdit>(TxtNumber)] { return box ? box->text() : QString(); });
     connect(Forms::Get<FrmFakeMin>(), &FrmFakeMin::restoreRequested, this, [this] { showRestored(); });
     File1->setToolTip(QString::fromLatin1(Form1DrawingLayout::File1LoadedTip));
 }

@@ -49,7 +49,7 @@ public:
     // itself goes.
     void minimizeToTaskbar();
 
-    // Record commands (Form1Records.cpp); Command3 opens the search (Form1Search.cpp).
+    // Record commands and the search button (Form1Records.cpp).
     void Command3_Click();
     void Command4_Click();
     void Command5_Click();

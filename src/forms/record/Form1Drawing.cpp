@@ -5,13 +5,13 @@
 #include "desktop/AppPaths.h"
 #include "desktop/FileDialog.h"
 #include "drawingpaths/DrawingPaths.h"
-#include "forms/record/FileListBox.h"
 #include "forms/record/Form1DrawingLayout.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/search/SearchInProgress.h"
 #include "modules/LaunchApp.h"
 #include "shell/Artwork.h"
 #include "widgets/DwgThumbnail.h"
+#include "widgets/FileListBox.h"
 
 #include <QDir>
 #include <QLineEdit>

@@ -1,9 +1,10 @@
-// The record commands of the record window.
+// The record commands of the record window, and its search button.
 #include "forms/record/Form1.h"
 
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/LeadingNumber.h"
 #include "desktop/MsgBox.h"
+#include "forms/search/SrchDialog.h"
 #include "program/ProgramFacts.h"
 #include "widgets/TextBinder.h"
 
@@ -12,6 +13,11 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QTextDocument>
+
+void Form1::Command3_Click()
+{
+    Forms::Get<SrchDialog>()->showAndFocus();
+}
 
 void Form1::Command4_Click()
 {

@@ -5,7 +5,6 @@
 #include "catalogue/Recordset.h"
 #include "desktop/AppPaths.h"
 #include "desktop/WindowSystem.h"
-#include "forms/record/FileListBox.h"
 #include "forms/record/Form1Layout.h"
 #include "forms/record/Form1ShellLayout.h"
 #include "forms/tray/FrmMenu.h"
@@ -15,6 +14,7 @@
 #include "shell/SkinStretch.h"
 #include "shell/clsTransForm.h"
 #include "widgets/DwgThumbnail.h"
+#include "widgets/FileListBox.h"
 #include "widgets/ImageControl.h"
 
 #include <QCoreApplication>

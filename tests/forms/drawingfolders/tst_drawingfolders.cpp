@@ -4,8 +4,8 @@
 
 #include "drawingpaths/DrawingFolderTable.h"
 #include "forms/drawingfolders/FrmDrawingFolders.h"
-#include "forms/record/FileListBox.h"
 #include "forms/tray/FrmMenu.h"
+#include "widgets/FileListBox.h"
 
 #include <QAction>
 #include <QApplication>

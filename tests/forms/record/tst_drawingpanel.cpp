@@ -5,11 +5,11 @@
 
 #include "drawingpaths/DrawingFolderTable.h"
 #include "files/FolderLister.h"
-#include "forms/record/FileListBox.h"
 #include "forms/record/Form1.h"
 #include "forms/search/SearchInProgress.h"
 #include "startup/StartUp.h"
 #include "widgets/DwgThumbnail.h"
+#include "widgets/FileListBox.h"
 #include "widgets/Forms.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "forms/record/FileListBox.h"
+#include "widgets/FileListBox.h"
 
 #include "files/FolderLister.h"
 

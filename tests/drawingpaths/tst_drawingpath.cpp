@@ -1,6 +1,6 @@
 // Where a stored drawing path lies here: drive and share prefixes, both
 // separators, case matched against the real folders, the stored text kept.
-#include "files/DrawingPath.h"
+#include "drawingpaths/DrawingPath.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "files/DrawingPath.h"
+#include "drawingpaths/DrawingPath.h"
 
 #include <QDir>
 #include <QFileInfo>
