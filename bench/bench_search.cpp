@@ -8,7 +8,7 @@
 
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
 #include "forms/search/SrchDialog.h"
@@ -82,7 +82,7 @@ void printRatio(const char *what, double ratio, bool right)
 void compare(const QString &what, const QString &text, const QString &csv, Recordset &rs, qint64 expected,
              const Stats &memchrPass)
 {
-    const QByteArray needle = SearchText::needleFor(text);
+    const QByteArray needle = SearchCorpus::needleFor(text);
     qint64 found = -2;
     const Stats walk = measure(Runs, [&] { found = rs.findForward(needle, 0); });
     const bool right = found == expected;
@@ -96,7 +96,7 @@ void compare(const QString &what, const QString &text, const QString &csv, Recor
 // The same walk backward, from the last record to the first.
 void compareBackward(const QString &what, const QString &text, Recordset &rs, qint64 expected, const Stats &memchrPass)
 {
-    const QByteArray needle = SearchText::needleFor(text);
+    const QByteArray needle = SearchCorpus::needleFor(text);
     qint64 found = -2;
     const Stats walk = measure(Runs, [&] { found = rs.findBackward(needle, rs.RecordCount() - 1); });
     printRow(what + QStringLiteral(" (walk backward)"), walk);

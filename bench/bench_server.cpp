@@ -7,7 +7,7 @@
 #include "BenchSupport.h"
 
 #include "catalogue/DataEnvironment1.h"
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 #include "desktop/AppPaths.h"
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
@@ -92,10 +92,10 @@ int runOne(const QString &location, qint64 records)
     rs.waitForSearchText();
     qint64 found = 0;
     printRow(QStringLiteral("walk, no match"),
-             measure(5, [&] { found = rs.findForward(SearchText::needleFor("no such text anywhere"), 0); }));
+             measure(5, [&] { found = rs.findForward(SearchCorpus::needleFor("no such text anywhere"), 0); }));
     const QString target = QString::number(1000 + records * 9 / 10);
     printRow(QStringLiteral("walk finding a record nine tenths in"),
-             measure(5, [&] { found = rs.findForward(SearchText::needleFor(target), 0); }));
+             measure(5, [&] { found = rs.findForward(SearchCorpus::needleFor(target), 0); }));
     if (found != records * 9 / 10 - 1)
         std::printf("  WRONG RESULT %lld\n", found);
 

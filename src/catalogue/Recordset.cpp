@@ -82,7 +82,7 @@ bool Recordset::Open()
 {
     stopSearchBuild();
     keepOrder();
-    searchText_ = SearchText();
+    searchText_ = SearchCorpus();
     error_.clear();
     failure_ = {};
     open_ = false;
@@ -698,7 +698,7 @@ bool Recordset::rescanAll()
 {
     const qint64 currentId = hasCurrent() && !adding_ ? rows_[size_t(pos_)].rowid : -1;
     stopSearchBuild();
-    searchText_ = SearchText();
+    searchText_ = SearchCorpus();
     if (!scanRows())
         return false;
     const std::optional<qint64> index = currentId >= 0 ? indexOfRow(currentId) : std::nullopt;

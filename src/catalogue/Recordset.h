@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 #include "stores/CatalogueStore.h"
 
 #include <QFuture>
@@ -110,7 +110,7 @@ public:
 
     // Walks for a text without moving the cursor: the first record at or after
     // (before) the 0-based index whose searched fields contain the needle
-    // (SearchText::needleFor); -1 when there is none.
+    // (SearchCorpus::needleFor); -1 when there is none.
     qint64 findForward(const QByteArray &needle, qint64 fromIndex);
     qint64 findBackward(const QByteArray &needle, qint64 fromIndex);
     // Waits for the search text of the latest open; true when it is complete.
@@ -137,7 +137,7 @@ private:
         double number; // leading numeric value of the sort field
         quint32 keyOffset; // sort field's text in keyText_
         quint32 keyLength;
-        SearchText::Span search; // this record's text in searchText_
+        SearchCorpus::Span search; // this record's text in searchText_
     };
 
     CatalogueStore &store() const;
@@ -183,7 +183,7 @@ private:
     size_t runEnd(size_t first) const;
     size_t runStart(size_t last) const;
     size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;
-    SearchText::Span searchSpanFor(const FieldValues &values);
+    SearchCorpus::Span searchSpanFor(const FieldValues &values);
     bool loadCurrent() const;
     bool hasCurrent() const;
     int columnIndex(const QString &field) const;
@@ -225,11 +225,11 @@ private:
     qint64 keptCursor_ = -1; // the cursor the kept file holds the order at
 
     QStringList searchFields_;
-    SearchText searchText_;
+    SearchCorpus searchText_;
     bool searchBuildPending_ = false;
     bool searchTextComplete_ = false; // the last text taken in holds every record
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
-    QFuture<std::shared_ptr<SearchTextBuild>> build_;
-    QFutureWatcher<std::shared_ptr<SearchTextBuild>> buildWatcher_; // tells the window's thread it is done
+    QFuture<std::shared_ptr<SearchCorpusBuild>> build_;
+    QFutureWatcher<std::shared_ptr<SearchCorpusBuild>> buildWatcher_; // tells the window's thread it is done
     QFuture<void> keyIndex_; // made once the search text is in, when the machine is idle
 };

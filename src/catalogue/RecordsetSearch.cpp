@@ -58,7 +58,7 @@ void Recordset::startSearchBuild()
     buildCancelled_ = std::make_shared<std::atomic<bool>>(false);
     build_ = QtConcurrent::run(
         [&store = store(), table = table_, fields = searchFields_, ids, cancelled = buildCancelled_]() mutable {
-            return std::make_shared<SearchTextBuild>(buildSearchText(store, table, fields, ids, *cancelled));
+            return std::make_shared<SearchCorpusBuild>(buildSearchCorpus(store, table, fields, ids, *cancelled));
         });
     buildWatcher_.setFuture(build_);
 }
@@ -80,7 +80,7 @@ bool Recordset::waitForSearchText()
     if (!build_.isValid())
         return searchTextComplete_;
     build_.waitForFinished();
-    const std::shared_ptr<SearchTextBuild> result = build_.result();
+    const std::shared_ptr<SearchCorpusBuild> result = build_.result();
     build_ = {};
     // Records stored, added or changed by others since the build began carry
     // a text of their own already; the build fills in only the others.
@@ -88,14 +88,14 @@ bool Recordset::waitForSearchText()
     for (Row &row : rows_) {
         if (row.search.isSet())
             continue;
-        row.search = SearchText::shifted(result->spanOf(row.rowid), shift);
+        row.search = SearchCorpus::shifted(result->spanOf(row.rowid), shift);
     }
     searchTextComplete_ = result->complete;
     startKeyIndex();
     return result->complete;
 }
 
-SearchText::Span Recordset::searchSpanFor(const FieldValues &values)
+SearchCorpus::Span Recordset::searchSpanFor(const FieldValues &values)
 {
     if (searchFields_.isEmpty())
         return {};
@@ -124,7 +124,7 @@ bool Recordset::matchesAt(size_t index, const QByteArray &needle)
 size_t Recordset::runEnd(size_t first) const
 {
     size_t last = first;
-    while (last + 1 < rows_.size() && SearchText::followsDirectly(rows_[last].search, rows_[last + 1].search))
+    while (last + 1 < rows_.size() && SearchCorpus::followsDirectly(rows_[last].search, rows_[last + 1].search))
         ++last;
     return last;
 }
@@ -132,7 +132,7 @@ size_t Recordset::runEnd(size_t first) const
 size_t Recordset::runStart(size_t last) const
 {
     size_t first = last;
-    while (first > 0 && SearchText::followsDirectly(rows_[first - 1].search, rows_[first].search))
+    while (first > 0 && SearchCorpus::followsDirectly(rows_[first - 1].search, rows_[first].search))
         --first;
     return first;
 }
@@ -175,11 +175,11 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
 {
     // A run's own text is searched in one go; the values its records share
     // are checked record by record up to that hit, where any of them match.
-    SearchText::SharedMatches shared(searchText_, needle);
+    SearchCorpus::SharedMatches shared(searchText_, needle);
     if (forward) {
         for (size_t i = lo; i < hi && !stop.load(std::memory_order_relaxed);) {
             const size_t last = std::min(runEnd(i), hi - 1);
-            const SearchText::Span &a = rows_[i].search, &b = rows_[last].search;
+            const SearchCorpus::Span &a = rows_[i].search, &b = rows_[last].search;
             if (!a.isSet()) { // no text to search: its record could not be read
                 i = last + 1;
                 continue;
@@ -198,7 +198,7 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
     }
     for (size_t i = hi; i > lo && !stop.load(std::memory_order_relaxed);) {
         const size_t first = std::max(runStart(i - 1), lo);
-        const SearchText::Span &a = rows_[first].search, &b = rows_[i - 1].search;
+        const SearchCorpus::Span &a = rows_[first].search, &b = rows_[i - 1].search;
         if (!a.isSet()) {
             i = first;
             continue;

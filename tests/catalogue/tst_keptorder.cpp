@@ -220,7 +220,7 @@ private slots:
         rs.waitForSearchText();
         const qint64 last = rs.RecordCount() - 1;
         for (const int job : {149, 151, 299, 300}) {
-            const QByteArray needle = SearchText::needleFor(QStringLiteral("Job %1").arg(job));
+            const QByteArray needle = SearchCorpus::needleFor(QStringLiteral("Job %1").arg(job));
             const qint64 forward = rs.findForward(needle, 0);
             QVERIFY(forward >= 0);
             QCOMPARE(rs.findBackward(needle, last), forward);

@@ -7,7 +7,7 @@
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 
 #include <QDir>
 #include <QtTest>
@@ -76,11 +76,11 @@ private slots:
         QCOMPARE(fieldInFile(location, "ProjectName").first(), QVariant("'); DROP TABLE \"Projects\"; --"));
         QCOMPARE(fieldInFile(location, "Drawing Directory&Name")[1], QVariant("line\r\nbreak"));
         // % and _ match themselves, not any text.
-        QCOMPARE(a.rs.findForward(SearchText::needleFor("%"), 0), 0);
-        QCOMPARE(a.rs.findForward(SearchText::needleFor("%"), 1), 1);
-        QCOMPARE(a.rs.findForward(SearchText::needleFor("%"), 3), -1);
-        QCOMPARE(a.rs.findForward(SearchText::needleFor("\\"), 1), 1);
-        QCOMPARE(a.rs.findBackward(SearchText::needleFor("_"), 4), 2);
+        QCOMPARE(a.rs.findForward(SearchCorpus::needleFor("%"), 0), 0);
+        QCOMPARE(a.rs.findForward(SearchCorpus::needleFor("%"), 1), 1);
+        QCOMPARE(a.rs.findForward(SearchCorpus::needleFor("%"), 3), -1);
+        QCOMPARE(a.rs.findForward(SearchCorpus::needleFor("\\"), 1), 1);
+        QCOMPARE(a.rs.findBackward(SearchCorpus::needleFor("_"), 4), 2);
     }
 
     void walksAnswerAsAFileDoes()
@@ -98,7 +98,7 @@ private slots:
                                      "\"",   "é",     "CAFÉ",       "STRASSE", "straße", "ĳ",          "ω",
                                      "\r\n", "tab\t", "1",          "10",      "O'B",    "none at all"};
         for (const QString &query : queries) {
-            const QByteArray needle = SearchText::needleFor(query);
+            const QByteArray needle = SearchCorpus::needleFor(query);
             for (qint64 from = -1; from <= file.rs.RecordCount(); ++from) {
                 QCOMPARE(onServer.rs.findForward(needle, from), file.rs.findForward(needle, from));
                 QCOMPARE(onServer.rs.findBackward(needle, from), file.rs.findBackward(needle, from));

@@ -218,22 +218,22 @@ void SrchDialog::OKButton_Click()
 {
     if (waitsForSearchText(&SrchDialog::OKButton_Click))
         return;
-    SearchInProgress = true;
-    if (Text1->text().isEmpty() || Text1->text() == QStringLiteral(" ")) {
-        showMessage(QStringLiteral("Null String"));
-        SearchInProgress = false;
-        return;
+    {
+        const SearchingRecords searching;
+        if (Text1->text().isEmpty() || Text1->text() == QStringLiteral(" ")) {
+            showMessage(QStringLiteral("Null String"));
+            return;
+        }
+        SearchText = Text1->text().toUpper();
+        enterSearchingState();
+        const bool forward = Option1->isChecked();
+        if (forward ? rs().MoveFirst() : rs().MoveLast()) {
+            forward ? SearchForward() : SearchBackward();
+        } else {
+            MsgBox(rs().lastError(), MsgIcon::Exclamation);
+            enterIdleState();
+        }
     }
-    SearchText = Text1->text().toUpper();
-    enterSearchingState();
-    const bool forward = Option1->isChecked();
-    if (forward ? rs().MoveFirst() : rs().MoveLast()) {
-        forward ? SearchForward() : SearchBackward();
-    } else {
-        MsgBox(rs().lastError(), MsgIcon::Exclamation);
-        enterIdleState();
-    }
-    SearchInProgress = false;
     refreshRecordWindow();
 }
 
@@ -241,19 +241,19 @@ void SrchDialog::CmdNext_Click()
 {
     if (waitsForSearchText(&SrchDialog::CmdNext_Click))
         return;
-    SearchInProgress = true;
-    const bool forward = Option1->isChecked();
-    const qint64 position = rs().AbsolutePosition();
-    if (position == (forward ? rs().RecordCount() : 1)) {
-        StartPosition = position;
-        EndReached();
-        SearchInProgress = false;
-        return;
+    {
+        const SearchingRecords searching;
+        const bool forward = Option1->isChecked();
+        const qint64 position = rs().AbsolutePosition();
+        if (position == (forward ? rs().RecordCount() : 1)) {
+            StartPosition = position;
+            EndReached();
+            return;
+        }
+        continuing_ = true;
+        forward ? SearchForward() : SearchBackward();
+        continuing_ = false;
     }
-    continuing_ = true;
-    forward ? SearchForward() : SearchBackward();
-    continuing_ = false;
-    SearchInProgress = false;
     refreshRecordWindow();
 }
 
@@ -298,7 +298,8 @@ void SrchDialog::walk(bool forward)
         return;
     const qint64 current = StartPosition >= 1 ? StartPosition - 1 : (rs().EOF_() ? rs().RecordCount() : -1);
     const qint64 step = continuing_ ? 1 : 0;
-    const QByteArray needle = SearchText::needleFor(SearchText);
+    // SearchText is upper case already, as the text searched is.
+    const QByteArray needle = SearchText.toUtf8();
     const qint64 found = forward ? rs().findForward(needle, current + step) : rs().findBackward(needle, current - step);
     if (found < 0)
         EndReached();

@@ -7,7 +7,7 @@
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 #include "stores/sqlite/SqliteStore.h"
 
 #include <QRandomGenerator>
@@ -31,7 +31,7 @@ const char *naiveLast(const QByteArray &hay, const QByteArray &needle)
 
 }
 
-class TestSearchText : public QObject
+class TestSearchCorpus : public QObject
 {
     Q_OBJECT
 
@@ -62,14 +62,14 @@ private slots:
 
     void matchesNeverRunAcrossFieldsOrRecords()
     {
-        SearchText text;
-        const SearchText::Span a = text.append(std::vector<QVariant>{"ab", "cd", QVariant()});
-        const SearchText::Span b = text.append(std::vector<QVariant>{"ef", QVariant("Straße")});
-        QVERIFY(SearchText::followsDirectly(a, b));
+        SearchCorpus text;
+        const SearchCorpus::Span a = text.append(std::vector<QVariant>{"ab", "cd", QVariant()});
+        const SearchCorpus::Span b = text.append(std::vector<QVariant>{"ef", QVariant("Straße")});
+        QVERIFY(SearchCorpus::followsDirectly(a, b));
         QVERIFY(text.contains(a, "AB"));
         QVERIFY(!text.contains(a, "BC")); // across a field
         QCOMPARE(text.findFirst(a.chunk, a.offset, b.offset + b.length, "DE"), -1); // across records
-        QVERIFY(text.contains(b, SearchText::needleFor("strasse")));
+        QVERIFY(text.contains(b, SearchCorpus::needleFor("strasse")));
         QCOMPARE(text.findLast(a.chunk, a.offset, b.offset + b.length, "F"), qint64(b.offset) + 1);
     }
 
@@ -77,36 +77,36 @@ private slots:
     {
         // More repeated values than one and two bytes of number name, a field that
         // never repeats (given up after its trial), and one value in two fields.
-        SearchText text;
-        std::vector<SearchText::Span> spans;
+        SearchCorpus text;
+        std::vector<SearchCorpus::Span> spans;
         const int distinct = 1100, count = 3 * distinct;
         const auto value = [](int i) { return QStringLiteral("v<%1>").arg(i % distinct); };
         for (int i = 0; i < count; ++i)
             spans.push_back(text.append(
                 std::vector<QVariant>{QStringLiteral("own<%1>").arg(i), value(i), QVariant(), "both", "both"}));
         for (int i = 0; i < count; ++i) {
-            QVERIFY(text.contains(spans[size_t(i)], SearchText::needleFor(value(i))));
-            QVERIFY(!text.contains(spans[size_t(i)], SearchText::needleFor(value(i + 1))));
-            QVERIFY(text.contains(spans[size_t(i)], SearchText::needleFor(QStringLiteral("own<%1>").arg(i))));
+            QVERIFY(text.contains(spans[size_t(i)], SearchCorpus::needleFor(value(i))));
+            QVERIFY(!text.contains(spans[size_t(i)], SearchCorpus::needleFor(value(i + 1))));
+            QVERIFY(text.contains(spans[size_t(i)], SearchCorpus::needleFor(QStringLiteral("own<%1>").arg(i))));
             QVERIFY(text.contains(spans[size_t(i)], "BOTH"));
             QVERIFY(!text.contains(spans[size_t(i)], "BOTHB") && !text.contains(spans[size_t(i)], "<BOTH"));
         }
         // Held once: the last record names its value and "both" in a few bytes.
         QVERIFY(spans.back().length < size_t(QStringLiteral("own<%1>").arg(count - 1).size()) + 8);
         // The walk's view: only the named values hold the needle, and only in their records.
-        SearchText::SharedMatches matches(text, SearchText::needleFor(value(1050)));
+        SearchCorpus::SharedMatches matches(text, SearchCorpus::needleFor(value(1050)));
         QVERIFY(matches.anyIn(0));
         QVERIFY(matches.holds(spans[1050 + distinct]) && !matches.holds(spans[1051 + distinct]));
-        QVERIFY(!SearchText::SharedMatches(text, "NOWHERE").anyIn(0));
+        QVERIFY(!SearchCorpus::SharedMatches(text, "NOWHERE").anyIn(0));
     }
 
     void chunksAndJoinedHalvesKeepEverySpan()
     {
         // Records enough to fill more than one 16 MiB chunk in each of two texts,
         // the second joined onto the first as the background read joins its halves.
-        SearchText first, second;
+        SearchCorpus first, second;
         const QString long1(900, u'x');
-        std::vector<SearchText::Span> spans1, spans2;
+        std::vector<SearchCorpus::Span> spans1, spans2;
         for (int i = 0; i < 40000; ++i) {
             spans1.push_back(first.append(std::vector<QVariant>{QString::number(i), long1}));
             spans2.push_back(second.append(std::vector<QVariant>{QString::number(100000 + i), long1}));
@@ -114,12 +114,12 @@ private slots:
         // The first record of the second chunk does not follow the last of the first.
         const auto second1 = std::find_if(spans1.begin(), spans1.end(), [](const auto &s) { return s.chunk == 1; });
         QVERIFY(second1 != spans1.end());
-        QVERIFY(!SearchText::followsDirectly(*(second1 - 1), *second1));
-        QVERIFY(SearchText::followsDirectly(*second1, *(second1 + 1)));
+        QVERIFY(!SearchCorpus::followsDirectly(*(second1 - 1), *second1));
+        QVERIFY(SearchCorpus::followsDirectly(*second1, *(second1 + 1)));
         const quint32 shift = first.adopt(std::move(second));
         for (int i : {0, int(second1 - spans1.begin()), 39999}) {
             QVERIFY(first.contains(spans1[size_t(i)], QByteArray::number(i)));
-            SearchText::Span moved = spans2[size_t(i)];
+            SearchCorpus::Span moved = spans2[size_t(i)];
             moved.chunk += shift;
             QVERIFY(first.contains(moved, QByteArray::number(100000 + i)));
         }
@@ -151,7 +151,7 @@ private slots:
         rs.enableSearch(CatalogueSchema::fieldNames());
         QVERIFY(rs.waitForSearchText());
         for (int n : planted) {
-            const QByteArray mine = SearchText::needleFor(QStringLiteral("needle<%1>").arg(n));
+            const QByteArray mine = SearchCorpus::needleFor(QStringLiteral("needle<%1>").arg(n));
             QCOMPARE(rs.findForward(mine, 0), qint64(n));
             QCOMPARE(rs.findBackward(mine, count - 1), qint64(n));
             QCOMPARE(rs.findForward(mine, n + 1), qint64(-1));
@@ -160,7 +160,7 @@ private slots:
         // Common needles, in each record's own text and in a value the planted
         // share: the nearest planted record in each direction, from everywhere.
         for (const char *common : {"needle", "by the plant"}) {
-            const QByteArray any = SearchText::needleFor(QString::fromLatin1(common));
+            const QByteArray any = SearchCorpus::needleFor(QString::fromLatin1(common));
             for (int from : {0, 2, 9000, 16001, count / 2, count / 2 + 2, 30000, count - 1}) {
                 const auto next = std::find_if(planted.begin(), planted.end(), [from](int n) { return n >= from; });
                 const auto previous =
@@ -204,20 +204,20 @@ private slots:
         QVERIFY2(store, qPrintable(error));
         const std::atomic<bool> never{false};
         const qint64 firstId = idStep + 1000, lastId = 299 * idStep + 1000;
-        const SearchTextBuild build = buildSearchText(*store, QStringLiteral("Projects"), CatalogueSchema::fieldNames(),
-                                                      {firstId, lastId, 200}, never);
+        const SearchCorpusBuild build = buildSearchCorpus(*store, QStringLiteral("Projects"),
+                                                          CatalogueSchema::fieldNames(), {firstId, lastId, 200}, never);
         QVERIFY(build.complete);
         QCOMPARE(build.startById.empty(), idStep > 1); // each way is taken
         for (int n = 1; n < 300; ++n) {
-            const SearchText::Span span = build.spanOf(n * idStep + 1000);
+            const SearchCorpus::Span span = build.spanOf(n * idStep + 1000);
             if (n % 3 == 0)
                 QVERIFY(!span.isSet());
             else
-                QVERIFY(build.text.contains(span, SearchText::needleFor(QStringLiteral("client<%1>").arg(n))));
+                QVERIFY(build.text.contains(span, SearchCorpus::needleFor(QStringLiteral("client<%1>").arg(n))));
         }
         QVERIFY(!build.spanOf(firstId - 1).isSet() && !build.spanOf(lastId + 1).isSet());
     }
 };
 
-QTEST_GUILESS_MAIN(TestSearchText)
-#include "tst_searchtext.moc"
+QTEST_GUILESS_MAIN(TestSearchCorpus)
+#include "tst_searchcorpus.moc"

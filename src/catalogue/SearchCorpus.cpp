@@ -1,4 +1,4 @@
-#include "catalogue/SearchText.h"
+#include "catalogue/SearchCorpus.h"
 
 #include "catalogue/ByteSearch.h"
 #include "stores/SearchKey.h"
@@ -10,7 +10,7 @@
 #include <optional>
 #include <thread>
 
-QByteArray SearchText::needleFor(const QString &searchText)
+QByteArray SearchCorpus::needleFor(const QString &searchText)
 {
     return searchText.toUpper().toUtf8();
 }
@@ -56,7 +56,7 @@ template <class Found> const char *readNumbers(const char *p, const char *end, F
 
 // While records are written: the numbers of the shared values by their text,
 // and how often each field's values have repeated.
-struct SearchText::Sharing
+struct SearchCorpus::Sharing
 {
     // Open addressing over (hash, number + 1): a look-up touches this array
     // and the one copy it compares, both small enough to stay in cache.
@@ -176,9 +176,9 @@ struct SearchText::Sharing
     }
 };
 
-SearchText::SharedValues::~SharedValues() = default;
+SearchCorpus::SharedValues::~SharedValues() = default;
 
-const char *SearchText::SharedValues::copy(const char *text, size_t length)
+const char *SearchCorpus::SharedValues::copy(const char *text, size_t length)
 {
     constexpr size_t BlockSize = 64 * 1024;
     if (texts.empty() || lastBlockUsed + length > BlockSize) {
@@ -191,7 +191,7 @@ const char *SearchText::SharedValues::copy(const char *text, size_t length)
     return kept;
 }
 
-SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
+SearchCorpus::Chunk *SearchCorpus::chunkWithRoomFor(size_t bytes)
 {
     if (chunks_.empty() || chunks_.back()->text.size() + bytes > ChunkSize) {
         if (chunks_.size() >= NoSpan)
@@ -210,7 +210,7 @@ SearchText::Chunk *SearchText::chunkWithRoomFor(size_t bytes)
     return chunks_.back().get();
 }
 
-SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
+SearchCorpus::Span SearchCorpus::append(const std::vector<FieldBytes> &fields)
 {
     size_t worstCase = fields.size() * 4;
     for (const FieldBytes &f : fields)
@@ -266,7 +266,7 @@ SearchText::Span SearchText::append(const std::vector<FieldBytes> &fields)
     return span;
 }
 
-SearchText::Span SearchText::append(const std::vector<QVariant> &fields)
+SearchCorpus::Span SearchCorpus::append(const std::vector<QVariant> &fields)
 {
     std::vector<QByteArray> utf8;
     std::vector<FieldBytes> bytes;
@@ -277,7 +277,7 @@ SearchText::Span SearchText::append(const std::vector<QVariant> &fields)
     return append(bytes);
 }
 
-bool SearchText::contains(const Span &span, const QByteArray &needle) const
+bool SearchCorpus::contains(const Span &span, const QByteArray &needle) const
 {
     if (!span.isSet())
         return false;
@@ -287,32 +287,32 @@ bool SearchText::contains(const Span &span, const QByteArray &needle) const
     return !own || ByteSearch::first(own, size_t(end - own), needle.constData(), size_t(needle.size())) != nullptr;
 }
 
-bool SearchText::valueHolds(const Shared &value, const QByteArray &needle)
+bool SearchCorpus::valueHolds(const Shared &value, const QByteArray &needle)
 {
     return value.length >= size_t(needle.size())
         && ByteSearch::first(value.text, value.length, needle.constData(), size_t(needle.size()));
 }
 
-qint64 SearchText::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
+qint64 SearchCorpus::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
     const char *base = chunks_[chunk]->text.data();
     const char *hit = ByteSearch::first(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
 
-qint64 SearchText::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
+qint64 SearchCorpus::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
     const char *base = chunks_[chunk]->text.data();
     const char *hit = ByteSearch::last(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
 
-SearchText::SharedMatches::SharedMatches(const SearchText &text, const QByteArray &needle)
+SearchCorpus::SharedMatches::SharedMatches(const SearchCorpus &text, const QByteArray &needle)
     : text_(text), needle_(needle), resultOf_(text.chunks_.size(), -1)
 {
 }
 
-bool SearchText::SharedMatches::anyIn(quint32 chunk)
+bool SearchCorpus::SharedMatches::anyIn(quint32 chunk)
 {
     if (resultOf_[chunk] < 0) {
         const SharedValues *values = text_.chunks_[chunk]->shared.get();
@@ -329,14 +329,14 @@ bool SearchText::SharedMatches::anyIn(quint32 chunk)
     return results_[size_t(resultOf_[chunk])].any;
 }
 
-bool SearchText::SharedMatches::holds(const Span &span) const
+bool SearchCorpus::SharedMatches::holds(const Span &span) const
 {
     const char *start = text_.chunks_[span.chunk]->text.data() + span.offset;
     const std::vector<bool> &matching = results_[size_t(resultOf_[span.chunk])].matching;
     return !readNumbers(start, start + span.length, [&](quint32 number) { return bool(matching[number]); });
 }
 
-SearchText::Span SearchText::shifted(Span span, quint32 shift)
+SearchCorpus::Span SearchCorpus::shifted(Span span, quint32 shift)
 {
     if (!span.isSet() || span.chunk + shift >= NoSpan)
         return {};
@@ -344,7 +344,7 @@ SearchText::Span SearchText::shifted(Span span, quint32 shift)
     return span;
 }
 
-std::vector<quint32> SearchText::chunkEnds() const
+std::vector<quint32> SearchCorpus::chunkEnds() const
 {
     std::vector<quint32> ends;
     for (const auto &chunk : chunks_)
@@ -352,7 +352,7 @@ std::vector<quint32> SearchText::chunkEnds() const
     return ends;
 }
 
-quint32 SearchText::adopt(SearchText &&other)
+quint32 SearchCorpus::adopt(SearchCorpus &&other)
 {
     const quint32 shift = quint32(chunks_.size());
     // Records that follow go in as they are: numbering ends with the writer.
@@ -367,35 +367,35 @@ quint32 SearchText::adopt(SearchText &&other)
 }
 
 namespace {
-quint32 startOf(SearchText::Span span)
+quint32 startOf(SearchCorpus::Span span)
 {
-    return span.isSet() ? span.chunk << 24 | span.offset : SearchTextBuild::NoStart;
+    return span.isSet() ? span.chunk << 24 | span.offset : SearchCorpusBuild::NoStart;
 }
 
-SearchText::Span spanStartingAt(quint32 start)
+SearchCorpus::Span spanStartingAt(quint32 start)
 {
-    SearchText::Span span;
+    SearchCorpus::Span span;
     span.chunk = start >> 24;
     span.offset = start & 0xFFFFFF;
     return span;
 }
 }
 
-SearchText::Span SearchTextBuild::spanOf(qint64 id) const
+SearchCorpus::Span SearchCorpusBuild::spanOf(qint64 id) const
 {
     if (startById.empty()) {
         const auto at = std::lower_bound(spans.begin(), spans.end(), id,
                                          [](const auto &entry, qint64 wanted) { return entry.first < wanted; });
-        return at != spans.end() && at->first == id ? at->second : SearchText::Span{};
+        return at != spans.end() && at->first == id ? at->second : SearchCorpus::Span{};
     }
     if (id < firstId || id - firstId >= qint64(startById.size()))
         return {};
-    SearchText::Span span = spanStartingAt(startById[size_t(id - firstId)]);
+    SearchCorpus::Span span = spanStartingAt(startById[size_t(id - firstId)]);
     if (!span.isSet())
         return {};
     quint32 end = chunkEnds[span.chunk];
     for (size_t next = size_t(id - firstId) + 1; next < startById.size(); ++next) {
-        const SearchText::Span following = spanStartingAt(startById[next]);
+        const SearchCorpus::Span following = spanStartingAt(startById[next]);
         if (following.isSet()) {
             if (following.chunk == span.chunk)
                 end = following.offset;
@@ -406,10 +406,10 @@ SearchText::Span SearchTextBuild::spanOf(qint64 id) const
     return span;
 }
 
-SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
-                                const RowIdRange &ids, const std::atomic<bool> &cancelled)
+SearchCorpusBuild buildSearchCorpus(const CatalogueStore &store, const QString &table, const QStringList &fields,
+                                    const RowIdRange &ids, const std::atomic<bool> &cancelled)
 {
-    SearchTextBuild build;
+    SearchCorpusBuild build;
     if (ids.count == 0) {
         build.complete = true;
         return build;
@@ -421,17 +421,17 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
     const bool dense = ids.last - ids.first < DenseEnough * ids.count + SmallRange;
     build.firstId = ids.first;
     if (dense)
-        build.startById.resize(size_t(ids.last - ids.first + 1), SearchTextBuild::NoStart);
+        build.startById.resize(size_t(ids.last - ids.first + 1), SearchCorpusBuild::NoStart);
     else
         build.spans.reserve(size_t(ids.count));
-    SearchTextBuild upper;
+    SearchCorpusBuild upper;
     if (!dense)
         upper.spans.reserve(size_t(ids.count / 2));
-    const auto readRange = [&](SearchTextBuild &part, qint64 first, qint64 last) {
+    const auto readRange = [&](SearchCorpusBuild &part, qint64 first, qint64 last) {
         part.complete = store.scanRecords(
             table, fields, first, last,
             [&](qint64 id, const std::vector<FieldBytes> &values) {
-                const SearchText::Span span = part.text.append(values);
+                const SearchCorpus::Span span = part.text.append(values);
                 if (dense)
                     build.startById[size_t(id - ids.first)] = startOf(span);
                 else
@@ -444,9 +444,9 @@ SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &tabl
     other.join();
     const quint32 shift = build.text.adopt(std::move(upper.text));
     for (size_t i = size_t(split - ids.first); i < build.startById.size(); ++i)
-        build.startById[i] = startOf(SearchText::shifted(spanStartingAt(build.startById[i]), shift));
+        build.startById[i] = startOf(SearchCorpus::shifted(spanStartingAt(build.startById[i]), shift));
     for (const auto &[id, span] : upper.spans)
-        build.spans.emplace_back(id, SearchText::shifted(span, shift));
+        build.spans.emplace_back(id, SearchCorpus::shifted(span, shift));
     build.complete = build.complete && upper.complete;
     build.chunkEnds = build.text.chunkEnds();
     return build;

@@ -18,7 +18,7 @@
 // the one who writes it: later records name it by number in a few bytes from
 // 0x80 to 0xBF before their own text. UTF-8 text never begins with such a byte, so
 // no match starts in them, and a NUL on their left keeps one from running in.
-class SearchText
+class SearchCorpus
 {
     struct SharedValues;
 
@@ -53,7 +53,7 @@ public:
 
     // Moves the chunks of another store to the end of this one; returns the
     // number by which the other store's chunk numbers must be shifted.
-    quint32 adopt(SearchText &&other);
+    quint32 adopt(SearchCorpus &&other);
     // A span of the other store as this one numbers it after adopt; unset
     // when its chunk lies past the last one a span can name.
     static Span shifted(Span span, quint32 shift);
@@ -65,7 +65,7 @@ public:
     class SharedMatches
     {
     public:
-        SharedMatches(const SearchText &text, const QByteArray &needle);
+        SharedMatches(const SearchCorpus &text, const QByteArray &needle);
         // Whether any value the chunk's records share holds the needle.
         bool anyIn(quint32 chunk);
         // Whether a value the record shares holds it; anyIn(span.chunk) first.
@@ -78,7 +78,7 @@ public:
             std::vector<bool> matching; // by number
             bool any;
         };
-        const SearchText &text_;
+        const SearchCorpus &text_;
         QByteArray needle_;
         std::vector<Result> results_; // one for each set of values asked about
         std::vector<qint32> resultOf_; // by chunk; -1 until asked
@@ -113,11 +113,11 @@ private:
     std::vector<std::unique_ptr<Chunk>> chunks_;
 };
 
-// Reads every record of a table off the window's thread into a SearchText,
+// Reads every record of a table off the window's thread into a SearchCorpus,
 // two halves side by side, each through a connection of its own.
-struct SearchTextBuild
+struct SearchCorpusBuild
 {
-    SearchText text;
+    SearchCorpus text;
     // Where each record's text lies, by id: where the ids are dense (the
     // usual case), where it begins in a table indexed by id - firstId, four
     // bytes a record at the text's largest, for it ends where the next
@@ -126,9 +126,9 @@ struct SearchTextBuild
     qint64 firstId = 0;
     std::vector<quint32> startById; // chunk << 24 | offset
     std::vector<quint32> chunkEnds; // kept, as the text moves on when taken in
-    std::vector<std::pair<qint64, SearchText::Span>> spans;
+    std::vector<std::pair<qint64, SearchCorpus::Span>> spans;
     bool complete = false;
-    SearchText::Span spanOf(qint64 id) const;
+    SearchCorpus::Span spanOf(qint64 id) const;
 };
 
 // The ids of the records to read: they lie in [first, last], about `count` of them.
@@ -136,5 +136,5 @@ struct RowIdRange
 {
     qint64 first = 0, last = -1, count = 0;
 };
-SearchTextBuild buildSearchText(const CatalogueStore &store, const QString &table, const QStringList &fields,
-                                const RowIdRange &ids, const std::atomic<bool> &cancelled);
+SearchCorpusBuild buildSearchCorpus(const CatalogueStore &store, const QString &table, const QStringList &fields,
+                                    const RowIdRange &ids, const std::atomic<bool> &cancelled);
