@@ -86,6 +86,10 @@ public:
     using KeyVisitor = std::function<void(qint64 id, FieldBytes key)>;
     virtual bool scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error) = 0;
 
+    // The distinct values of one column, NULL left out, in no particular order;
+    // nothing when the catalogue cannot be read (error says why).
+    virtual std::optional<QStringList> distinctValues(const QString &table, const QString &column, QString &error) = 0;
+
     // A record by id; nothing with an empty error when it is gone.
     virtual std::optional<StoredRecord> read(const QString &table, qint64 id, QString &error) = 0;
 

@@ -345,6 +345,22 @@ std::optional<StoredRecord> PgStore::read(const QString &table, qint64 id, QStri
     return readRow(table, id, false, error);
 }
 
+std::optional<QStringList> PgStore::distinctValues(const QString &table, const QString &column, QString &error)
+{
+    if (!connected(error))
+        return std::nullopt;
+    const Result result =
+        exec(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL").arg(quoted(column), quoted(table)));
+    if (!result.ok()) {
+        error = describe(result);
+        return std::nullopt;
+    }
+    QStringList values;
+    for (int row = 0; row < result.rows(); ++row)
+        values.append(result.text(row, 0).toString());
+    return values;
+}
+
 QString PgStore::searchText(const FieldValues &values)
 {
     std::vector<std::optional<QByteArray>> fields;

@@ -39,6 +39,7 @@ public:
     qint64 sizeHint(const QString &table) override;
     bool scanKeys(const QString &table, int column, const KeyVisitor &row, QString &error) override;
     std::optional<StoredRecord> read(const QString &table, qint64 id, QString &error) override;
+    std::optional<QStringList> distinctValues(const QString &table, const QString &column, QString &error) override;
     StoreResult update(const QString &table, const StoredRecord &asRead, const std::map<int, QString> &changes,
                        const StoreRules &rules) override;
     StoreResult insert(const QString &table, const std::map<int, QString> &values, const StoreRules &rules) override;

@@ -307,6 +307,21 @@ std::optional<StoredRecord> SqliteStore::read(const QString &table, qint64 id, Q
     return readIn(table, id, error);
 }
 
+std::optional<QStringList> SqliteStore::distinctValues(const QString &table, const QString &column, QString &error)
+{
+    SqlStatement select(db_,
+                        QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
+                            .arg(quoteIdentifier(column), quoteIdentifier(table)));
+    QStringList values;
+    while (select.step())
+        values.append(select.text(0).toString());
+    if (!select.done()) {
+        error = describe(select.code());
+        return std::nullopt;
+    }
+    return values;
+}
+
 bool SqliteStore::keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId,
                                 QString &error)
 {

@@ -52,7 +52,8 @@ class TestDrawingFolders : public ProgramTestCase
                              record("3", "C", "P:\\Jobs\\3\\c.dwg"), record("4", "D", "\\\\server\\cad\\x.dwg"),
                              record("5", "E", "P:\\Jobs\\1\\a.dwg"), record("6", "F")});
     }
-    QString catalogue() const { return sandbox->programFolder() + "/morvo.res"; }
+    // The catalogue in use: the program's own file, or the one on the server.
+    QString catalogue() const { return usingServer() ? sandbox->setting() : sandbox->programFolder() + "/morvo.res"; }
 
 private slots:
     void eachRowShowsWhatItFindsOfTheCataloguesPaths()
