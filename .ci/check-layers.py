@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
-"""Fails when a file under src/ includes from a layer above its own.
+"""Fails when a file under src/ includes from a layer above its own, or talks
+to SQLite or PostgreSQL outside the stores.
 
 The order is the one src/CMakeLists.txt builds: a layer may include itself and
-the layers it lists here, nothing else of the program's own."""
+the layers it lists here, nothing else of the program's own. Only src/stores/
+knows which database holds the records (and the Windows catalogue reader, a
+process of its own, reads Jet files)."""
 import pathlib
 import re
 import sys
@@ -25,6 +28,8 @@ MAY_INCLUDE = {
                 "drawingpaths"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)
+DATABASE = re.compile(r'\bsqlite3\w*|\blibpq|\bPQ[a-z]\w*\s*\(|\bpg_conn\b|\bPGresult\b')
+DATABASE_LAYERS = {"stores", "jetreader"}
 
 
 def main() -> int:
@@ -37,9 +42,13 @@ def main() -> int:
         if layer not in MAY_INCLUDE:
             faults.append(f"{path.relative_to(src)}: folder '{layer}' belongs to no layer")
             continue
-        for target in INCLUDE.findall(path.read_text(encoding="utf-8")):
+        text = path.read_text(encoding="utf-8")
+        for target in INCLUDE.findall(text):
             if target in MAY_INCLUDE and target != layer and target not in MAY_INCLUDE[layer]:
                 faults.append(f"{path.relative_to(src)}: {layer} includes from {target}")
+        if layer not in DATABASE_LAYERS:
+            for match in sorted(set(DATABASE.findall(text))):
+                faults.append(f"{path.relative_to(src)}: {match} outside the stores")
     for fault in faults:
         print(fault, file=sys.stderr)
     return 1 if faults else 0

@@ -1,33 +1,16 @@
 #include "catalogue/CatalogueSchema.h"
 
 #include "catalogue/CatalogueFields.h"
-#include "stores/sqlite/SqlStatement.h"
-
-#include <QStringList>
-
-namespace {
-QStringList quotedFields()
-{
-    QStringList names;
-    for (const CatalogueField &f : CatalogueFields)
-        names << quoteIdentifier(QString::fromUtf8(f.field));
-    return names;
-}
-}
+#include "stores/sqlite/SqliteBulk.h"
 
 QString CatalogueSchema::createProjectsSql()
 {
-    QStringList columns;
-    for (const QString &name : quotedFields())
-        columns << name + QStringLiteral(" TEXT");
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(quoteIdentifier(QString::fromLatin1(ProjectsTable)), columns.join(u','));
+    return SqliteBulk::createTableSql(QString::fromLatin1(ProjectsTable), fieldNames());
 }
 
 QString CatalogueSchema::insertProjectSql()
 {
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (?,?,?,?,?,?,?,?)")
-        .arg(quoteIdentifier(QString::fromLatin1(ProjectsTable)), quotedFields().join(u','));
+    return SqliteBulk::insertSql(QString::fromLatin1(ProjectsTable), fieldNames());
 }
 
 QStringList CatalogueSchema::fieldNames()

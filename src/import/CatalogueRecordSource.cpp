@@ -1,30 +1,32 @@
 #include "import/CatalogueRecordSource.h"
 
+#include "catalogue/CatalogueSchema.h"
 #include "import/CatalogueTable.h"
-#include "stores/sqlite/SqlStatement.h"
+#include "stores/sqlite/SqliteBulk.h"
 
 #include <QDir>
-#include <QFile>
-#include <sqlite3.h>
 
 CatalogueRecordSource::CatalogueRecordSource(const QString &path) : path_(path)
 {
 }
 
-CatalogueRecordSource::~CatalogueRecordSource()
+CatalogueRecordSource::~CatalogueRecordSource() = default;
+
+bool CatalogueRecordSource::cannotRead(const QString &why)
 {
-    sqlite3_finalize(select_);
-    sqlite3_close(db_);
+    return fail(QStringLiteral("The catalogue \"%1\" cannot be read (%2).").arg(QDir::toNativeSeparators(path_), why));
 }
 
 bool CatalogueRecordSource::open()
 {
     const QString shown = QDir::toNativeSeparators(path_);
-    if (sqlite3_open_v2(QFile::encodeName(path_).constData(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr)
-        != SQLITE_OK)
-        return fail(QStringLiteral("The catalogue \"%1\" cannot be read (%2).").arg(shown, sqlite3_errmsg(db_)));
-    sqlite3_busy_timeout(db_, 5000);
-    const CatalogueTable table = readCatalogueTable(db_);
+    const QString projects = QString::fromLatin1(ProjectsTable);
+    QString error;
+    reader_ = SqliteBulk::Reader::open(path_, error);
+    const std::optional<QStringList> columns = reader_ ? reader_->columns(projects, error) : std::nullopt;
+    if (!columns)
+        return cannotRead(error);
+    const CatalogueTable table = catalogueTableOf(*columns);
     if (!table.exists)
         return fail(QStringLiteral("The file \"%1\" is no catalogue: it has no table Projects.").arg(shown));
     if (!table.missing.isEmpty())
@@ -33,36 +35,17 @@ bool CatalogueRecordSource::open()
     if (!table.others.isEmpty())
         notes_ << QStringLiteral("The catalogue's fields %1 are no catalogue fields; they were left out.")
                       .arg(table.others.join(QStringLiteral(", ")));
-    QStringList fields;
-    for (const CatalogueField &field : CatalogueFields)
-        fields << quoteIdentifier(QString::fromUtf8(field.field));
-    const QString projects = quoteIdentifier(QLatin1String(ProjectsTable));
-    {
-        SqlStatement count(db_, QStringLiteral("SELECT count(*) FROM %1").arg(projects));
-        if (count.step())
-            count_ = count.int64(0);
-    }
-    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(fields.join(u','), projects).toUtf8();
-    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &select_, nullptr) != SQLITE_OK)
-        return fail(QStringLiteral("The catalogue \"%1\" cannot be read (%2).").arg(shown, sqlite3_errmsg(db_)));
+    const std::optional<qint64> count = reader_->select(projects, CatalogueSchema::fieldNames(), error);
+    if (!count)
+        return cannotRead(error);
+    count_ = *count;
     return true;
 }
 
 bool CatalogueRecordSource::next(ImportRecord &record)
 {
-    const int rc = sqlite3_step(select_);
-    if (rc == SQLITE_DONE)
-        return false;
-    if (rc != SQLITE_ROW)
-        return fail(QStringLiteral("The catalogue \"%1\" cannot be read (%2).")
-                        .arg(QDir::toNativeSeparators(path_), sqlite3_errmsg(db_)));
-    for (int i = 0; i < int(record.size()); ++i) {
-        if (sqlite3_column_type(select_, i) == SQLITE_NULL) {
-            record[i].reset();
-        } else {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(select_, i));
-            record[i] = QByteArray(text, sqlite3_column_bytes(select_, i));
-        }
-    }
-    return true;
+    QString error;
+    if (reader_->next(record, error))
+        return true;
+    return error.isEmpty() ? false : cannotRead(error);
 }

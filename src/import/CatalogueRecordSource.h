@@ -2,8 +2,11 @@
 
 #include "import/RecordSource.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include <memory>
+
+namespace SqliteBulk {
+class Reader;
+}
 
 // The records of another catalogue file, in the order they were stored.
 class CatalogueRecordSource : public RecordSource
@@ -17,8 +20,9 @@ public:
     qint64 expected(qint64 read) const override { return std::max(read, count_); }
 
 private:
+    bool cannotRead(const QString &why);
+
     QString path_;
-    sqlite3 *db_ = nullptr;
-    sqlite3_stmt *select_ = nullptr;
+    std::unique_ptr<SqliteBulk::Reader> reader_;
     qint64 count_ = 0;
 };

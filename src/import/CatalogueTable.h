@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-struct sqlite3;
-
 // The table Projects of a catalogue file as it stands: which of the eight
 // fields it has and which other columns.
 struct CatalogueTable
@@ -13,4 +11,5 @@ struct CatalogueTable
     QStringList others; // columns that are no catalogue field
 };
 
-CatalogueTable readCatalogueTable(sqlite3 *db);
+// From the table's columns as the file has them (none: there is no table).
+CatalogueTable catalogueTableOf(const QStringList &columns);

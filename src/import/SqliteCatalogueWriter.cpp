@@ -3,17 +3,22 @@
 #include "catalogue/CatalogueSchema.h"
 #include "import/CatalogueTable.h"
 #include "import/FilePlacement.h"
+#include "stores/sqlite/SqliteBulk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
-#include <sqlite3.h>
 
 namespace {
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+QString projects()
+{
+    return QString::fromLatin1(ProjectsTable);
 }
 }
 
@@ -38,10 +43,9 @@ SqliteCatalogueWriter::~SqliteCatalogueWriter()
     abandon();
 }
 
-bool SqliteCatalogueWriter::failSqlite(const QString &what)
+bool SqliteCatalogueWriter::failSqlite(const QString &what, const QString &why)
 {
-    const QString detail = db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
-    return fail(QStringLiteral("%1 (%2).").arg(what, detail));
+    return fail(QStringLiteral("%1 (%2).").arg(what, why));
 }
 
 bool SqliteCatalogueWriter::begin()
@@ -59,29 +63,21 @@ bool SqliteCatalogueWriter::beginNew()
             QStringLiteral("No new catalogue can be written in the folder \"%1\" (%2).")
                 .arg(shown(QFileInfo(target_).absolutePath()), QString::fromLocal8Bit(std::strerror(errorNumber))));
     }
-    const QString what = QStringLiteral("The new catalogue \"%1\" cannot be written").arg(shown(target_));
-    if (sqlite3_open_v2(QFile::encodeName(temporary_).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr)
-        != SQLITE_OK)
-        return failSqlite(what);
-    // The file is not in use before it is complete and synced: no journal needed.
-    const QByteArray schema = CatalogueSchema::createProjectsSql().toUtf8();
-    for (const char *sql : {"PRAGMA journal_mode=OFF", "PRAGMA synchronous=OFF", schema.constData(), "BEGIN"}) {
-        if (sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
-            return failSqlite(what);
-    }
-    return prepareInsert();
+    QString error;
+    writer_ = SqliteBulk::Writer::intoNewFile(temporary_, projects(), CatalogueSchema::fieldNames(), error);
+    if (!writer_)
+        return failSqlite(QStringLiteral("The new catalogue \"%1\" cannot be written").arg(shown(target_)), error);
+    return true;
 }
 
 bool SqliteCatalogueWriter::beginAdding()
 {
-    const QString what = QStringLiteral("The catalogue \"%1\" cannot be written").arg(shown(target_));
-    if (sqlite3_open_v2(QFile::encodeName(target_).constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                        nullptr)
-        != SQLITE_OK)
-        return failSqlite(what);
-    sqlite3_busy_timeout(db_, 5000);
-    const CatalogueTable table = readCatalogueTable(db_);
+    QString error;
+    const std::unique_ptr<SqliteBulk::Reader> reader = SqliteBulk::Reader::open(target_, error);
+    const std::optional<QStringList> columns = reader ? reader->columns(projects(), error) : std::nullopt;
+    if (!columns)
+        return failSqlite(QStringLiteral("The catalogue \"%1\" cannot be written").arg(shown(target_)), error);
+    const CatalogueTable table = catalogueTableOf(*columns);
     if (!table.exists || !table.missing.isEmpty())
         return fail(
             QStringLiteral("The file \"%1\" is no catalogue: %2.")
@@ -89,45 +85,27 @@ bool SqliteCatalogueWriter::beginAdding()
                      table.exists
                          ? QStringLiteral("its table Projects lacks %1").arg(table.missing.join(QStringLiteral(", ")))
                          : QStringLiteral("it has no table Projects")));
-    if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return failSqlite(what);
-    return prepareInsert();
-}
-
-bool SqliteCatalogueWriter::prepareInsert()
-{
-    const QByteArray sql = CatalogueSchema::insertProjectSql().toUtf8();
-    if (sqlite3_prepare_v2(db_, sql.constData(), -1, &insert_, nullptr) != SQLITE_OK)
-        return failSqlite(QStringLiteral("The catalogue \"%1\" cannot be written").arg(shown(target_)));
+    writer_ = SqliteBulk::Writer::intoFile(target_, projects(), CatalogueSchema::fieldNames(), error);
+    if (!writer_)
+        return failSqlite(QStringLiteral("The catalogue \"%1\" cannot be written").arg(shown(target_)), error);
     return true;
 }
 
 bool SqliteCatalogueWriter::write(const ImportRecord &record)
 {
-    for (size_t i = 0; i < record.size(); ++i) {
-        const int place = int(i) + 1;
-        if (record[i])
-            sqlite3_bind_text(insert_, place, record[i]->constData(), int(record[i]->size()), SQLITE_STATIC);
-        else
-            sqlite3_bind_null(insert_, place);
-    }
-    const int rc = sqlite3_step(insert_);
-    sqlite3_reset(insert_);
-    if (rc != SQLITE_DONE)
-        return failSqlite(QStringLiteral("A record cannot be stored in \"%1\"").arg(shown(target_)));
-    return true;
+    QString error;
+    if (writer_->write(record, error))
+        return true;
+    return failSqlite(QStringLiteral("A record cannot be stored in \"%1\"").arg(shown(target_)), error);
 }
 
 bool SqliteCatalogueWriter::finish()
 {
-    sqlite3_finalize(insert_);
-    insert_ = nullptr;
-    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return failSqlite(QStringLiteral("The records cannot be stored in \"%1\"").arg(shown(target_)));
-    const bool closed = sqlite3_close(db_) == SQLITE_OK;
-    db_ = nullptr;
-    if (!closed)
-        return fail(QStringLiteral("The catalogue \"%1\" cannot be closed.").arg(shown(target_)));
+    QString error;
+    const bool stored = writer_->commit(error);
+    writer_.reset();
+    if (!stored)
+        return failSqlite(QStringLiteral("The records cannot be stored in \"%1\"").arg(shown(target_)), error);
     if (adding_)
         return true;
     if (!FilePlacement::syncFile(temporary_))
@@ -140,20 +118,9 @@ bool SqliteCatalogueWriter::finish()
     return true;
 }
 
-void SqliteCatalogueWriter::close()
-{
-    sqlite3_finalize(insert_);
-    insert_ = nullptr;
-    if (db_) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-    }
-    db_ = nullptr;
-}
-
 void SqliteCatalogueWriter::abandon()
 {
-    close();
+    writer_.reset(); // what was not committed goes
     if (!temporary_.isEmpty())
         QFile::remove(temporary_);
     temporary_.clear();

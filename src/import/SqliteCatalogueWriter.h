@@ -5,8 +5,9 @@
 #include <functional>
 #include <memory>
 
-struct sqlite3;
-struct sqlite3_stmt;
+namespace SqliteBulk {
+class Writer;
+}
 
 // Writes records into a catalogue file. A new catalogue is written to a
 // hidden file in the target's folder, synced, and only then given the first
@@ -34,15 +35,12 @@ private:
     SqliteCatalogueWriter() = default;
     bool beginNew();
     bool beginAdding();
-    bool prepareInsert();
-    bool failSqlite(const QString &what);
-    void close();
+    bool failSqlite(const QString &what, const QString &why);
 
     Names names_;
     QString target_;
     QString temporary_;
-    sqlite3 *db_ = nullptr;
-    sqlite3_stmt *insert_ = nullptr;
+    std::unique_ptr<SqliteBulk::Writer> writer_;
     bool adding_ = false;
     bool folderNotWritable_ = false;
 };
