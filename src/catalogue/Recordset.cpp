@@ -348,8 +348,9 @@ bool Recordset::storePending()
     std::map<int, QString> changes;
     for (auto it = pending_.begin(); it != pending_.end(); ++it) {
         // What the user did not change is never written back, not even unchanged.
-        const QVariant &read = current_.values[size_t(it.key())];
-        if (adding_ || read.isNull() || read.toString() != it.value())
+        // A new record has no values read to compare with.
+        if (adding_ || current_.values[size_t(it.key())].isNull()
+            || current_.values[size_t(it.key())].toString() != it.value())
             changes.emplace(it.key(), it.value());
     }
     if (!adding_ && changes.empty()) {

@@ -3,6 +3,7 @@
 
 #include "import/JetReaderProtocol.h"
 #include "import/JetVerdict.h"
+#include "program/AddressSpace.h"
 
 #include <QDir>
 #include <QProcess>
@@ -28,7 +29,7 @@ void limitChild(const JetReaderLimits &limits)
     // and a stuck reader uses no more processor time than time passes.
     const rlimit cpu{rlim_t(limits.seconds + 5), rlim_t(limits.seconds + 10)};
     setrlimit(RLIMIT_CPU, &cpu);
-    if (limits.memoryBytes > 0) {
+    if (LimitsAddressSpace && limits.memoryBytes > 0) {
         const rlimit memory{rlim_t(limits.memoryBytes), rlim_t(limits.memoryBytes)};
         setrlimit(RLIMIT_AS, &memory);
     }

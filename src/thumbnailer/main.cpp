@@ -1,4 +1,5 @@
 // morvo-thumbnailer -s SIZE INPUT OUTPUT.png: DWG thumbnails for file managers.
+#include "program/AddressSpace.h"
 #include "thumbnailer/Thumbnailer.h"
 
 #include <cstdio>
@@ -16,7 +17,8 @@ constexpr rlim_t MemoryLimitBytes = 100 * 1024 * 1024;
 int main(int argc, char *argv[])
 {
     const rlimit memory{MemoryLimitBytes, MemoryLimitBytes};
-    setrlimit(RLIMIT_AS, &memory);
+    if (LimitsAddressSpace)
+        setrlimit(RLIMIT_AS, &memory);
     // The alarm ends the process; once the thumbnail is made it is written whole.
     alarm(TimeLimitSeconds);
     QStringList arguments;
