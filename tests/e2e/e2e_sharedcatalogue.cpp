@@ -108,7 +108,15 @@ private slots:
         QCOMPARE(fieldInFile(location, "ProjectName"), (QList<QVariant>{"Middle", "New of theirs"}));
         Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(question)});
         Desktop::run("xdotool", {"key", "--clearmodifiers", "alt+n"}); // Store as a new record
+        // Theirs holds the job number now: storing mine under it too is asked about first.
+        QTest::qWait(300);
+        const qulonglong again = waitForQuestion(program.process());
+        QVERIFY2(again, "no question about the job number taken meanwhile");
+        QCOMPARE(fieldInFile(location, "ProjectName"), (QList<QVariant>{"Middle", "New of theirs"}));
+        Desktop::run("xdotool", {"windowactivate", "--sync", QString::number(again)});
+        Desktop::run("xdotool", {"key", "--clearmodifiers", "alt+u"}); // Use 1042
         QTRY_COMPARE(fieldInFile(location, "ProjectName"), (QList<QVariant>{"Middle", "New of theirs", "Mine"}));
+        QCOMPARE(fieldInFile(location, "JobNumber"), (QList<QVariant>{"1040", "1041", "1042"}));
     }
 };
 
