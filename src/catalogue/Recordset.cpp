@@ -2,7 +2,6 @@
 
 #include "catalogue/Connection.h"
 #include "catalogue/LeadingNumber.h"
-#include "catalogue/SortRows.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -66,6 +65,11 @@ int Recordset::columnIndex(const QString &field) const
     return int(columns_.indexOf(field));
 }
 
+QVariant Recordset::sortValueOf(const FieldValues &values) const
+{
+    return sortColumn_ >= 0 ? values[size_t(sortColumn_)] : QVariant();
+}
+
 void Recordset::enableLiveView(int intervalMs)
 {
     if (!liveTimer_) {
@@ -86,8 +90,7 @@ bool Recordset::Open()
     error_.clear();
     failure_ = {};
     open_ = false;
-    rows_.clear();
-    keyText_.clear();
+    order_.clear();
     pending_.clear();
     adding_ = false;
     current_ = {};
@@ -105,6 +108,7 @@ bool Recordset::Open()
                             .arg(table_, connection_.ConnectionString, field));
     }
     sortColumn_ = sort_.isEmpty() ? -1 : columnIndex(sort_);
+    order_.setSorted(sortColumn_ >= 0);
     if (!sort_.isEmpty() && sortColumn_ < 0)
         return fail(QStringLiteral("The table \"%1\" of the catalogue \"%2\" has no field \"%3\" to sort by.")
                         .arg(table_, connection_.ConnectionString, sort_));
@@ -124,45 +128,21 @@ bool Recordset::Open()
     return true;
 }
 
-// Room for the records added in a session beyond the ones read: the first
-// Add must not move every row (or key) to a larger block.
-size_t Recordset::withRoomToGrow(size_t count)
-{
-    return count + count / 64 + 1024;
-}
-
 // Reads the row ids and sort keys of the whole table.
 bool Recordset::scanRows()
 {
-    rows_.clear();
-    keyText_.clear();
+    order_.clear();
     // Room made once: growing by doubling would hold both copies for a moment.
     constexpr qint64 LargestHint = 50'000'000, KeyBytesPerRow = 8;
     const qint64 hint = std::clamp<qint64>(store().sizeHint(table_), 0, LargestHint);
-    rows_.reserve(withRoomToGrow(size_t(hint)));
-    keyText_.reserve(withRoomToGrow(size_t(hint * KeyBytesPerRow)));
+    order_.reserveRoom(size_t(hint), size_t(hint * KeyBytesPerRow));
     const bool scanned = store().scanKeys(
-        table_, sortColumn_,
-        [this](qint64 id, FieldBytes key) {
-            Row row{id, 0.0, quint32(keyText_.size()), 0, {}};
-            if (key.data) {
-                row.number = LeadingNumber::parse(std::string_view(key.data, size_t(key.length)));
-                keyText_.append(key.data, size_t(key.length));
-                row.keyLength = quint32(key.length);
-            }
-            rows_.push_back(row);
-        },
-        error_);
+        table_, sortColumn_, [this](qint64 id, FieldBytes key) { order_.appendScanned(id, key); }, error_);
     if (!scanned) {
-        rows_.clear();
-        keyText_.clear();
+        order_.clear();
         return false;
     }
-    if (sortColumn_ >= 0) {
-        // A server sends its rows in order already.
-        const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
-        SortRows::inOrder(rows_, less, [](const Row &row) { return row.keyLength; });
-    }
+    order_.sortAll();
     return true;
 }
 
@@ -177,58 +157,11 @@ bool Recordset::setSort(const QString &field)
     return Open();
 }
 
-// Numeric value first, then the text, so that one more than the last value is new.
-bool Recordset::rowLess(const Row &a, const Row &b) const
-{
-    if (a.number != b.number)
-        return a.number < b.number;
-    const std::string_view ka(keyText_.data() + a.keyOffset, a.keyLength);
-    const std::string_view kb(keyText_.data() + b.keyOffset, b.keyLength);
-    if (ka != kb)
-        return ka < kb;
-    return a.rowid < b.rowid;
-}
-
-Recordset::Row Recordset::makeRow(qint64 rowid, const QVariant &sortValue, const FieldValues &values)
-{
-    Row row{rowid, 0.0, quint32(keyText_.size()), 0, searchSpanFor(values)};
-    if (sortColumn_ >= 0 && !sortValue.isNull()) {
-        const QByteArray utf8 = sortValue.toString().toUtf8();
-        row.number = LeadingNumber::parse(std::string_view(utf8.constData(), size_t(utf8.size())));
-        keyText_.append(utf8.constData(), size_t(utf8.size()));
-        row.keyLength = quint32(utf8.size());
-    }
-    return row;
-}
-
-size_t Recordset::sortedIndexOf(const Row &row) const
-{
-    if (sortColumn_ < 0)
-        return rows_.size();
-    const auto at =
-        std::upper_bound(rows_.begin(), rows_.end(), row, [this](const Row &a, const Row &b) { return rowLess(a, b); });
-    return size_t(at - rows_.begin());
-}
-
-void Recordset::placeRow(Row row)
-{
-    pos_ = qint64(sortedIndexOf(row));
-    rows_.insert(rows_.begin() + pos_, row);
-}
-
-std::optional<qint64> Recordset::indexOfRow(qint64 rowid) const
-{
-    const auto at = std::find_if(rows_.begin(), rows_.end(), [rowid](const Row &row) { return row.rowid == rowid; });
-    if (at == rows_.end())
-        return std::nullopt;
-    return qint64(at - rows_.begin());
-}
-
 qint64 Recordset::RecordCount() const
 {
     if (!ensureOpen())
         return 0;
-    return qint64(rows_.size()) + (adding_ ? 1 : 0);
+    return qint64(order_.size()) + (adding_ ? 1 : 0);
 }
 
 bool Recordset::BOF() const
@@ -259,7 +192,7 @@ bool Recordset::moveTo(qint64 index)
 {
     if (!storePending())
         return false;
-    const qint64 count = qint64(rows_.size());
+    const qint64 count = qint64(order_.size());
     pos_ = count == 0 ? 0 : std::clamp<qint64>(index, -1, count);
     current_ = {};
     unreadableId_ = -1;
@@ -277,7 +210,7 @@ bool Recordset::MoveLast()
     // The new record is stored first; the last record is then known.
     if (!readyFor(false) || !storePending())
         return false;
-    return moveTo(qint64(rows_.size()) - 1);
+    return moveTo(qint64(order_.size()) - 1);
 }
 
 bool Recordset::MoveNext()
@@ -298,7 +231,7 @@ bool Recordset::setAbsolutePosition(qint64 position)
 {
     if (!readyFor(false) || !storePending())
         return false;
-    if (position < 1 || position > qint64(rows_.size()))
+    if (position < 1 || position > qint64(order_.size()))
         return fail(QStringLiteral("There is no record at position %1.").arg(position));
     return moveTo(position - 1);
 }
@@ -312,7 +245,7 @@ bool Recordset::AddNew()
         return false;
     adding_ = true;
     editSince_ = since;
-    pos_ = qint64(rows_.size());
+    pos_ = qint64(order_.size());
     current_ = {};
     current_.values.assign(size_t(columns_.size()), QVariant());
     emit currentChanged();
@@ -387,9 +320,7 @@ bool Recordset::handleStoreResult(const StoreResult &result, bool deleting)
     case StoreStatus::DuplicateJobNumber: {
         refresh(); // brings in the record that took the number
         const QString taken = pending_.value(sortColumn_);
-        const QString last = rows_.empty()
-            ? QString()
-            : QString::fromUtf8(keyText_.data() + rows_.back().keyOffset, qsizetype(rows_.back().keyLength));
+        const QString last = order_.lastKey();
         failure_ = {Conflict::DuplicateJobNumber, false, mineOver(current_.values), {}, LeadingNumber::nextAfter(last)};
         return fail(QStringLiteral("The job number %1 was stored by someone else meanwhile.").arg(taken));
     }
@@ -400,18 +331,17 @@ bool Recordset::handleStoreResult(const StoreResult &result, bool deleting)
     }
     const StoredRecord &stored = result.record;
     ownStores_[stored.id] = stored.version;
-    Row row = makeRow(stored.id, sortColumn_ >= 0 ? stored.values[size_t(sortColumn_)] : QVariant(), stored.values);
+    const Row row = order_.make(stored.id, sortValueOf(stored.values), searchSpanFor(stored.values));
     const bool atPosition =
-        !adding_ && pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == stored.id;
-    const auto sameKey = [this](const Row &a, const Row &b) { return !rowLess(a, b) && !rowLess(b, a); };
-    if (atPosition && sameKey(rows_[size_t(pos_)], row)) {
-        rows_[size_t(pos_)] = row; // the sort key is unchanged: the record keeps its place
+        !adding_ && pos_ >= 0 && pos_ < qint64(order_.size()) && order_.rows[size_t(pos_)].rowid == stored.id;
+    if (atPosition && order_.sameKey(order_.rows[size_t(pos_)], row)) {
+        order_.rows[size_t(pos_)] = row; // the sort key is unchanged: the record keeps its place
     } else {
         if (!adding_) {
-            if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(stored.id))
-                rows_.erase(rows_.begin() + qsizetype(*index));
+            if (const auto index = atPosition ? std::optional<qint64>(pos_) : order_.indexOf(stored.id))
+                order_.erase(*index);
         }
-        placeRow(row);
+        pos_ = qint64(order_.insert(row));
     }
     adding_ = false;
     pending_.clear();
@@ -425,9 +355,9 @@ void Recordset::removeCurrentRow()
 {
     const qint64 rowid = current_.id;
     // The record on screen is at the cursor, unless a refresh moved things meanwhile.
-    const bool atPosition = pos_ >= 0 && pos_ < qint64(rows_.size()) && rows_[size_t(pos_)].rowid == rowid;
-    if (const auto index = atPosition ? std::optional<qint64>(pos_) : indexOfRow(rowid))
-        rows_.erase(rows_.begin() + qsizetype(*index));
+    const bool atPosition = pos_ >= 0 && pos_ < qint64(order_.size()) && order_.rows[size_t(pos_)].rowid == rowid;
+    if (const auto index = atPosition ? std::optional<qint64>(pos_) : order_.indexOf(rowid))
+        order_.erase(*index);
     ownStores_[rowid] = TakenOut;
     pending_.clear();
     current_ = {};
@@ -447,7 +377,7 @@ bool Recordset::Delete()
         return true;
     // A record nobody read since the move, changed by someone else since (even
     // deleted and stored anew under its id): the set never had that version.
-    const qint64 rowid = rows_[size_t(pos_)].rowid;
+    const qint64 rowid = order_.rows[size_t(pos_)].rowid;
     const bool changedUnread = current_.id != rowid && std::ranges::find(deferred_, rowid) != deferred_.end();
     if (!loadCurrent())
         return fail(unreadable_);
@@ -484,10 +414,10 @@ bool Recordset::takeTheirs()
     pending_.clear();
     if (adding_) {
         adding_ = false;
-        pos_ = qint64(rows_.size()) - 1;
+        pos_ = qint64(order_.size()) - 1;
     } else if (conflict == Conflict::Gone) {
         removeCurrentRow();
-        pos_ = std::min<qint64>(pos_, qint64(rows_.size()) - 1);
+        pos_ = std::min<qint64>(pos_, qint64(order_.size()) - 1);
     }
     current_ = {};
     emit currentChanged();
@@ -520,9 +450,9 @@ bool Recordset::useFreeJobNumber()
 
 bool Recordset::loadCurrent() const
 {
-    if (adding_ && pos_ == qint64(rows_.size()))
+    if (adding_ && pos_ == qint64(order_.size()))
         return true;
-    const qint64 rowid = rows_[size_t(pos_)].rowid;
+    const qint64 rowid = order_.rows[size_t(pos_)].rowid;
     if (current_.id == rowid)
         return true;
     if (unreadableId_ == rowid)
@@ -626,8 +556,7 @@ std::optional<Recordset::ChangedRows> Recordset::readChanges(const std::vector<R
                 return std::nullopt;
             continue; // deleted again since
         }
-        changed.placed.push_back(
-            makeRow(record->id, sortColumn_ >= 0 ? record->values[size_t(sortColumn_)] : QVariant(), record->values));
+        changed.placed.push_back(order_.make(record->id, sortValueOf(record->values), searchSpanFor(record->values)));
         if (record->id == currentId)
             changed.current = std::move(record);
     }
@@ -640,21 +569,21 @@ std::optional<Recordset::ChangedRows> Recordset::readChanges(const std::vector<R
 bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
 {
     const bool hadCurrent = hasCurrent() && !adding_;
-    const qint64 currentId = hadCurrent ? rows_[size_t(pos_)].rowid : -1;
+    const qint64 currentId = hadCurrent ? order_.rows[size_t(pos_)].rowid : -1;
     const bool holdCurrent = hadCurrent && (editPending() || holdCurrent_);
     std::optional<ChangedRows> changed = readChanges(changes, currentId, holdCurrent);
     if (!changed)
         return false;
-    replaceRows(changed->ids, std::move(changed->placed));
+    order_.replace(changed->ids, std::move(changed->placed));
     const std::optional<StoredRecord> &currentNow = changed->current;
 
     if (adding_) {
-        pos_ = qint64(rows_.size());
+        pos_ = qint64(order_.size());
         return true;
     }
     if (!hadCurrent)
         return true;
-    if (const auto index = indexOfRow(currentId)) {
+    if (const auto index = order_.indexOf(currentId)) {
         pos_ = *index;
         if (currentNow && currentNow->values != current_.values) {
             current_ = *currentNow;
@@ -665,45 +594,22 @@ bool Recordset::applyChanges(const std::vector<RecordChange> &changes)
         return true;
     }
     // The record on screen was deleted by someone else: its neighbour takes its place.
-    pos_ = std::min<qint64>(pos_, qint64(rows_.size()) - 1);
+    pos_ = std::min<qint64>(pos_, qint64(order_.size()) - 1);
     current_ = {};
     emit currentChanged();
     return true;
 }
 
-void Recordset::replaceRows(const std::unordered_set<qint64> &ids, std::vector<Row> placed)
-{
-    // One by one costs a search and a move of the rows behind each; one pass
-    // costs a hash look-up per row: the pass pays from a few dozen changes on.
-    constexpr size_t OneByOne = 32;
-    if (ids.size() <= OneByOne) {
-        for (const qint64 id : ids) {
-            if (const auto index = indexOfRow(id))
-                rows_.erase(rows_.begin() + qsizetype(*index));
-        }
-        for (const Row &row : placed)
-            rows_.insert(rows_.begin() + qsizetype(sortedIndexOf(row)), row);
-        return;
-    }
-    std::erase_if(rows_, [&ids](const Row &row) { return ids.contains(row.rowid); });
-    const auto less = [this](const Row &a, const Row &b) { return rowLess(a, b); };
-    std::sort(placed.begin(), placed.end(), less);
-    const size_t middle = rows_.size();
-    rows_.insert(rows_.end(), placed.begin(), placed.end());
-    if (sortColumn_ >= 0)
-        std::inplace_merge(rows_.begin(), rows_.begin() + qsizetype(middle), rows_.end(), less);
-}
-
 // Without a change log (a file this program may not change) the keys are read again.
 bool Recordset::rescanAll()
 {
-    const qint64 currentId = hasCurrent() && !adding_ ? rows_[size_t(pos_)].rowid : -1;
+    const qint64 currentId = hasCurrent() && !adding_ ? order_.rows[size_t(pos_)].rowid : -1;
     stopSearchBuild();
     searchText_ = SearchCorpus();
     if (!scanRows())
         return false;
-    const std::optional<qint64> index = currentId >= 0 ? indexOfRow(currentId) : std::nullopt;
-    pos_ = adding_ ? qint64(rows_.size()) : index.value_or(std::min<qint64>(pos_, qint64(rows_.size()) - 1));
+    const std::optional<qint64> index = currentId >= 0 ? order_.indexOf(currentId) : std::nullopt;
+    pos_ = adding_ ? qint64(order_.size()) : index.value_or(std::min<qint64>(pos_, qint64(order_.size()) - 1));
     if (!editPending())
         current_ = {};
     searchBuildPending_ = !searchFields_.isEmpty();

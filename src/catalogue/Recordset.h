@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/RowOrder.h"
 #include "catalogue/SearchCorpus.h"
 #include "stores/CatalogueStore.h"
 
@@ -131,31 +132,17 @@ signals:
     void recordUnreadable(const QString &reason);
 
 private:
-    struct Row
-    {
-        qint64 rowid;
-        double number; // leading numeric value of the sort field
-        quint32 keyOffset; // sort field's text in keyText_
-        quint32 keyLength;
-        SearchCorpus::Span search; // this record's text in searchText_
-    };
+    using Row = RowOrder::Row;
 
     CatalogueStore &store() const;
     bool ensureOpen() const;
     bool readyFor(bool writing, bool onCurrent = false);
-    static size_t withRoomToGrow(size_t count);
     bool scanRows();
     bool fail(const QString &text) const;
     bool storePending();
     bool handleStoreResult(const StoreResult &result, bool deleting);
     void removeCurrentRow();
     bool moveTo(qint64 index);
-    Row makeRow(qint64 rowid, const QVariant &sortValue, const FieldValues &values);
-    bool rowLess(const Row &a, const Row &b) const;
-    size_t sortedIndexOf(const Row &row) const;
-    void placeRow(Row row);
-    void replaceRows(const std::unordered_set<qint64> &ids, std::vector<Row> placed);
-    std::optional<qint64> indexOfRow(qint64 rowid) const;
     bool catchUp();
     bool applyChanges(const std::vector<RecordChange> &changes);
     // The new versions of changed records, read one by one; changes to the
@@ -169,7 +156,6 @@ private:
     std::optional<ChangedRows> readChanges(const std::vector<RecordChange> &changes, qint64 currentId,
                                            bool holdCurrent);
     bool readKeptOrder();
-    bool keptRowsHold();
     bool takeInChangesSince(qint64 cursor);
     void keepOrder();
     bool rescanAll();
@@ -187,6 +173,7 @@ private:
     bool loadCurrent() const;
     bool hasCurrent() const;
     int columnIndex(const QString &field) const;
+    QVariant sortValueOf(const FieldValues &values) const; // the sort field's value (null without one)
     FieldValues mineOver(const FieldValues &base) const;
     StoreRules rules() const;
 
@@ -199,8 +186,7 @@ private:
     bool open_ = false;
 
     QStringList columns_;
-    std::vector<Row> rows_;
-    std::string keyText_;
+    RowOrder order_;
     qint64 pos_ = 0; // index into rows_; -1 before the first, size() after the last
 
     bool adding_ = false; // a new record waits at position size()+1

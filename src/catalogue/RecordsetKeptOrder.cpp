@@ -18,32 +18,17 @@ bool Recordset::readKeptOrder()
         keptFile_, sizeof(Row),
         [this](const KeptOrder::Stamp &kept) { return store().historyHolds(table_, kept.cursor, kept.history); },
         [this](size_t count, size_t keyBytes) {
-            rows_.reserve(withRoomToGrow(count));
-            keyText_.reserve(withRoomToGrow(keyBytes));
-            rows_.resize(count);
-            return reinterpret_cast<char *>(rows_.data());
+            order_.reserveRoom(count, keyBytes);
+            order_.rows.resize(count);
+            return reinterpret_cast<char *>(order_.rows.data());
         },
-        keyText_);
-    if (stamp && keptRowsHold() && takeInChangesSince(stamp->cursor)) {
+        order_.keyText);
+    if (stamp && order_.holdsKeptRows() && takeInChangesSince(stamp->cursor)) {
         keptCursor_ = stamp->cursor;
         return true;
     }
-    rows_.clear();
-    keyText_.clear();
+    order_.clear();
     return false;
-}
-
-// Rows of another version of the order, or garbled past the checksum, are
-// not used: each key lies in the text, and the rows are strictly in order.
-bool Recordset::keptRowsHold()
-{
-    for (Row &row : rows_) {
-        if (size_t(row.keyOffset) + row.keyLength > keyText_.size())
-            return false;
-        row.search = {}; // the text of this session is yet to be read
-    }
-    return std::adjacent_find(rows_.begin(), rows_.end(), [this](const Row &a, const Row &b) { return !rowLess(a, b); })
-        == rows_.end();
 }
 
 bool Recordset::takeInChangesSince(qint64 cursor)
@@ -52,12 +37,12 @@ bool Recordset::takeInChangesSince(qint64 cursor)
     const std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, cursor, error);
     // Each change costs a read of its record: past about one record in a
     // hundred, reading every key is the cheaper way.
-    if (!changes || changes->size() > rows_.size() / 100 + 100)
+    if (!changes || changes->size() > order_.size() / 100 + 100)
         return false;
     std::optional<ChangedRows> changed = readChanges(*changes, -1, false);
     if (!changed)
         return false;
-    replaceRows(changed->ids, std::move(changed->placed));
+    order_.replace(changed->ids, std::move(changed->placed));
     changeCursor_ = cursor;
     return true;
 }
@@ -74,14 +59,14 @@ void Recordset::keepOrder()
     if (history.isEmpty())
         return;
     // Pieces of rows, their keys' offsets those of the keys written after
-    // them, one after another: what updates left behind in keyText_ goes.
+    // them, one after another: what updates left behind in the key text goes.
     constexpr size_t RowsAPiece = 32768;
     size_t next = 0, keyBytes = 0;
     std::vector<Row> piece;
     const auto rows = [&]() -> std::string_view {
         piece.clear();
-        for (; next < rows_.size() && piece.size() < RowsAPiece; ++next) {
-            Row row = rows_[next];
+        for (; next < order_.size() && piece.size() < RowsAPiece; ++next) {
+            Row row = order_.rows[next];
             row.keyOffset = quint32(keyBytes);
             row.search = {};
             keyBytes += row.keyLength;
@@ -93,8 +78,8 @@ void Recordset::keepOrder()
     std::string keyPiece;
     const auto keys = [&]() -> std::string_view {
         keyPiece.clear();
-        for (; nextKey < rows_.size() && keyPiece.size() < RowsAPiece * 8; ++nextKey)
-            keyPiece.append(keyText_, rows_[nextKey].keyOffset, rows_[nextKey].keyLength);
+        for (; nextKey < order_.size() && keyPiece.size() < RowsAPiece * 8; ++nextKey)
+            keyPiece.append(order_.keyText, order_.rows[nextKey].keyOffset, order_.rows[nextKey].keyLength);
         return keyPiece;
     };
     if (KeptOrder::write(keptFile_, {history, changeCursor_}, sizeof(Row), rows, keys))

@@ -47,10 +47,10 @@ void Recordset::startSearchBuild()
     // A server walks for a text itself; its catalogue is never read whole.
     if (searchFields_.isEmpty() || store().searchesItself())
         return;
-    RowIdRange ids{0, -1, qint64(rows_.size())};
-    if (!rows_.empty()) {
+    RowIdRange ids{0, -1, qint64(order_.size())};
+    if (!order_.empty()) {
         const auto [lowest, highest] = std::minmax_element(
-            rows_.begin(), rows_.end(), [](const Row &a, const Row &b) { return a.rowid < b.rowid; });
+            order_.rows.begin(), order_.rows.end(), [](const Row &a, const Row &b) { return a.rowid < b.rowid; });
         ids.first = lowest->rowid;
         ids.last = highest->rowid;
     }
@@ -85,7 +85,7 @@ bool Recordset::waitForSearchText()
     // Records stored, added or changed by others since the build began carry
     // a text of their own already; the build fills in only the others.
     const quint32 shift = searchText_.adopt(std::move(result->text));
-    for (Row &row : rows_) {
+    for (Row &row : order_.rows) {
         if (row.search.isSet())
             continue;
         row.search = SearchCorpus::shifted(result->spanOf(row.rowid), shift);
@@ -109,13 +109,13 @@ SearchCorpus::Span Recordset::searchSpanFor(const FieldValues &values)
 
 bool Recordset::matchesAt(size_t index, const QByteArray &needle)
 {
-    if (!rows_[index].search.isSet()) {
+    if (!order_.rows[index].search.isSet()) {
         // Text not read yet (the background read failed): read this record now.
         QString error;
-        if (const std::optional<StoredRecord> record = store().read(table_, rows_[index].rowid, error))
-            rows_[index].search = searchSpanFor(record->values);
+        if (const std::optional<StoredRecord> record = store().read(table_, order_.rows[index].rowid, error))
+            order_.rows[index].search = searchSpanFor(record->values);
     }
-    return searchText_.contains(rows_[index].search, needle);
+    return searchText_.contains(order_.rows[index].search, needle);
 }
 
 // The walks scan whole runs of records that lie one after another in the
@@ -124,7 +124,8 @@ bool Recordset::matchesAt(size_t index, const QByteArray &needle)
 size_t Recordset::runEnd(size_t first) const
 {
     size_t last = first;
-    while (last + 1 < rows_.size() && SearchCorpus::followsDirectly(rows_[last].search, rows_[last + 1].search))
+    while (last + 1 < order_.size()
+           && SearchCorpus::followsDirectly(order_.rows[last].search, order_.rows[last + 1].search))
         ++last;
     return last;
 }
@@ -132,7 +133,7 @@ size_t Recordset::runEnd(size_t first) const
 size_t Recordset::runStart(size_t last) const
 {
     size_t first = last;
-    while (first > 0 && SearchCorpus::followsDirectly(rows_[first - 1].search, rows_[first].search))
+    while (first > 0 && SearchCorpus::followsDirectly(order_.rows[first - 1].search, order_.rows[first].search))
         --first;
     return first;
 }
@@ -140,20 +141,20 @@ size_t Recordset::runStart(size_t last) const
 // The record of a run [first, last] whose text holds the byte at offset.
 size_t Recordset::rowAtOffset(size_t first, size_t last, qint64 offset) const
 {
-    auto begin = rows_.begin() + qsizetype(first), end = rows_.begin() + qsizetype(last) + 1;
+    auto begin = order_.rows.begin() + qsizetype(first), end = order_.rows.begin() + qsizetype(last) + 1;
     auto after =
         std::upper_bound(begin, end, offset, [](qint64 at, const Row &row) { return at < qint64(row.search.offset); });
-    return size_t(after - rows_.begin()) - 1;
+    return size_t(after - order_.rows.begin()) - 1;
 }
 
 // The server's answer, as an index into the set (which catches up with a
 // record it has not seen yet).
 qint64 Recordset::findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward)
 {
-    if (fromIndex < 0 || fromIndex >= qint64(rows_.size()))
+    if (fromIndex < 0 || fromIndex >= qint64(order_.size()))
         return -1;
-    const Row &from = rows_[size_t(fromIndex)];
-    const CatalogueStore::SortPlace place{QByteArray(keyText_.data() + from.keyOffset, qsizetype(from.keyLength)),
+    const Row &from = order_.rows[size_t(fromIndex)];
+    const CatalogueStore::SortPlace place{QByteArray(order_.keyText.data() + from.keyOffset, qsizetype(from.keyLength)),
                                           from.rowid};
     QString error;
     const std::optional<qint64> id = store().findFrom(table_, sortColumn_, place, forward, needle, error);
@@ -162,9 +163,9 @@ qint64 Recordset::findOnServer(const QByteArray &needle, qint64 fromIndex, bool 
             fail(error);
         return -1;
     }
-    std::optional<qint64> index = indexOfRow(*id);
+    std::optional<qint64> index = order_.indexOf(*id);
     if (!index && refresh())
-        index = indexOfRow(*id);
+        index = order_.indexOf(*id);
     return index.value_or(-1);
 }
 
@@ -179,7 +180,7 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
     if (forward) {
         for (size_t i = lo; i < hi && !stop.load(std::memory_order_relaxed);) {
             const size_t last = std::min(runEnd(i), hi - 1);
-            const SearchCorpus::Span &a = rows_[i].search, &b = rows_[last].search;
+            const SearchCorpus::Span &a = order_.rows[i].search, &b = order_.rows[last].search;
             if (!a.isSet()) { // no text to search: its record could not be read
                 i = last + 1;
                 continue;
@@ -188,7 +189,7 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
             const size_t hitRow = hit >= 0 ? rowAtOffset(i, last, hit) : last + 1;
             if (shared.anyIn(a.chunk))
                 for (size_t j = i; j < hitRow; ++j)
-                    if (shared.holds(rows_[j].search))
+                    if (shared.holds(order_.rows[j].search))
                         return qint64(j);
             if (hit >= 0)
                 return qint64(hitRow);
@@ -198,7 +199,7 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
     }
     for (size_t i = hi; i > lo && !stop.load(std::memory_order_relaxed);) {
         const size_t first = std::max(runStart(i - 1), lo);
-        const SearchCorpus::Span &a = rows_[first].search, &b = rows_[i - 1].search;
+        const SearchCorpus::Span &a = order_.rows[first].search, &b = order_.rows[i - 1].search;
         if (!a.isSet()) {
             i = first;
             continue;
@@ -207,7 +208,7 @@ qint64 Recordset::scanRange(size_t lo, size_t hi, const QByteArray &needle, bool
         const size_t afterHit = hit >= 0 ? rowAtOffset(first, i - 1, hit) + 1 : first;
         if (shared.anyIn(a.chunk))
             for (size_t j = i; j > afterHit; --j)
-                if (shared.holds(rows_[j - 1].search))
+                if (shared.holds(order_.rows[j - 1].search))
                     return qint64(j - 1);
         if (hit >= 0)
             return qint64(afterHit - 1);
@@ -224,7 +225,7 @@ qint64 Recordset::walk(const QByteArray &needle, size_t lo, size_t hi, bool forw
         return -1;
     // Records whose text the background read missed are read now, here.
     for (size_t i = lo; i < hi; ++i) {
-        if (!rows_[i].search.isSet())
+        if (!order_.rows[i].search.isSet())
             matchesAt(i, needle);
     }
     const std::atomic<bool> never{false};
@@ -253,7 +254,7 @@ qint64 Recordset::findForward(const QByteArray &needle, qint64 fromIndex)
     if (store().searchesItself())
         return findOnServer(needle, std::max<qint64>(fromIndex, 0), true);
     waitForSearchText();
-    return walk(needle, size_t(std::max<qint64>(fromIndex, 0)), rows_.size(), true);
+    return walk(needle, size_t(std::max<qint64>(fromIndex, 0)), order_.size(), true);
 }
 
 qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
@@ -262,7 +263,7 @@ qint64 Recordset::findBackward(const QByteArray &needle, qint64 fromIndex)
         return -1;
     refresh();
     if (store().searchesItself())
-        return findOnServer(needle, std::min<qint64>(fromIndex, qint64(rows_.size()) - 1), false);
+        return findOnServer(needle, std::min<qint64>(fromIndex, qint64(order_.size()) - 1), false);
     waitForSearchText();
-    return walk(needle, 0, size_t(std::clamp<qint64>(fromIndex + 1, 0, qint64(rows_.size()))), false);
+    return walk(needle, 0, size_t(std::clamp<qint64>(fromIndex + 1, 0, qint64(order_.size()))), false);
 }
