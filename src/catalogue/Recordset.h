@@ -165,10 +165,6 @@ private:
     bool matchesAt(size_t index, const QByteArray &needle);
     qint64 findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward);
     qint64 walk(const QByteArray &needle, size_t lo, size_t hi, bool forward);
-    qint64 scanRange(size_t lo, size_t hi, const QByteArray &needle, bool forward, const std::atomic<bool> &stop) const;
-    size_t runEnd(size_t first) const;
-    size_t runStart(size_t last) const;
-    size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;
     SearchCorpus::Span searchSpanFor(const FieldValues &values);
     bool loadCurrent() const;
     bool hasCurrent() const;
