@@ -1,18 +1,17 @@
 #pragma once
 
+#include "catalogue/ChangeFeed.h"
+#include "catalogue/PendingEdit.h"
 #include "catalogue/RowOrder.h"
 #include "catalogue/SearchCorpus.h"
 #include "stores/CatalogueStore.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
-#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class Connection;
@@ -72,8 +71,8 @@ public:
     QVariant value(const QString &field) const;
     // Changes a field of the current record; stored by Update or a move.
     bool setValue(const QString &field, const QString &text);
-    bool editPending() const { return adding_ || !pending_.isEmpty(); }
-    bool adding() const { return adding_; }
+    bool editPending() const { return edit_.pending(); }
+    bool adding() const { return edit_.adding(); }
     const QStringList &fields() const { return columns_; }
 
     // Why the latest operation failed; empty after a success.
@@ -145,16 +144,7 @@ private:
     bool moveTo(qint64 index);
     bool catchUp();
     bool applyChanges(const std::vector<RecordChange> &changes);
-    // The new versions of changed records, read one by one; changes to the
-    // held record wait in deferred_. Nothing when the catalogue could not be read.
-    struct ChangedRows
-    {
-        std::unordered_set<qint64> ids;
-        std::vector<Row> placed;
-        std::optional<StoredRecord> current; // the record currentId as it is now
-    };
-    std::optional<ChangedRows> readChanges(const std::vector<RecordChange> &changes, qint64 currentId,
-                                           bool holdCurrent);
+    Row rowOf(const StoredRecord &record);
     bool readKeptOrder();
     bool takeInChangesSince(qint64 cursor);
     void keepOrder();
@@ -170,7 +160,7 @@ private:
     bool hasCurrent() const;
     int columnIndex(const QString &field) const;
     QVariant sortValueOf(const FieldValues &values) const; // the sort field's value (null without one)
-    FieldValues mineOver(const FieldValues &base) const;
+    FieldValues mine() const; // the record as read with what the user typed over it
     StoreRules rules() const;
 
     Connection &connection_;
@@ -185,21 +175,15 @@ private:
     RowOrder order_;
     qint64 pos_ = 0; // index into rows_; -1 before the first, size() after the last
 
-    bool adding_ = false; // a new record waits at position size()+1
-    QHash<int, QString> pending_;
-    qint64 editSince_ = 0; // the change cursor when the pending edit began
+    PendingEdit edit_; // a new record waits at position size()+1
     mutable StoredRecord current_; // the current record as read; id -1 when none is read
     mutable qint64 unreadableId_ = -1; // the record that could not be read, reported once
     mutable QString unreadable_; // and why
     mutable QString error_;
     Failure failure_;
 
-    qint64 changeCursor_ = 0; // the others' changes seen up to here
-    bool catchUpDue_ = false; // the last look could not take in every change
+    ChangeFeed changes_;
     bool holdCurrent_ = false; // the record on screen is being stored or deleted
-    std::vector<qint64> deferred_; // changes to it, taken in once it is free
-    std::unordered_map<qint64, qint64> ownStores_; // this set's own stores: id, version
-    static constexpr qint64 TakenOut = -1; // as the version: the set took the record out
     QTimer *liveTimer_ = nullptr;
 
     QString keptFile_; // where this open's order is kept; empty when it is not

@@ -39,11 +39,12 @@ bool Recordset::takeInChangesSince(qint64 cursor)
     // hundred, reading every key is the cheaper way.
     if (!changes || changes->size() > order_.size() / 100 + 100)
         return false;
-    std::optional<ChangedRows> changed = readChanges(*changes, -1, false);
+    std::optional<ChangeFeed::ChangedRows> changed =
+        changes_.read(store(), *changes, -1, false, [this](const StoredRecord &record) { return rowOf(record); });
     if (!changed)
         return false;
     order_.replace(changed->ids, std::move(changed->placed));
-    changeCursor_ = cursor;
+    changes_.startAt(cursor);
     return true;
 }
 
@@ -52,10 +53,10 @@ bool Recordset::takeInChangesSince(qint64 cursor)
 // more than the kept file already does.
 void Recordset::keepOrder()
 {
-    if (!open_ || keptFile_.isEmpty() || !connection_.isOpen() || &store() != keptStore_ || catchUpDue_
-        || !deferred_.empty() || keptCursor_ == changeCursor_)
+    if (!open_ || keptFile_.isEmpty() || !connection_.isOpen() || &store() != keptStore_ || !changes_.settled()
+        || keptCursor_ == changes_.cursor())
         return;
-    const QByteArray history = store().historyMark(table_, changeCursor_);
+    const QByteArray history = store().historyMark(table_, changes_.cursor());
     if (history.isEmpty())
         return;
     // Pieces of rows, their keys' offsets those of the keys written after
@@ -82,6 +83,6 @@ void Recordset::keepOrder()
             keyPiece.append(order_.keyText, order_.rows[nextKey].keyOffset, order_.rows[nextKey].keyLength);
         return keyPiece;
     };
-    if (KeptOrder::write(keptFile_, {history, changeCursor_}, sizeof(Row), rows, keys))
-        keptCursor_ = changeCursor_;
+    if (KeptOrder::write(keptFile_, {history, changes_.cursor()}, sizeof(Row), rows, keys))
+        keptCursor_ = changes_.cursor();
 }

@@ -157,6 +157,8 @@ private slots:
         QCOMPARE(a.field("ClientName"), QString("Client"));
         QCOMPARE(other({"set", "1032", "ProjectName", "Theirs"}), QString("ok"));
         QVERIFY(a.rs.setValue("ClientName", "Mine"));
+        // The window hands over every box: one left as it was read is not written back.
+        QVERIFY(a.rs.setValue("ProjectName", "Job 1032"));
         QVERIFY(a.rs.Update());
         QCOMPARE(fieldInFile(path, "ProjectName")[2], QVariant("Theirs"));
         QCOMPARE(fieldInFile(path, "ClientName")[2], QVariant("Mine"));
