@@ -2,25 +2,16 @@
 
 #include "catalogue/CatalogueFields.h"
 #include "program/ProgramFacts.h"
+#include "startup/CommandSupport.h"
+#include "startup/HistoryCommands.h"
 #include "startup/ImportCommands.h"
 #include "stores/postgres/PgStore.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
+
+using namespace CommandSupport;
 
 namespace {
-QTextStream &out()
-{
-    static QTextStream stream(stdout);
-    return stream;
-}
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
 struct Command
 {
     const char *name;
@@ -80,16 +71,38 @@ constexpr Command Commands[] = {
      "                                     The catalogue in use stays as it is. A failure says why,\n"
      "                                     ends with status 1 and leaves nothing behind",
      ImportCommands::importRecords},
+    {"--history", "JOBNUMBER [--catalogue LOCATION]",
+     "print every version of the job kept in the catalogue's history,\n"
+     "                                     newest first, as CSV (RFC 4180) with a header row:\n"
+     "                                     Version,Time,User,Change and the eight fields. Time is\n"
+     "                                     ISO 8601 UTC, Change one of add, update, delete, restore;\n"
+     "                                     a version without time is the record as it was stored\n"
+     "                                     before history was kept. Status 1 when the job was\n"
+     "                                     never in the catalogue",
+     HistoryCommands::printHistory},
+    {"--prune-history", "BEFORE-DATE [--catalogue LOCATION]",
+     "forget the versions stored before BEFORE-DATE (YYYY-MM-DD, UTC)", HistoryCommands::pruneHistory},
+    {"--backup", "[FILE] [--catalogue LOCATION]",
+     "write a consistent copy of a catalogue file, history included,\n"
+     "                                     while others keep working on it; without FILE into\n"
+     "                                     ~/.local/share/MorvoII/backups/, named after the catalogue\n"
+     "                                     and the date. A server's catalogue: use pg_dump",
+     HistoryCommands::backUp},
 };
 
 int printHelp(const QStringList &)
 {
     out() << "Usage: morvo [COMMAND]\n"
-             "Without a command, Morvo II opens its window on the catalogue in use.\n\n"
+             "Without a command, Morvo II opens its window on the catalogue in use.\n"
+             "Without --catalogue, a command acts on the catalogue in use (\"DbsLocation\").\n\n"
              "Commands:\n";
     for (const Command &command : Commands) {
         const QString left = QString::fromLatin1(command.name) + u' ' + QString::fromLatin1(command.usage);
-        out() << "  " << left.leftJustified(34) << ' ' << command.help << '\n';
+        // A long usage has the help on the lines below it.
+        constexpr int HelpColumn = 34;
+        const QString lead = left.size() > HelpColumn ? left + u'\n' + QString(HelpColumn + 3, u' ')
+                                                      : left.leftJustified(HelpColumn) + u' ';
+        out() << "  " << lead << command.help << '\n';
     }
     out().flush();
     return 0;

@@ -1,22 +1,20 @@
 #include "startup/ImportCommands.h"
 
 #include "desktop/AppPaths.h"
-#include "desktop/Settings.h"
 #include "import/CatalogueTarget.h"
 #include "import/Conversion.h"
 #include "import/CsvCatalogueWriter.h"
 #include "import/ImportSource.h"
 #include "import/JetReaderProtocol.h"
 #include "import/NewCatalogue.h"
-#include "program/ProgramFacts.h"
+#include "startup/CommandSupport.h"
 #include "stores/StoreFactory.h"
-#include "stores/postgres/PgStore.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QTextStream>
 #include <csignal>
 #include <unistd.h>
+
+using namespace CommandSupport;
 
 namespace {
 // Ctrl-C (or a kill) asks the conversion to stop, so that it leaves nothing behind.
@@ -26,45 +24,6 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 void interrupt(int)
 {
     interrupted = true;
-}
-
-QTextStream &err()
-{
-    static QTextStream stream(stderr);
-    return stream;
-}
-
-int failed(const QString &text, int status = 1)
-{
-    err() << "morvo: " << text << Qt::endl;
-    return status;
-}
-
-int usage(const char *command)
-{
-    return failed(QStringLiteral("usage: morvo %1; see 'morvo --help'.").arg(QLatin1String(command)), 2);
-}
-
-// The catalogue start-up would open: "DbsLocation" when it names a server or
-// a file, else the program's own.
-QString catalogueInUse()
-{
-    const QString stored = setting(SettingsKeys::DbsLocation);
-    return namesServer(stored) || QFileInfo(stored).isFile()
-        ? stored
-        : AppPaths::companion(QString::fromLatin1(ProgramFacts::CatalogueFileName));
-}
-
-// A location as the user reads it: a file in the system's form, a server's address without a password.
-QString shown(const QString &location)
-{
-    return namesServer(location) ? PgStore::shown(location) : QDir::toNativeSeparators(location);
-}
-
-// A file named relative to the working folder, in full; a server's address as given.
-QString located(const QString &given)
-{
-    return namesServer(given) ? given : QFileInfo(given).absoluteFilePath();
 }
 
 // Copies the records, telling a terminal how far it has got.
@@ -90,8 +49,7 @@ int copy(const QString &from, CatalogueWriter &writer, const char *done)
         return failed(QStringLiteral("interrupted; nothing was written."), 130);
     if (result.outcome == ConversionResult::Failed)
         return failed(result.error + QStringLiteral(" Nothing was written."));
-    QTextStream(stdout) << QString::fromLatin1(done).arg(result.records).arg(shown(from), shown(result.target))
-                        << Qt::endl;
+    out() << QString::fromLatin1(done).arg(result.records).arg(shown(from), shown(result.target)) << Qt::endl;
     return 0;
 }
 }

@@ -53,6 +53,7 @@ struct StoreRules
 {
     int keyColumn = -1;
     qint64 keySince = 0;
+    const char *change = nullptr; // the history's word for the store, when not the plain one ("restore")
 };
 
 // One record of the changes others made: its id, whether it is gone, and
@@ -63,6 +64,19 @@ struct RecordChange
     bool gone;
     qint64 version;
 };
+
+// One version of a record as the catalogue's history keeps it.
+struct RecordVersion
+{
+    qint64 number = 0; // 1 for the oldest version the history holds of the job
+    QString time; // ISO 8601, UTC; empty for the version stored before history was kept
+    QString user; // who stored it: the login name (on a server, with the role); empty when unknown
+    QString change; // "add", "update", "delete" or "restore"
+    FieldValues values; // the record after the change; after a delete, as it was deleted
+};
+
+// The field a record's history is found by.
+inline constexpr char HistoryKeyColumn[] = "JobNumber";
 
 // A catalogue's records as a program reaches them: a file, or a database
 // server. Every operation is one transaction; failures come back worded for
@@ -125,6 +139,23 @@ public:
     virtual bool historyHolds(const QString & /*table*/, qint64 /*cursor*/, const QByteArray & /*mark*/)
     {
         return false;
+    }
+
+    // The versions of every record that ever had this job number, newest
+    // first; empty when none ever had it, nothing when the history cannot be
+    // read (error says why).
+    virtual std::optional<std::vector<RecordVersion>> versions(const QString & /*table*/, const QString & /*key*/,
+                                                               QString &error)
+    {
+        error = QStringLiteral("The catalogue \"%1\" keeps no history of its records.").arg(location());
+        return std::nullopt;
+    }
+    // Forgets the versions stored before the time (ISO 8601, UTC); how many
+    // it forgot, or nothing (error says why).
+    virtual std::optional<qint64> pruneHistory(const QString & /*table*/, const QString & /*before*/, QString &error)
+    {
+        error = QStringLiteral("The catalogue \"%1\" keeps no history of its records.").arg(location());
+        return std::nullopt;
     }
 
     // Why this user may not change the catalogue; empty when they may.

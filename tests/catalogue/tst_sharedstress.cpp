@@ -81,6 +81,33 @@ QList<Row> rowsIn(const QString &path, QString &integrity)
     sqlite3_close(db);
     return rows;
 }
+
+// The history holds every committed change and nothing else: the newest
+// entry of each row is the row as it stands, or its delete. How many rows
+// disagree, or -1 when the file has no history.
+int rowsTheHistoryDisagreesWith(const QString &path)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    int disagreeing = -1;
+    {
+        QStringList columns;
+        SqlStatement info(db, QStringLiteral("PRAGMA table_info(Projects)"));
+        while (info.step())
+            columns << "p." + quoteIdentifier(info.text(1).toString());
+        SqlStatement check(
+            db,
+            QStringLiteral("SELECT count(*) FROM \"MorvoII history of Projects\" AS h JOIN (SELECT max(seq) AS "
+                           "seq FROM \"MorvoII history of Projects\" GROUP BY row_id) USING (seq) LEFT JOIN "
+                           "Projects AS p ON p.rowid = h.row_id WHERE CASE h.change WHEN 'delete' THEN p.rowid "
+                           "IS NOT NULL ELSE p.rowid IS NULL OR h.after IS NOT json_array(%1) END")
+                .arg(columns.join(u',')));
+        if (check.step())
+            disagreeing = int(check.int64(0));
+    }
+    sqlite3_close(db);
+    return disagreeing;
+}
 }
 
 class TestSharedStress : public QObject
@@ -145,6 +172,8 @@ private slots:
         QString integrity;
         const QList<Row> rows = rowsIn(path, integrity);
         QCOMPARE(integrity, QString("ok"));
+        if (!usingServer())
+            QCOMPARE(rowsTheHistoryDisagreesWith(path), 0);
 
         QHash<QString, int> tagCount, jobCount;
         for (const Row &row : rows) {

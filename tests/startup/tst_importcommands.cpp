@@ -2,6 +2,7 @@
 // program, its output, its status, and the files it leaves.
 #include "CatalogueFiles.h"
 #include "JetTestData.h"
+#include "TestSupport.h"
 #include "stores/postgres/PgStore.h"
 
 #include "import/CatalogueRecordSource.h"
@@ -12,11 +13,7 @@
 using namespace JetTestData;
 
 namespace {
-struct Run
-{
-    int status = -1;
-    QString out, err;
-};
+using Run = TestSupport::CommandRun;
 
 QList<ImportRecord> recordsOf(const QString &catalogue)
 {
@@ -41,21 +38,7 @@ class TestImportCommands : public QObject
                                             "Drawing Number,Drawing Directory&Name\r\n";
     QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
-    Run morvo(const QStringList &arguments)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", path("config"));
-        env.insert("XDG_DATA_HOME", path("data"));
-        env.remove("DISPLAY");
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir->path());
-        process.start(qEnvironmentVariable("MORVO_EXE"), arguments);
-        if (!process.waitForFinished(60000))
-            return {};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
+    Run morvo(const QStringList &arguments) { return TestSupport::runMorvo(arguments, dir->path()); }
     void useCatalogue(const QString &catalogue) const
     {
         QDir().mkpath(path("config"));

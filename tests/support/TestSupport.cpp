@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QProcess>
 #include <QSettings>
 #include <QWidget>
 #include <QtTest>
@@ -148,5 +149,21 @@ LauncherRecorder::LauncherRecorder(bool result)
 LauncherRecorder::~LauncherRecorder()
 {
     LauncherSeam::setHandler(nullptr);
+}
+
+CommandRun runMorvo(const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", folder + "/config");
+    env.insert("XDG_DATA_HOME", folder + "/data");
+    env.remove("DISPLAY");
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(qEnvironmentVariable("MORVO_EXE"), arguments);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 }

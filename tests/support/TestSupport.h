@@ -39,6 +39,15 @@ private:
 // Unloads every loaded window and runs their deferred deletion.
 void unloadAllForms();
 
+// The real program run as a script runs it, without a display, in folder
+// with settings and data of its own there (config/, data/).
+struct CommandRun
+{
+    int status = -1;
+    QString out, err;
+};
+CommandRun runMorvo(const QStringList &arguments, const QString &folder);
+
 class MessageRecorder
 {
 public:

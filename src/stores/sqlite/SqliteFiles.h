@@ -10,4 +10,10 @@ namespace SqliteFiles {
 bool anchorRelativePaths(const QString &file, const QString &table, const QString &column, const QString &folder,
                          QString *error);
 
+// Writes a consistent copy of the catalogue file to another file, history
+// and all, while others keep working on it: the copy goes a few pages at a
+// time (a change by someone else starts it again) into a file beside the
+// target, which takes the target's name only when complete.
+bool backUp(const QString &file, const QString &to, QString *error);
+
 }

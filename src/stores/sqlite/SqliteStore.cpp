@@ -1,6 +1,7 @@
 #include "stores/sqlite/SqliteStore.h"
 
 #include "stores/sqlite/SqlStatement.h"
+#include "stores/sqlite/SqliteHistory.h"
 
 #include <QFile>
 
@@ -250,23 +251,31 @@ bool SqliteStore::hasChangeLog(const QString &table)
     if (unlogged_.contains(table))
         return false;
     SqlStatement probe(db_,
-                       QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ? "
-                                      "AND name LIKE 'MorvoII logs %'"));
+                       QStringLiteral("SELECT coalesce(sum(name LIKE 'MorvoII logs %'), 0), coalesce(sum(name LIKE "
+                                      "'%1'), 0) FROM sqlite_master WHERE type = 'trigger' AND tbl_name = ?")
+                           .arg(QLatin1String(SqliteHistory::TriggerPattern)));
     probe.bind(1, QVariant(table));
     if (!probe.step())
         return false; // the file is busy: look again next time
-    if (probe.int64(0) == 3) {
+    const bool logs = probe.int64(0) == 3, keeps = probe.int64(1) == SqliteHistory::TriggerCount;
+    if (logs && keeps) {
         logged_.insert(table);
+        kept_.insert(table);
         return true;
     }
     if (readOnly_ || sqlite3_db_readonly(db_, "main") == 1) {
-        unlogged_.insert(table);
-        return false;
+        (logs ? logged_ : unlogged_).insert(table);
+        return logs;
     }
+    QString error;
+    const std::optional<QStringList> names = columns(table, error);
+    if (!names)
+        return false;
+    // The log and the history come together, as one change of the file.
     WriteTransaction transaction(db_);
     if (!transaction.begun())
         return false;
-    for (const QString &statement : changeLogSql(table)) {
+    for (const QString &statement : changeLogSql(table) + SqliteHistory::creation(table, *names)) {
         const int rc = sqlite3_exec(db_, statement.toUtf8().constData(), nullptr, nullptr, nullptr);
         if ((rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_PERM)
             unlogged_.insert(table);
@@ -276,7 +285,34 @@ bool SqliteStore::hasChangeLog(const QString &table)
     if (!transaction.commit())
         return false;
     logged_.insert(table);
+    kept_.insert(table);
     return true;
+}
+
+qint64 SqliteStore::historyBefore(const QString &table)
+{
+    return kept_.contains(table) ? SqliteHistory::newest(db_, table) : -1;
+}
+
+bool SqliteStore::signHistory(const QString &table, qint64 before, const StoreRules &rules)
+{
+    return before < 0 || SqliteHistory::signSince(db_, table, before, rules.change);
+}
+
+std::optional<std::vector<RecordVersion>> SqliteStore::versions(const QString &table, const QString &key,
+                                                                QString &error)
+{
+    hasChangeLog(table);
+    if (!kept_.contains(table))
+        return CatalogueStore::versions(table, key, error);
+    return SqliteHistory::versions(db_, table, key, error);
+}
+
+std::optional<qint64> SqliteStore::pruneHistory(const QString &table, const QString &before, QString &error)
+{
+    if (!hasChangeLog(table) || !kept_.contains(table))
+        return CatalogueStore::pruneHistory(table, before, error);
+    return SqliteHistory::prune(db_, table, before, error);
 }
 
 std::optional<StoredRecord> SqliteStore::readIn(const QString &table, qint64 id, QString &error)
@@ -381,6 +417,7 @@ StoreResult SqliteStore::update(const QString &table, const StoredRecord &asRead
     QStringList sets;
     for (const auto &change : changes)
         sets << quoteIdentifier(names->at(change.first)) + QStringLiteral("=?");
+    const qint64 historyAt = historyBefore(table);
     SqlStatement statement(
         db_, QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteIdentifier(table), sets.join(u',')));
     int index = 1;
@@ -388,8 +425,8 @@ StoreResult SqliteStore::update(const QString &table, const StoredRecord &asRead
         statement.bind(index++, QVariant(change.second));
     statement.bind(index, asRead.id);
     statement.step();
-    if (!statement.done())
-        return failed(statement.code());
+    if (!statement.done() || !signHistory(table, historyAt, rules))
+        return failed(sqlite3_errcode(db_));
     std::optional<StoredRecord> stored = readIn(table, asRead.id, error);
     if (!stored)
         return {StoreStatus::Failed, {}, error};
@@ -418,6 +455,7 @@ StoreResult SqliteStore::insert(const QString &table, const std::map<int, QStrin
         set << names->at(value.first);
         marks << QStringLiteral("?");
     }
+    const qint64 historyAt = historyBefore(table);
     SqlStatement statement(db_,
                            set.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(table))
                                          : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
@@ -428,7 +466,10 @@ StoreResult SqliteStore::insert(const QString &table, const std::map<int, QStrin
     statement.step();
     if (!statement.done())
         return failed(statement.code());
-    std::optional<StoredRecord> stored = readIn(table, sqlite3_last_insert_rowid(db_), error);
+    const qint64 id = sqlite3_last_insert_rowid(db_);
+    if (!signHistory(table, historyAt, rules))
+        return failed(sqlite3_errcode(db_));
+    std::optional<StoredRecord> stored = readIn(table, id, error);
     if (!stored)
         return {StoreStatus::Failed, {}, error};
     if (!transaction.commit())
@@ -436,7 +477,7 @@ StoreResult SqliteStore::insert(const QString &table, const std::map<int, QStrin
     return {StoreStatus::Done, *stored, {}};
 }
 
-StoreResult SqliteStore::remove(const QString &table, const StoredRecord &asRead, const StoreRules &)
+StoreResult SqliteStore::remove(const QString &table, const StoredRecord &asRead, const StoreRules &rules)
 {
     const bool logged = hasChangeLog(table);
     WriteTransaction transaction(db_);
@@ -449,11 +490,12 @@ StoreResult SqliteStore::remove(const QString &table, const StoredRecord &asRead
     const bool changed = logged ? current->version != asRead.version : current->values != asRead.values;
     if (changed)
         return {StoreStatus::Changed, *current, {}};
+    const qint64 historyAt = historyBefore(table);
     SqlStatement statement(db_, QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteIdentifier(table)));
     statement.bind(1, asRead.id);
     statement.step();
-    if (!statement.done())
-        return failed(statement.code());
+    if (!statement.done() || !signHistory(table, historyAt, rules))
+        return failed(sqlite3_errcode(db_));
     if (!transaction.commit())
         return failed(transaction.code());
     return {StoreStatus::Done, *current, {}};

@@ -34,6 +34,9 @@ public:
     void setLockWait(int milliseconds) override;
     std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                           QString &error) override;
+    std::optional<std::vector<RecordVersion>> versions(const QString &table, const QString &key,
+                                                       QString &error) override;
+    std::optional<qint64> pruneHistory(const QString &table, const QString &before, QString &error) override;
     QByteArray historyMark(const QString &table, qint64 cursor) override;
     bool historyHolds(const QString &table, qint64 cursor, const QByteArray &mark) override;
     void indexKeys(const QString &table, const QString &column, const std::atomic<bool> &cancelled) const override;
@@ -52,6 +55,10 @@ private:
     StoreResult failed(int code);
     QByteArray fileIdentity() const;
     sqlite3 *ownConnection(int flags) const;
+    // The history's newest entry before a change (-1 when none is kept), and
+    // the user's name put on what the change added after it.
+    qint64 historyBefore(const QString &table);
+    bool signHistory(const QString &table, qint64 before, const StoreRules &rules);
     bool keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId,
                        QString &error);
 
@@ -63,4 +70,5 @@ private:
     bool counterSeen_ = false;
     QSet<QString> logged_; // tables whose change log is known to exist
     QSet<QString> unlogged_; // tables whose log cannot be added: the file may not be changed
+    QSet<QString> kept_; // tables whose history is known to be kept
 };

@@ -1,0 +1,141 @@
+#include "stores/sqlite/SqliteHistory.h"
+
+#include "stores/LoginName.h"
+#include "stores/sqlite/SqlStatement.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
+#include <set>
+
+namespace {
+QString describe(sqlite3 *db)
+{
+    return QStringLiteral("The history of the catalogue cannot be read: %1.")
+        .arg(QString::fromUtf8(sqlite3_errmsg(db)));
+}
+
+// The row's values as one JSON array, NULL kept as null.
+QString jsonOf(const char *row, const QStringList &columns)
+{
+    QStringList values;
+    for (const QString &column : columns)
+        values << QString::fromLatin1(row) + u'.' + quoteIdentifier(column);
+    return QStringLiteral("json_array(%1)").arg(values.join(u','));
+}
+
+FieldValues valuesOf(const QVariant &json)
+{
+    FieldValues values;
+    for (const QJsonValue &value : QJsonDocument::fromJson(json.toString().toUtf8()).array())
+        values.push_back(value.isNull() ? QVariant() : QVariant(value.toVariant().toString()));
+    return values;
+}
+}
+
+QString SqliteHistory::tableFor(const QString &table)
+{
+    return QStringLiteral("MorvoII history of ") + table;
+}
+
+QStringList SqliteHistory::creation(const QString &table, const QStringList &columns)
+{
+    const QString history = quoteIdentifier(tableFor(table));
+    const QString target = quoteIdentifier(table);
+    const auto job = [&](const char *row) {
+        return columns.contains(QLatin1String(HistoryKeyColumn))
+            ? QString::fromLatin1(row) + u'.' + quoteIdentifier(QLatin1String(HistoryKeyColumn))
+            : QStringLiteral("NULL");
+    };
+    const QString fresh = QStringLiteral("(SELECT coalesce(max(seq), 0) + 1 FROM %1)").arg(history);
+    const QString lineageOfOld =
+        QStringLiteral("coalesce((SELECT lineage FROM %1 WHERE row_id = old.rowid ORDER BY seq DESC LIMIT 1), %2)")
+            .arg(history, fresh);
+    const auto trigger = [&](const QString &name, const QString &event, const QString &when, const QString &lineage,
+                             const char *row, const char *change, const QString &before, const QString &after) {
+        return QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 AFTER %2 ON %3 %4 BEGIN INSERT INTO %5 "
+                              "(lineage, row_id, job, time, change, before, after) VALUES (%6, %7.rowid, %8, "
+                              "strftime('%Y-%m-%dT%H:%M:%SZ', 'now'), '%9', %10, %11); END")
+            .arg(quoteIdentifier(QStringLiteral("MorvoII keeps history %1 %2").arg(name, table)), event, target, when,
+                 history, lineage, QString::fromLatin1(row), job(row), QString::fromLatin1(change))
+            .arg(before, after);
+    };
+    const QString oldValues = jsonOf("old", columns), newValues = jsonOf("new", columns);
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (seq INTEGER PRIMARY KEY, lineage INTEGER NOT NULL, "
+                       "row_id INTEGER NOT NULL, job TEXT, time TEXT NOT NULL, user TEXT, change TEXT NOT NULL, "
+                       "before TEXT, after TEXT)")
+            .arg(history),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (job)")
+            .arg(quoteIdentifier(tableFor(table) + " by job"), history),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (row_id, seq)")
+            .arg(quoteIdentifier(tableFor(table) + " by row"), history),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (lineage, seq)")
+            .arg(quoteIdentifier(tableFor(table) + " by lineage"), history),
+        trigger("of inserts into", "INSERT", {}, fresh, "new", "add", "NULL", newValues),
+        // An update that changes nothing is no version.
+        trigger("of updates of", "UPDATE", QStringLiteral("WHEN %1 IS NOT %2").arg(oldValues, newValues), lineageOfOld,
+                "new", "update", oldValues, newValues),
+        trigger("of deletes from", "DELETE", {}, lineageOfOld, "old", "delete", oldValues, "NULL"),
+    };
+}
+
+qint64 SqliteHistory::newest(sqlite3 *db, const QString &table)
+{
+    SqlStatement last(db, QStringLiteral("SELECT coalesce(max(seq), 0) FROM %1").arg(quoteIdentifier(tableFor(table))));
+    return last.step() ? last.int64(0) : 0;
+}
+
+bool SqliteHistory::signSince(sqlite3 *db, const QString &table, qint64 since, const char *change)
+{
+    SqlStatement sign(db,
+                      QStringLiteral("UPDATE %1 SET user = ?, change = coalesce(?, change) WHERE seq > ?")
+                          .arg(quoteIdentifier(tableFor(table))));
+    sign.bind(1, QVariant(loginName()));
+    sign.bind(2, change ? QVariant(QString::fromLatin1(change)) : QVariant());
+    sign.bind(3, since);
+    sign.step();
+    return sign.done();
+}
+
+std::optional<std::vector<RecordVersion>> SqliteHistory::versions(sqlite3 *db, const QString &table, const QString &key,
+                                                                  QString &error)
+{
+    const QString history = quoteIdentifier(tableFor(table));
+    SqlStatement select(db,
+                        QStringLiteral("SELECT lineage, time, user, change, before, after FROM %1 WHERE lineage IN "
+                                       "(SELECT lineage FROM %1 WHERE job = ?) ORDER BY seq")
+                            .arg(history));
+    select.bind(1, QVariant(key));
+    std::vector<RecordVersion> versions;
+    std::set<qint64> lineages;
+    while (select.step()) {
+        const QString change = select.text(3).toString();
+        // A record stored before the history was kept: its first entry holds
+        // that version as "before".
+        if (lineages.insert(select.int64(0)).second && change != QLatin1String("add") && !select.text(4).isNull())
+            versions.push_back({0, {}, {}, QStringLiteral("add"), valuesOf(select.text(4))});
+        const QVariant values = change == QLatin1String("delete") ? select.text(4) : select.text(5);
+        versions.push_back({0, select.text(1).toString(), select.text(2).toString(), change, valuesOf(values)});
+    }
+    if (!select.done()) {
+        error = describe(db);
+        return std::nullopt;
+    }
+    for (size_t i = 0; i < versions.size(); ++i)
+        versions[i].number = qint64(i) + 1;
+    std::reverse(versions.begin(), versions.end());
+    return versions;
+}
+
+std::optional<qint64> SqliteHistory::prune(sqlite3 *db, const QString &table, const QString &before, QString &error)
+{
+    SqlStatement remove(db, QStringLiteral("DELETE FROM %1 WHERE time < ?").arg(quoteIdentifier(tableFor(table))));
+    remove.bind(1, QVariant(before));
+    remove.step();
+    if (!remove.done()) {
+        error = describe(db);
+        return std::nullopt;
+    }
+    return sqlite3_changes64(db);
+}
