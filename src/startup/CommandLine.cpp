@@ -80,6 +80,11 @@ constexpr Command Commands[] = {
      "                                     before history was kept. Status 1 when the job was\n"
      "                                     never in the catalogue",
      HistoryCommands::printHistory},
+    {"--restore", "JOBNUMBER --version N [--catalogue LOCATION]",
+     "store version N of the job (as --history numbers them) again;\n"
+     "                                     a deleted job comes back as a new record, under the next\n"
+     "                                     free job number when its own is taken",
+     HistoryCommands::restoreVersion},
     {"--prune-history", "BEFORE-DATE [--catalogue LOCATION]",
      "forget the versions stored before BEFORE-DATE (YYYY-MM-DD, UTC)", HistoryCommands::pruneHistory},
     {"--backup", "[FILE] [--catalogue LOCATION]",

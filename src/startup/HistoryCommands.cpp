@@ -1,6 +1,7 @@
 #include "startup/HistoryCommands.h"
 
 #include "catalogue/CatalogueFields.h"
+#include "catalogue/LeadingNumber.h"
 #include "desktop/AppPaths.h"
 #include "import/Csv.h"
 #include "startup/CommandSupport.h"
@@ -45,6 +46,31 @@ std::optional<QByteArray> csvField(const QVariant &value)
 }
 
 const QString Projects = QString::fromLatin1(ProjectsTable);
+
+// The next free job number after the highest one stored.
+QString nextFreeJobNumber(const QStringList &taken)
+{
+    const auto highest = std::ranges::max_element(
+        taken, [](const QString &a, const QString &b) { return LeadingNumber::parse(a) < LeadingNumber::parse(b); });
+    return LeadingNumber::nextAfter(highest == taken.end() ? QString() : *highest);
+}
+
+QString outcomeOf(const StoreResult &result)
+{
+    switch (result.status) {
+    case StoreStatus::Done:
+        return {};
+    case StoreStatus::Failed:
+        return result.error;
+    case StoreStatus::Gone:
+        return QStringLiteral("someone else deleted the record meanwhile");
+    case StoreStatus::Changed:
+        return QStringLiteral("someone else changed the record meanwhile");
+    case StoreStatus::DuplicateJobNumber:
+        return QStringLiteral("someone else stored its job number meanwhile");
+    }
+    return {};
+}
 }
 
 namespace HistoryCommands {
@@ -126,6 +152,72 @@ int backUp(const QStringList &arguments)
         return failed(QStringLiteral("the catalogue %1 could not be copied to %2: %3.")
                           .arg(shown(given.catalogue), shown(target), error));
     out() << "Wrote a copy of " << shown(given.catalogue) << " to " << shown(target) << '.' << Qt::endl;
+    return 0;
+}
+
+int restoreVersion(const QStringList &arguments)
+{
+    const Arguments given = split(arguments);
+    bool numbered = false;
+    const qint64 wanted = given.rest.value(2).toLongLong(&numbered);
+    if (!given.valid || given.rest.size() != 3 || given.rest[1] != QLatin1String("--version") || !numbered)
+        return usage("--restore JOBNUMBER --version N [--catalogue LOCATION]");
+    const QString job = given.rest[0];
+    QString error;
+    const std::unique_ptr<CatalogueStore> store = openCatalogueStore(given.catalogue, false, error);
+    if (!store)
+        return failed(error);
+    if (const QString reason = store->readOnlyReason(Projects); !reason.isEmpty())
+        return failed(reason);
+    // The cursor first: whatever is stored after it with the same job number clashes.
+    const qint64 cursor = store->changeCursor(Projects);
+    const std::optional<QStringList> fields = store->columns(Projects, error);
+    const std::optional<std::vector<RecordVersion>> versions =
+        fields ? store->versions(Projects, job, error) : std::nullopt;
+    if (!versions)
+        return failed(error);
+    const auto version = std::ranges::find(*versions, wanted, &RecordVersion::number);
+    if (version == versions->end())
+        return failed(QStringLiteral("the job %1 has no version %2 in the catalogue %3.")
+                          .arg(job)
+                          .arg(wanted)
+                          .arg(shown(given.catalogue)));
+    const int keyColumn = int(fields->indexOf(QLatin1String(HistoryKeyColumn)));
+    const StoreRules rules{keyColumn, cursor, "restore"};
+    std::optional<StoredRecord> current;
+    if (!version->recordGone && !(current = store->read(Projects, version->recordId, error)) && !error.isEmpty())
+        return failed(error);
+    std::map<int, QString> values;
+    for (size_t column = 0; column < version->values.size(); ++column) {
+        const QVariant &value = version->values[column];
+        if (current ? current->values[column] != value : !value.isNull())
+            values.emplace(int(column), value.toString());
+    }
+    // Its job number, when another record holds it now, gives way to the next free one.
+    const QString ownNumber = keyColumn >= 0 ? version->values[size_t(keyColumn)].toString() : QString();
+    QString storedAs = ownNumber;
+    if (keyColumn >= 0 && (!current || current->values[size_t(keyColumn)].toString() != ownNumber)) {
+        const std::optional<QStringList> taken =
+            store->distinctValues(Projects, QLatin1String(HistoryKeyColumn), error);
+        if (!taken)
+            return failed(error);
+        if (taken->contains(ownNumber))
+            values[keyColumn] = storedAs = nextFreeJobNumber(*taken);
+    }
+    if (current && values.empty()) {
+        out() << "Version " << wanted << " of job " << job << " is the record as it stands; nothing was stored."
+              << Qt::endl;
+        return 0;
+    }
+    const StoreResult result =
+        current ? store->update(Projects, *current, values, rules) : store->insert(Projects, values, rules);
+    if (const QString problem = outcomeOf(result); !problem.isEmpty())
+        return failed(QStringLiteral("version %1 of job %2 was not restored: %3.").arg(wanted).arg(job, problem));
+    out() << "Restored version " << wanted << " of job " << job << (current ? "" : " as a new record")
+          << (storedAs != ownNumber
+                  ? QStringLiteral(" under the job number %1, as %2 is taken").arg(storedAs, ownNumber)
+                  : QString())
+          << " in " << shown(given.catalogue) << '.' << Qt::endl;
     return 0;
 }
 }

@@ -73,6 +73,8 @@ struct RecordVersion
     QString user; // who stored it: the login name (on a server, with the role); empty when unknown
     QString change; // "add", "update", "delete" or "restore"
     FieldValues values; // the record after the change; after a delete, as it was deleted
+    qint64 recordId = -1; // the record it is a version of, as read() knows it
+    bool recordGone = false; // that record has been deleted since
 };
 
 // The field a record's history is found by.

@@ -117,6 +117,33 @@ private slots:
         QVERIFY2(never.err.contains("the job 9999 was never in the catalogue"), qPrintable(never.err));
     }
 
+    void restoringBringsBackAnEarlierVersionAndADeletedJob()
+    {
+        const auto restore = [this](const char *version) {
+            return morvo({"--restore", "1030", "--version", version, "--catalogue", path});
+        };
+        // The deleted record comes back as a new one; its number is taken by now.
+        CommandRun run = restore("2");
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out.trimmed(),
+                 "Restored version 2 of job 1030 as a new record under the job number 1032, as "
+                 "1030 is taken in "
+                     + path + ".");
+        QCOMPARE(jobNumbersInFile(path), (QStringList{"1031", "1030", "1032"}));
+        QCOMPARE(fieldInFile(path, "ProjectName")[2], QVariant(Hostile));
+
+        QVERIFY(restore("5").out.contains("nothing was stored"));
+        runSql(path, "UPDATE Projects SET ProjectName = 'Mistake' WHERE JobNumber = '1030'");
+        run = restore("5");
+        QCOMPARE(run.out.trimmed(), "Restored version 5 of job 1030 in " + path + ".");
+        QCOMPARE(fieldInFile(path, "ProjectName")[1], QVariant("Again"));
+        const QList<QStringList> rows = csvRows(morvo({"--history", "1030", "--catalogue", path}).out);
+        QCOMPARE(rows.value(1).mid(0, 1) + rows.value(1).mid(2, 2), (QStringList{"7", loginName(), "restore"}));
+
+        QCOMPARE(restore("99").status, 1);
+        QCOMPARE(morvo({"--restore", "1030", "--catalogue", path}).status, 2);
+    }
+
     void aBackupIsTheWholeCatalogueWithItsHistory()
     {
         const CommandRun run = morvo({"--backup", "--catalogue", path});

@@ -6,7 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <algorithm>
-#include <set>
+#include <map>
+#include <tuple>
 
 namespace {
 QString describe(sqlite3 *db)
@@ -103,25 +104,34 @@ std::optional<std::vector<RecordVersion>> SqliteHistory::versions(sqlite3 *db, c
 {
     const QString history = quoteIdentifier(tableFor(table));
     SqlStatement select(db,
-                        QStringLiteral("SELECT lineage, time, user, change, before, after FROM %1 WHERE lineage IN "
-                                       "(SELECT lineage FROM %1 WHERE job = ?) ORDER BY seq")
+                        QStringLiteral("SELECT lineage, time, user, change, before, after, row_id FROM %1 WHERE "
+                                       "lineage IN (SELECT lineage FROM %1 WHERE job = ?) ORDER BY seq")
                             .arg(history));
     select.bind(1, QVariant(key));
     std::vector<RecordVersion> versions;
-    std::set<qint64> lineages;
+    std::vector<qint64> lineageOf;
+    std::map<qint64, std::pair<qint64, bool>> lineages; // the record each is now, and whether it is gone
     while (select.step()) {
+        const qint64 lineage = select.int64(0);
         const QString change = select.text(3).toString();
         // A record stored before the history was kept: its first entry holds
         // that version as "before".
-        if (lineages.insert(select.int64(0)).second && change != QLatin1String("add") && !select.text(4).isNull())
+        if (!lineages.contains(lineage) && change != QLatin1String("add") && !select.text(4).isNull()) {
             versions.push_back({0, {}, {}, QStringLiteral("add"), valuesOf(select.text(4))});
-        const QVariant values = change == QLatin1String("delete") ? select.text(4) : select.text(5);
-        versions.push_back({0, select.text(1).toString(), select.text(2).toString(), change, valuesOf(values)});
+            lineageOf.push_back(lineage);
+        }
+        const bool deleted = change == QLatin1String("delete");
+        lineages[lineage] = {select.int64(6), deleted};
+        versions.push_back(
+            {0, select.text(1).toString(), select.text(2).toString(), change, valuesOf(select.text(deleted ? 4 : 5))});
+        lineageOf.push_back(lineage);
     }
     if (!select.done()) {
         error = describe(db);
         return std::nullopt;
     }
+    for (size_t i = 0; i < versions.size(); ++i)
+        std::tie(versions[i].recordId, versions[i].recordGone) = lineages[lineageOf[i]];
     for (size_t i = 0; i < versions.size(); ++i)
         versions[i].number = qint64(i) + 1;
     std::reverse(versions.begin(), versions.end());
