@@ -14,6 +14,7 @@ MAY_INCLUDE = {
     "program": set(),
     "stores": {"program"},
     "catalogue": {"program", "stores"},
+    "backups": {"program", "stores"},
     "files": {"program"},
     "import": {"program", "stores", "catalogue"},
     "jetreader": {"import"},
@@ -24,7 +25,7 @@ MAY_INCLUDE = {
     "modules": {"program", "desktop"},
     "thumbnailer": {"program", "files"},
     "forms": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "import", "drawingpaths"},
-    "startup": {"program", "stores", "catalogue", "files", "widgets", "desktop", "shell", "modules", "forms", "import",
+    "startup": {"program", "stores", "catalogue", "backups", "files", "widgets", "desktop", "shell", "modules", "forms", "import",
                 "drawingpaths"},
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"/]+)/[^"]+"', re.M)

@@ -17,6 +17,8 @@ inline constexpr char StaleDataFileName[] = "data1.txt";
 
 // The user's own folder for what the program writes, below $XDG_DATA_HOME.
 inline constexpr char UserDataFolderName[] = "MorvoII";
+// Where copies of the user's catalogue files go, inside that folder.
+inline constexpr char BackupFolderName[] = "backups";
 
 // The desktop entry (and AppStream id) that the desktop shows the windows under.
 inline constexpr char DesktopFileName[] = "example.morvo.morvoii";

@@ -1,10 +1,11 @@
 #include "startup/HistoryCommands.h"
 
+#include "backups/CatalogueBackups.h"
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/LeadingNumber.h"
-#include "desktop/AppPaths.h"
 #include "import/Csv.h"
 #include "startup/CommandSupport.h"
+#include "startup/DailyBackup.h"
 #include "stores/StoreFactory.h"
 #include "stores/sqlite/SqliteFiles.h"
 
@@ -138,19 +139,19 @@ int backUp(const QStringList &arguments)
                           .arg(shown(given.catalogue)));
     if (!QFileInfo(given.catalogue).isFile())
         return failed(QStringLiteral("the catalogue file \"%1\" does not exist.").arg(shown(given.catalogue)));
-    QString target = given.rest.isEmpty() ? QString() : located(given.rest[0]);
-    if (target.isEmpty()) {
-        const QString folder = AppPaths::userFile(QStringLiteral("backups"));
-        QDir().mkpath(folder);
-        target = folder + u'/' + QFileInfo(given.catalogue).completeBaseName() + u' '
-            + QDate::currentDate().toString(Qt::ISODate) + QStringLiteral(".res");
-    }
-    if (QFileInfo(target).absoluteFilePath() == QFileInfo(given.catalogue).absoluteFilePath())
+    QString error, target;
+    if (given.rest.isEmpty()) {
+        const CatalogueBackups::Outcome made =
+            CatalogueBackups::backUpNow(given.catalogue, DailyBackup::folder(), QDate::currentDate());
+        target = made.written;
+        error = made.error;
+    } else if ((target = located(given.rest[0])) == QFileInfo(given.catalogue).absoluteFilePath()) {
         return failed(QStringLiteral("a catalogue cannot be backed up over itself."));
-    QString error;
-    if (!SqliteFiles::backUp(given.catalogue, target, &error))
-        return failed(QStringLiteral("the catalogue %1 could not be copied to %2: %3.")
-                          .arg(shown(given.catalogue), shown(target), error));
+    } else {
+        SqliteFiles::backUp(given.catalogue, target, &error);
+    }
+    if (!error.isEmpty())
+        return failed(QStringLiteral("the catalogue %1 could not be copied: %2.").arg(shown(given.catalogue), error));
     out() << "Wrote a copy of " << shown(given.catalogue) << " to " << shown(target) << '.' << Qt::endl;
     return 0;
 }

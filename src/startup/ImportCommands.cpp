@@ -1,5 +1,6 @@
 #include "startup/ImportCommands.h"
 
+#include "backups/CatalogueBackups.h"
 #include "desktop/AppPaths.h"
 #include "import/CatalogueTarget.h"
 #include "import/Conversion.h"
@@ -8,6 +9,7 @@
 #include "import/JetReaderProtocol.h"
 #include "import/NewCatalogue.h"
 #include "startup/CommandSupport.h"
+#include "startup/DailyBackup.h"
 #include "stores/StoreFactory.h"
 
 #include <QFileInfo>
@@ -24,6 +26,19 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 void interrupt(int)
 {
     interrupted = true;
+}
+
+// A catalogue file that records go into is copied first; a copy that cannot
+// be made is said, and the import goes on (it adds all or nothing).
+void backUpBeforeImport(const QString &catalogue)
+{
+    if (namesServer(catalogue) || !QFileInfo(catalogue).isFile())
+        return;
+    const CatalogueBackups::Outcome made =
+        CatalogueBackups::backUpNow(catalogue, DailyBackup::folder(), QDate::currentDate());
+    if (!made.error.isEmpty())
+        err() << "morvo: no copy of " << shown(catalogue) << " could be made before the import: " << made.error << '.'
+              << Qt::endl;
 }
 
 // Copies the records, telling a terminal how far it has got.
@@ -71,6 +86,7 @@ int importRecords(const QStringList &arguments)
         return usage("--import SOURCE [--to CATALOGUE]");
     const QString source = located(arguments[0]);
     if (withTarget) {
+        backUpBeforeImport(located(arguments[2]));
         CatalogueTarget target = catalogueTargetFor(arguments[2]);
         if (!target.writer)
             return failed(target.refusal);
