@@ -33,6 +33,7 @@ std::optional<QString> PendingEdit::typed(int column) const
 void PendingEdit::clear()
 {
     adding_ = false;
+    change_ = nullptr;
     typed_.clear();
 }
 

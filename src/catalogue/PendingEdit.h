@@ -27,6 +27,9 @@ public:
     void addAsNew(const FieldValues &values);
     std::optional<QString> typed(int column) const;
     void clear();
+    // How the history names the store of this edit when not the plain way ("restore").
+    void setChange(const char *change) { change_ = change; }
+    const char *change() const { return change_; }
 
     // The typed fields that differ from the record as read; what the user did
     // not change is never written back. A new record has nothing to compare with.
@@ -38,4 +41,5 @@ private:
     bool adding_ = false;
     QHash<int, QString> typed_;
     qint64 since_ = 0;
+    const char *change_ = nullptr;
 };

@@ -136,6 +136,14 @@ bool Recordset::scanRows()
     return true;
 }
 
+std::optional<std::vector<RecordVersion>> Recordset::versions(const QString &jobNumber)
+{
+    if (!ensureOpen())
+        return std::nullopt;
+    error_.clear();
+    return store().versions(table_, jobNumber, error_);
+}
+
 QString Recordset::readOnlyReason() const
 {
     return ensureOpen() ? store().readOnlyReason(table_) : QString();

@@ -102,6 +102,12 @@ public:
     bool useFreeJobNumber(); // DuplicateJobNumber: store with the offered number
     bool deleteAnyway(); // Changed while deleting: delete their version
 
+    // The versions the catalogue's history keeps of every record that ever
+    // had this job number, newest first; nothing when it keeps none (lastError says why).
+    std::optional<std::vector<RecordVersion>> versions(const QString &jobNumber);
+    // The pending edit is stored as a restore of an earlier version.
+    void markPendingAsRestore() { edit_.setChange("restore"); }
+
     // Why the user may not change this catalogue (a role that may only read); empty when they may.
     QString readOnlyReason() const;
 

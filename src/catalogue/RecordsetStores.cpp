@@ -29,7 +29,7 @@ bool Recordset::Update()
 
 StoreRules Recordset::rules() const
 {
-    return {sortColumn_, edit_.since()};
+    return {sortColumn_, edit_.since(), edit_.change()};
 }
 
 FieldValues Recordset::mine() const

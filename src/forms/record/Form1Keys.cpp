@@ -31,6 +31,7 @@ void Form1::buildShortcuts()
         {QKeySequence(Qt::CTRL | Qt::Key_End), press(&Form1::Command7)},
         {QKeySequence(Qt::CTRL | Qt::Key_N), press(&Form1::CmdAdd)},
         {QKeySequence(Qt::CTRL | Qt::Key_S), press(&Form1::CmdUpdate)},
+        {QKeySequence(Qt::CTRL | Qt::Key_H), [](Form1 &) { Forms::Get<FrmMenu>()->MnuHistory_Click(); }},
         {QKeySequence(Qt::CTRL | Qt::Key_L),
          [](Form1 &w) { w.ImgLocked->isVisible() ? w.ImgLocked_Click() : w.ImgUnlocked_Click(); }},
         {QKeySequence(Qt::Key_F1), [](Form1 &w) { w.ImgQ_Click(); }},

@@ -56,6 +56,8 @@ public:
     // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
     void MnuLocate_Click();
     void MnuLocateServer_Click();
+    // "History" of the job on screen (forms/history/HistoryMenu.cpp).
+    void MnuHistory_Click();
     // "Drawing Folders" (forms/drawingfolders/DrawingFoldersMenu.cpp).
     void MnuDrawingFolders_Click();
     void MnuTskDrawingFolders_Click();
@@ -77,8 +79,8 @@ public:
 
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
     QAction *MnuRestore = nullptr, *MnuHide = nullptr, *MnuUnlock = nullptr, *MnuLock = nullptr, *MnuSearch = nullptr,
-            *MnuLocate = nullptr, *MnuLocateServer = nullptr, *MnuDrawingFolders = nullptr, *MnuHelp = nullptr,
-            *MnuAbout = nullptr, *MnuExit = nullptr;
+            *MnuHistory = nullptr, *MnuLocate = nullptr, *MnuLocateServer = nullptr, *MnuDrawingFolders = nullptr,
+            *MnuHelp = nullptr, *MnuAbout = nullptr, *MnuExit = nullptr;
     QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskDrawingFolders = nullptr, *MnuTskExit = nullptr;
     QString ChosenPath;
 

@@ -1,0 +1,11 @@
+// "History" in the record window's pop-up menu.
+#include "forms/tray/FrmMenu.h"
+
+#include "forms/history/FrmHistory.h"
+#include "forms/record/Form1.h"
+
+void FrmMenu::MnuHistory_Click()
+{
+    if (Form1 *window = Forms::Loaded<Form1>())
+        FrmHistory::showFor(window);
+}

@@ -1,0 +1,103 @@
+// "History" in the record window: the versions of the job on screen, and a
+// version restored as an ordinary update, refused while the window is locked.
+#include "ProgramTestCase.h"
+
+#include "catalogue/DataEnvironment1.h"
+#include "forms/history/FrmHistory.h"
+#include "forms/tray/FrmMenu.h"
+#include "stores/LoginName.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+
+using namespace TestSupport;
+
+class TestFrmHistory : public ProgramTestCase
+{
+    Q_OBJECT
+
+    Form1 *window = nullptr;
+    // Starts on one job, unlocked, with one mistaken store in its history.
+    bool startWithAMistake()
+    {
+        window = startProgram({record("1030", "Harbour")});
+        if (!window)
+            return false;
+        Forms::Get<FrmMenu>()->MnuUnlock_Click();
+        storeName("Mistake");
+        return true;
+    }
+    Recordset &rs() { return DataEnvironment1::instance().rsConJobnr; }
+
+    // Opens History from the menu and hands the dialog to what the test does in it.
+    void inHistory(const std::function<void(FrmHistory &)> &act)
+    {
+        bool acted = false;
+        QTimer::singleShot(0, [&] {
+            auto *history = qobject_cast<FrmHistory *>(QApplication::activeModalWidget());
+            QVERIFY(history);
+            act(*history);
+            acted = true;
+            if (history->isVisible())
+                history->reject();
+        });
+        Forms::Get<FrmMenu>()->MnuHistory_Click();
+        QVERIFY(acted);
+    }
+    void storeName(const QString &name)
+    {
+        window->TxtName->setText(name);
+        window->findChild<QPushButton *>("CmdUpdate")->click();
+        QVERIFY(!rs().editPending());
+    }
+
+private slots:
+    void anEarlierVersionComesBackAsAnUpdate()
+    {
+        if (usingServer())
+            QSKIP("a server catalogue keeps no history yet");
+        QVERIFY(startWithAMistake());
+        inHistory([&](FrmHistory &history) {
+            QTableWidget *grid = history.GridVersions;
+            QCOMPARE(grid->rowCount(), 2);
+            QCOMPARE(grid->item(0, 3)->text(), QString("update"));
+            QCOMPARE(grid->item(0, 2)->text(), loginName());
+            QCOMPARE(grid->item(0, 5)->text(), QString("Mistake"));
+            QVERIFY(grid->item(0, 5)->font().bold()); // the field this version changed
+            QVERIFY(!grid->item(0, 4)->font().bold());
+            QCOMPARE(grid->item(1, 5)->text(), QString("Harbour"));
+            grid->selectRow(1);
+            history.CmdRestore_Click();
+            QVERIFY(!history.isVisible());
+        });
+        QCOMPARE(window->TxtName->text(), QString("Harbour"));
+        QCOMPARE(fieldInFile(sandbox->programFolder() + "/morvo.res", "ProjectName"), QList<QVariant>{"Harbour"});
+        const auto versions = rs().versions("1030");
+        QVERIFY(versions && versions->size() == 3);
+        QCOMPARE(versions->front().change, QString("restore"));
+        QVERIFY(messages->messages.isEmpty());
+    }
+
+    void aLockedWindowRefusesToRestore()
+    {
+        if (usingServer())
+            QSKIP("a server catalogue keeps no history yet");
+        QVERIFY(startWithAMistake());
+        Forms::Get<FrmMenu>()->MnuLock_Click();
+        inHistory([&](FrmHistory &history) {
+            history.GridVersions->selectRow(1);
+            history.CmdRestore_Click();
+        });
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY(messages->messages[0].text.contains("locked"));
+        QCOMPARE(fieldInFile(sandbox->programFolder() + "/morvo.res", "ProjectName"), QList<QVariant>{"Mistake"});
+        QVERIFY(!rs().editPending());
+    }
+};
+
+QTEST_MAIN(TestFrmHistory)
+#include "tst_frmhistory.moc"
