@@ -144,6 +144,14 @@ std::optional<std::vector<RecordVersion>> Recordset::versions(const QString &job
     return store().versions(table_, jobNumber, error_);
 }
 
+std::optional<std::vector<RecordVersion>> Recordset::deletedRecords()
+{
+    if (!ensureOpen())
+        return std::nullopt;
+    error_.clear();
+    return store().deletedRecords(table_, error_);
+}
+
 QString Recordset::readOnlyReason() const
 {
     return ensureOpen() ? store().readOnlyReason(table_) : QString();

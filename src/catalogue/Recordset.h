@@ -105,6 +105,10 @@ public:
     // The versions the catalogue's history keeps of every record that ever
     // had this job number, newest first; nothing when it keeps none (lastError says why).
     std::optional<std::vector<RecordVersion>> versions(const QString &jobNumber);
+    // The records deleted and not stored again, newest first (lastError says why when nothing).
+    std::optional<std::vector<RecordVersion>> deletedRecords();
+    // Whether a record holds this text in the sort field.
+    bool holdsSortKey(const QString &key) { return ensureOpen() && order_.holdsKey(key); }
     // The pending edit is stored as a restore of an earlier version.
     void markPendingAsRestore() { edit_.setChange("restore"); }
 

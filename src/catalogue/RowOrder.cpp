@@ -69,6 +69,21 @@ bool RowOrder::less(const Row &a, const Row &b) const
     return a.rowid < b.rowid;
 }
 
+bool RowOrder::holdsKey(const QString &key) const
+{
+    const QByteArray utf8 = key.toUtf8();
+    const std::string_view wanted(utf8.constData(), size_t(utf8.size()));
+    const auto holds = [&](const Row &row) { return keyOf(row) == wanted; };
+    if (!sorted_)
+        return std::ranges::any_of(rows, holds);
+    // The first row of the key's number and text, whatever its row id.
+    const double number = LeadingNumber::parse(wanted);
+    const auto at = std::partition_point(rows.begin(), rows.end(), [&](const Row &row) {
+        return row.number != number ? row.number < number : keyOf(row) < wanted;
+    });
+    return at != rows.end() && at->number == number && holds(*at);
+}
+
 size_t RowOrder::sortedIndexOf(const Row &row) const
 {
     if (!sorted_)

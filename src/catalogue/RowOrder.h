@@ -59,6 +59,8 @@ public:
     // Puts the row at its sorted place; the index it took.
     size_t insert(const Row &row);
     std::optional<qint64> indexOf(qint64 rowid) const;
+    // Whether a record's sort field holds exactly this text.
+    bool holdsKey(const QString &key) const;
     void erase(qint64 index) { rows.erase(rows.begin() + qsizetype(index)); }
     // Takes the rows of these ids out and puts the new versions in their places.
     void replace(const std::unordered_set<qint64> &ids, std::vector<Row> placed);

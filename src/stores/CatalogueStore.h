@@ -152,6 +152,13 @@ public:
         error = QStringLiteral("The catalogue \"%1\" keeps no history of its records.").arg(location());
         return std::nullopt;
     }
+    // The records deleted and not stored again, newest deletion first: each
+    // as it was deleted, with when and by whom.
+    virtual std::optional<std::vector<RecordVersion>> deletedRecords(const QString & /*table*/, QString &error)
+    {
+        error = QStringLiteral("The catalogue \"%1\" keeps no history of its records.").arg(location());
+        return std::nullopt;
+    }
     // Forgets the versions stored before the time (ISO 8601, UTC); how many
     // it forgot, or nothing (error says why).
     virtual std::optional<qint64> pruneHistory(const QString & /*table*/, const QString & /*before*/, QString &error)

@@ -3,17 +3,13 @@
 #include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/MsgBox.h"
+#include "forms/history/GridDialog.h"
+#include "forms/history/RecordBoxes.h"
 #include "forms/record/Form1.h"
-#include "widgets/ScreenPlace.h"
 
 #include <QDateTime>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 namespace {
 // Version, time, user and change come before the fields.
@@ -33,15 +29,6 @@ QTableWidgetItem *cell(const QString &text)
     return item;
 }
 
-// Puts the text in the record window's box for the field, as typing would.
-void typeInto(Form1 *window, const char *box, const QString &text)
-{
-    QWidget *widget = window->findChild<QWidget *>(QString::fromLatin1(box));
-    if (auto *line = qobject_cast<QLineEdit *>(widget); line && line->text() != text)
-        line->setText(text);
-    else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget); plain && plain->toPlainText() != text)
-        plain->setPlainText(text);
-}
 }
 
 FrmHistory::FrmHistory(std::vector<RecordVersion> versions, const QStringList &fields, Form1 *window)
@@ -49,32 +36,6 @@ FrmHistory::FrmHistory(std::vector<RecordVersion> versions, const QStringList &f
 {
     setObjectName(QStringLiteral("FrmHistory"));
     setWindowTitle(QStringLiteral("History"));
-    GridVersions = new QTableWidget(0, FirstFieldColumn + int(fields.size()), this);
-    GridVersions->setObjectName(QStringLiteral("GridVersions"));
-    GridVersions->setAccessibleName(QStringLiteral("Versions of the job"));
-    GridVersions->setSelectionBehavior(QAbstractItemView::SelectRows);
-    GridVersions->setSelectionMode(QAbstractItemView::SingleSelection);
-    fill(fields);
-
-    auto *restore = new QPushButton(QStringLiteral("Restore this version"), this);
-    restore->setObjectName(QStringLiteral("CmdRestore"));
-    connect(restore, &QPushButton::clicked, this, &FrmHistory::CmdRestore_Click);
-    auto *close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("CmdClose"));
-    close->setDefault(true);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(restore);
-    buttons->addWidget(close);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(GridVersions, 1);
-    layout->addLayout(buttons);
-    resize(ScreenPlace::fittedToScreen(this, QSize(900, 360)));
-}
-
-void FrmHistory::fill(const QStringList &fields)
-{
     QStringList headers{QStringLiteral("Version"), QStringLiteral("Time"), QStringLiteral("User"),
                         QStringLiteral("Change")};
     for (const QString &field : fields) {
@@ -82,7 +43,15 @@ void FrmHistory::fill(const QStringList &fields)
             CatalogueFields, [&](const CatalogueField &f) { return field == QLatin1String(f.field); });
         headers << (known != CatalogueFields.end() ? QString::fromLatin1(known->caption) : field);
     }
-    GridVersions->setHorizontalHeaderLabels(headers);
+    GridVersions = GridDialog::makeGrid(this, "GridVersions", QStringLiteral("Versions of the job"), headers);
+    fill(fields);
+    connect(
+        GridDialog::layOut(this, GridVersions, "CmdRestore", QStringLiteral("Restore this version"), QSize(900, 360)),
+        &QPushButton::clicked, this, &FrmHistory::CmdRestore_Click);
+}
+
+void FrmHistory::fill(const QStringList &fields)
+{
     GridVersions->setRowCount(int(versions_.size()));
     for (int row = 0; row < int(versions_.size()); ++row) {
         const RecordVersion &version = versions_[size_t(row)];
@@ -103,10 +72,6 @@ void FrmHistory::fill(const QStringList &fields)
             GridVersions->setItem(row, FirstFieldColumn + int(field), item);
         }
     }
-    GridVersions->resizeColumnsToContents();
-    GridVersions->horizontalHeader()->setStretchLastSection(true);
-    if (!versions_.empty())
-        GridVersions->selectRow(0);
 }
 
 void FrmHistory::CmdRestore_Click()
@@ -114,26 +79,17 @@ void FrmHistory::CmdRestore_Click()
     const int row = GridVersions->currentRow();
     if (row < 0 || row >= int(versions_.size()))
         return;
-    auto *update = window_->findChild<QPushButton *>(QStringLiteral("CmdUpdate"));
-    if (!update || !update->isEnabled()) {
-        MsgBox(QStringLiteral("The form is locked: unlock it to restore a version."), MsgIcon::Information);
+    QPushButton *update = RecordBoxes::updateButtonUnlocked(window_);
+    if (!update)
         return;
-    }
     const RecordVersion &version = versions_[size_t(row)];
     Recordset &rs = DataEnvironment1::instance().rsConJobnr;
-    const QStringList &fields = rs.fields();
-    for (const CatalogueField &field : CatalogueFields) {
-        const qsizetype column = fields.indexOf(QLatin1String(field.field));
-        if (column >= 0 && size_t(column) < version.values.size())
-            typeInto(window_, field.box, version.values[size_t(column)].toString());
-    }
+    RecordBoxes::type(window_, rs.fields(), version.values);
     if (!rs.editPending()) {
         MsgBox(QStringLiteral("Version %1 is the record as it stands.").arg(version.number), MsgIcon::Information);
         return;
     }
-    rs.markPendingAsRestore();
-    update->click();
-    if (!rs.editPending())
+    if (RecordBoxes::storeAsRestore(update))
         accept();
 }
 

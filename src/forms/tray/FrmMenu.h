@@ -56,8 +56,9 @@ public:
     // "Set Database" (forms/checkconn/DatabaseChooser.cpp).
     void MnuLocate_Click();
     void MnuLocateServer_Click();
-    // "History" of the job on screen (forms/history/HistoryMenu.cpp).
+    // "History" of the job on screen and "Deleted Records" (forms/history/HistoryMenu.cpp).
     void MnuHistory_Click();
+    void MnuDeleted_Click();
     // "Drawing Folders" (forms/drawingfolders/DrawingFoldersMenu.cpp).
     void MnuDrawingFolders_Click();
     void MnuTskDrawingFolders_Click();
@@ -79,8 +80,8 @@ public:
 
     QMenu *PopMenu = nullptr, *TaskMenu = nullptr;
     QAction *MnuRestore = nullptr, *MnuHide = nullptr, *MnuUnlock = nullptr, *MnuLock = nullptr, *MnuSearch = nullptr,
-            *MnuHistory = nullptr, *MnuLocate = nullptr, *MnuLocateServer = nullptr, *MnuDrawingFolders = nullptr,
-            *MnuHelp = nullptr, *MnuAbout = nullptr, *MnuExit = nullptr;
+            *MnuHistory = nullptr, *MnuDeleted = nullptr, *MnuLocate = nullptr, *MnuLocateServer = nullptr,
+            *MnuDrawingFolders = nullptr, *MnuHelp = nullptr, *MnuAbout = nullptr, *MnuExit = nullptr;
     QAction *MnuTskRestore = nullptr, *MnuTskMinimize = nullptr, *MnuTskDrawingFolders = nullptr, *MnuTskExit = nullptr;
     QString ChosenPath;
 

@@ -24,7 +24,7 @@ struct MenuItemRow
 
 inline constexpr char Separator[] = "-";
 
-inline constexpr std::array<MenuItemRow, 15> PopMenu{{
+inline constexpr std::array<MenuItemRow, 16> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuRestore), "Restore", &FrmMenu::MnuRestore_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHide), "Hide to Taskbar", &FrmMenu::MnuHide_Click},
     {"Mnu_2", nullptr, Separator, nullptr},
@@ -32,6 +32,7 @@ inline constexpr std::array<MenuItemRow, 15> PopMenu{{
     {CONTROL_MEMBER(FrmMenu, MnuLock), "Lock Form", &FrmMenu::MnuLock_Click},
     {CONTROL_MEMBER(FrmMenu, MnuSearch), "Search Records", &FrmMenu::MnuSearch_Click},
     {CONTROL_MEMBER(FrmMenu, MnuHistory), "History", &FrmMenu::MnuHistory_Click},
+    {CONTROL_MEMBER(FrmMenu, MnuDeleted), "Deleted Records", &FrmMenu::MnuDeleted_Click},
     {"Mnu_4", nullptr, Separator, nullptr},
     {CONTROL_MEMBER(FrmMenu, MnuLocate), "Set Database", &FrmMenu::MnuLocate_Click},
     {CONTROL_MEMBER(FrmMenu, MnuLocateServer), "Set Database Server", &FrmMenu::MnuLocateServer_Click},

@@ -138,6 +138,24 @@ std::optional<std::vector<RecordVersion>> SqliteHistory::versions(sqlite3 *db, c
     return versions;
 }
 
+std::optional<std::vector<RecordVersion>> SqliteHistory::deleted(sqlite3 *db, const QString &table, QString &error)
+{
+    SqlStatement select(db,
+                        QStringLiteral("SELECT h.time, h.user, h.before, h.row_id FROM %1 AS h JOIN (SELECT max(seq) "
+                                       "AS seq FROM %1 GROUP BY lineage) USING (seq) WHERE h.change = 'delete' "
+                                       "ORDER BY h.seq DESC")
+                            .arg(quoteIdentifier(tableFor(table))));
+    std::vector<RecordVersion> records;
+    while (select.step())
+        records.push_back({0, select.text(0).toString(), select.text(1).toString(), QStringLiteral("delete"),
+                           valuesOf(select.text(2)), select.int64(3), true});
+    if (!select.done()) {
+        error = describe(db);
+        return std::nullopt;
+    }
+    return records;
+}
+
 std::optional<qint64> SqliteHistory::prune(sqlite3 *db, const QString &table, const QString &before, QString &error)
 {
     SqlStatement remove(db, QStringLiteral("DELETE FROM %1 WHERE time < ?").arg(quoteIdentifier(tableFor(table))));

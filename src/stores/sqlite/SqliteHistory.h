@@ -30,6 +30,7 @@ bool signSince(sqlite3 *db, const QString &table, qint64 since, const char *chan
 
 std::optional<std::vector<RecordVersion>> versions(sqlite3 *db, const QString &table, const QString &key,
                                                    QString &error);
+std::optional<std::vector<RecordVersion>> deleted(sqlite3 *db, const QString &table, QString &error);
 std::optional<qint64> prune(sqlite3 *db, const QString &table, const QString &before, QString &error);
 
 }

@@ -308,6 +308,14 @@ std::optional<std::vector<RecordVersion>> SqliteStore::versions(const QString &t
     return SqliteHistory::versions(db_, table, key, error);
 }
 
+std::optional<std::vector<RecordVersion>> SqliteStore::deletedRecords(const QString &table, QString &error)
+{
+    hasChangeLog(table);
+    if (!kept_.contains(table))
+        return CatalogueStore::deletedRecords(table, error);
+    return SqliteHistory::deleted(db_, table, error);
+}
+
 std::optional<qint64> SqliteStore::pruneHistory(const QString &table, const QString &before, QString &error)
 {
     if (!hasChangeLog(table) || !kept_.contains(table))

@@ -36,6 +36,7 @@ public:
                                                           QString &error) override;
     std::optional<std::vector<RecordVersion>> versions(const QString &table, const QString &key,
                                                        QString &error) override;
+    std::optional<std::vector<RecordVersion>> deletedRecords(const QString &table, QString &error) override;
     std::optional<qint64> pruneHistory(const QString &table, const QString &before, QString &error) override;
     QByteArray historyMark(const QString &table, qint64 cursor) override;
     bool historyHolds(const QString &table, qint64 cursor, const QByteArray &mark) override;

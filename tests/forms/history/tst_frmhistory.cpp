@@ -3,6 +3,7 @@
 #include "ProgramTestCase.h"
 
 #include "catalogue/DataEnvironment1.h"
+#include "forms/history/FrmDeleted.h"
 #include "forms/history/FrmHistory.h"
 #include "forms/tray/FrmMenu.h"
 #include "stores/LoginName.h"
@@ -96,6 +97,50 @@ private slots:
         QVERIFY(messages->messages[0].text.contains("locked"));
         QCOMPARE(fieldInFile(sandbox->programFolder() + "/morvo.res", "ProjectName"), QList<QVariant>{"Mistake"});
         QVERIFY(!rs().editPending());
+    }
+
+    void aDeletedRecordComesBackUnderItsNumberOrTheNextFreeOne_data()
+    {
+        QTest::addColumn<bool>("takenMeanwhile");
+        QTest::addColumn<QStringList>("jobsAfter");
+        QTest::newRow("its number free") << false << QStringList{"1030", "1031"};
+        QTest::newRow("its number taken") << true << QStringList{"1030", "1031", "1032"};
+    }
+    void aDeletedRecordComesBackUnderItsNumberOrTheNextFreeOne()
+    {
+        QFETCH(bool, takenMeanwhile);
+        QFETCH(QStringList, jobsAfter);
+        if (usingServer())
+            QSKIP("a server catalogue keeps no history yet");
+        window = startProgram({record("1030", "Harbour"), record("1031", "Elm")});
+        QVERIFY(window);
+        Forms::Get<FrmMenu>()->MnuUnlock_Click();
+        window->findChild<QPushButton *>("CmdDelete")->click();
+        if (takenMeanwhile) {
+            window->findChild<QPushButton *>("CmdAdd")->click(); // gives 1031 again
+            storeName("Other");
+        }
+        messages->answers = {true};
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto *deleted = qobject_cast<FrmDeleted *>(QApplication::activeModalWidget());
+            QVERIFY(deleted);
+            QCOMPARE(deleted->GridDeleted->rowCount(), 1);
+            QCOMPARE(deleted->GridDeleted->item(0, 0)->text(), QString("1031"));
+            QCOMPARE(deleted->GridDeleted->item(0, 3)->text(), loginName());
+            deleted->CmdUndelete_Click();
+            shown = !deleted->isVisible();
+        });
+        Forms::Get<FrmMenu>()->MnuDeleted_Click();
+        QVERIFY(shown);
+        QCOMPARE(messages->messages.size(), takenMeanwhile ? 1 : 0); // the question about the number
+        const QString file = sandbox->programFolder() + "/morvo.res";
+        QStringList jobs = jobNumbersInFile(file);
+        jobs.sort();
+        QCOMPARE(jobs, jobsAfter);
+        QCOMPARE(window->TxtName->text(), QString("Elm"));
+        QCOMPARE(window->TxtNumber->text(), jobsAfter.last());
+        QCOMPARE(rs().versions(jobsAfter.last())->front().change, QString("restore"));
     }
 };
 
