@@ -56,10 +56,10 @@ private slots:
         QVERIFY(start());
         QCOMPARE(itemsOf(tray()->PopMenu),
                  (QStringList{"MnuRestore:Restore", "MnuHide:Hide to Taskbar", "Mnu_2:-", "MnuUnlock:Unlock Form",
-                              "MnuLock:Lock Form", "MnuSearch:Search Records", "MnuHistory:History",
-                              "MnuDeleted:Deleted Records", "Mnu_4:-", "MnuLocate:Set Database",
-                              "MnuLocateServer:Set Database Server", "MnuDrawingFolders:Drawing Folders",
-                              "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-", "MnuExit:Exit"}));
+                              "MnuLock:Lock Form", "MnuSearch:Search Records", "Mnu_4:-", "MnuLocate:Set Database",
+                              "MnuLocateServer:Set Database Server", "MnuHistory:History", "MnuDeleted:Deleted Records",
+                              "MnuDrawingFolders:Drawing Folders", "MnuHelp:Help", "MnuAbout:About ", "Mnu_1:-",
+                              "MnuExit:Exit"}));
         QCOMPARE(itemsOf(tray()->TaskMenu),
                  (QStringList{"MnuTskRestore:Restore", "MnuTskMinimize:Hide", "MnuTskDrawingFolders:Drawing Folders",
                               "mnu_3:-", "MnuTskExit:Exit"}));
