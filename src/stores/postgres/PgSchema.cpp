@@ -1,5 +1,6 @@
 #include "stores/postgres/PgSchema.h"
 
+#include "stores/CatalogueStore.h"
 #include "stores/SearchKey.h"
 
 namespace {
@@ -19,6 +20,59 @@ QString PgSchema::quoted(const QString &name)
 QString PgSchema::changeLogTable(const QString &table)
 {
     return table + QStringLiteral(" changes");
+}
+
+QString PgSchema::historyTable(const QString &table)
+{
+    return table + QStringLiteral(" history");
+}
+
+QString PgSchema::historyTimeSql()
+{
+    return QStringLiteral("to_char(time AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"')");
+}
+
+QStringList PgSchema::historyStatements(const QString &table, const QStringList &fields)
+{
+    const QString history = quoted(historyTable(table)), function = quoted(table + QStringLiteral(" keeps history"));
+    QStringList oldValues, newValues, changed;
+    for (const QString &field : fields) {
+        oldValues << QStringLiteral("OLD.") + quoted(field);
+        newValues << QStringLiteral("NEW.") + quoted(field);
+        changed << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
+    }
+    const bool keyed = fields.contains(QLatin1String(HistoryKeyColumn));
+    const auto job = [&](const char *row) {
+        return keyed ? QString::fromLatin1(row) + u'.' + quoted(QLatin1String(HistoryKeyColumn))
+                     : QStringLiteral("NULL");
+    };
+    // One entry: the row, its job number, the kind (the session's word first), before, after.
+    const auto entry = [&](const char *row, const char *change, const QString &before, const QString &after) {
+        return QStringLiteral("INSERT INTO %1 (row_id, job, login, change, before, after) VALUES (%2.row_id, %3, "
+                              "nullif(current_setting('morvo.login', true), ''), coalesce(nullif(current_setting("
+                              "'morvo.change', true), ''), '%4'), %5, %6);")
+            .arg(history, QString::fromLatin1(row), job(row), QString::fromLatin1(change), before, after);
+    };
+    const QString oldJson = QStringLiteral("json_build_array(%1)").arg(oldValues.join(u',')),
+                  newJson = QStringLiteral("json_build_array(%1)").arg(newValues.join(u','));
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (seq bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, row_id "
+                       "bigint NOT NULL, job text, time timestamptz NOT NULL DEFAULT now(), login text, role text NOT "
+                       "NULL DEFAULT current_user, change text NOT NULL, before json, after json)")
+            .arg(history),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (job)")
+            .arg(quoted(historyTable(table) + QStringLiteral(" by job")), history),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (row_id, seq)")
+            .arg(quoted(historyTable(table) + QStringLiteral(" by row")), history),
+        QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF TG_OP = "
+                       "'INSERT' THEN %2 ELSIF TG_OP = 'UPDATE' THEN IF %3 THEN %4 END IF; ELSE %5 END IF; RETURN "
+                       "NULL; END $$")
+            .arg(function, entry("NEW", "add", QStringLiteral("NULL"), newJson), changed.join(QStringLiteral(" OR ")),
+                 entry("NEW", "update", oldJson, newJson), entry("OLD", "delete", oldJson, QStringLiteral("NULL"))),
+        QStringLiteral("CREATE OR REPLACE TRIGGER history AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+                       "EXECUTE FUNCTION %2()")
+            .arg(quoted(table), function),
+    };
 }
 
 QString PgSchema::notifyChannel(const QString &table)
@@ -129,7 +183,8 @@ QStringList indexAndTriggerStatements(const QString &table, const QStringList &f
 QStringList PgSchema::createStatements(const QString &table, const QStringList &fields, Filling filling)
 {
     if (filling == Filling::Empty)
-        return tableStatements(table, fields) + indexAndTriggerStatements(table, fields);
+        return tableStatements(table, fields) + indexAndTriggerStatements(table, fields)
+            + historyStatements(table, fields);
     // Until the load ends, versions come straight from the sequence.
     return tableStatements(table, fields) << QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT nextval('%3')")
                                                  .arg(quoted(table), QLatin1String(RowVersion), sequenceOf(table));
@@ -139,6 +194,6 @@ QStringList PgSchema::afterBulkLoadStatements(const QString &table, const QStrin
 {
     return QStringList{
                QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT 0").arg(quoted(table), QLatin1String(RowVersion))}
-        + indexAndTriggerStatements(table, fields)
+        + indexAndTriggerStatements(table, fields) + historyStatements(table, fields)
         << QStringLiteral("ANALYZE %1").arg(quoted(table));
 }

@@ -31,6 +31,15 @@ inline constexpr const char *SearchColumn = "search_text";
 bool isStoreColumn(const QString &column);
 
 QString changeLogTable(const QString &table); // id, change_seq, gone
+// Every version of the table's records: a trigger writes the values before
+// and after each change in the change's own transaction, with the role and
+// the login name the program puts in the session's "morvo.login" (and the
+// kind of change in "morvo.change" when it is not the plain one).
+QString historyTable(const QString &table);
+// Makes the history of a table (none of the statements fails when it is there).
+QStringList historyStatements(const QString &table, const QStringList &fields);
+// The time of an entry as ISO 8601 in UTC, as SQL over the column "time".
+QString historyTimeSql();
 QString notifyChannel(const QString &table);
 // The sort order as SQL, for ORDER BY and row comparisons.
 QString sortKeySql(const QString &sortField, bool descending = false);

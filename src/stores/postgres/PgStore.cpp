@@ -1,5 +1,7 @@
 #include "stores/postgres/PgStore.h"
 
+#include "stores/LoginName.h"
+
 #include "stores/postgres/PgCopyText.h"
 #include "stores/postgres/PgSchema.h"
 #include "stores/postgres/PgStoreResult.h"
@@ -133,6 +135,7 @@ std::unique_ptr<PgStore> PgStore::open(const QString &location, bool readOnly, Q
     }
     std::unique_ptr<PgStore> store(new PgStore(location, connection, readOnly));
     store->exec(QStringLiteral("SET statement_timeout = %1").arg(StatementTimeoutMs));
+    store->signSession();
     return store;
 }
 
@@ -176,6 +179,7 @@ bool PgStore::connected(QString &error)
         return false;
     }
     exec(QStringLiteral("SET statement_timeout = %1").arg(StatementTimeoutMs));
+    signSession();
     listening_.clear();
     reconnected_ = true;
     return true;
@@ -405,22 +409,31 @@ QString nulRefusal(const std::map<int, QString> &values)
 // What every change begins with: text the server can hold, a connection, the
 // table's columns, and the transaction.
 std::optional<QStringList> PgStore::beginChange(const QString &table, const std::map<int, QString> &values,
-                                                QString &error)
+                                                const StoreRules &rules, QString &error)
 {
     error = nulRefusal(values);
     if (!error.isEmpty() || !connected(error))
         return std::nullopt;
+    keepsHistory(table);
     std::optional<QStringList> names = userColumns(table, error);
-    if (names)
-        exec(QStringLiteral("BEGIN"));
+    if (!names)
+        return names;
+    exec(QStringLiteral("BEGIN"));
+    if (rules.change) // for this transaction only
+        exec(QStringLiteral("SELECT set_config('morvo.change', $1, true)"), {QString::fromLatin1(rules.change)});
     return names;
+}
+
+void PgStore::signSession()
+{
+    exec(QStringLiteral("SELECT set_config('morvo.login', $1, false)"), {loginName()});
 }
 
 StoreResult PgStore::update(const QString &table, const StoredRecord &asRead, const std::map<int, QString> &changes,
                             const StoreRules &rules)
 {
     QString error;
-    const std::optional<QStringList> names = beginChange(table, changes, error);
+    const std::optional<QStringList> names = beginChange(table, changes, rules, error);
     if (!names)
         return {StoreStatus::Failed, {}, error};
     const std::optional<StoredRecord> current = readRow(table, asRead.id, true, error);
@@ -473,7 +486,7 @@ StoreResult PgStore::update(const QString &table, const StoredRecord &asRead, co
 StoreResult PgStore::insert(const QString &table, const std::map<int, QString> &values, const StoreRules &rules)
 {
     QString error;
-    const std::optional<QStringList> names = beginChange(table, values, error);
+    const std::optional<QStringList> names = beginChange(table, values, rules, error);
     if (!names)
         return {StoreStatus::Failed, {}, error};
     bool taken = false;
@@ -512,6 +525,7 @@ StoreResult PgStore::remove(const QString &table, const StoredRecord &asRead, co
     QString error;
     if (!connected(error))
         return {StoreStatus::Failed, {}, error};
+    keepsHistory(table);
     exec(QStringLiteral("BEGIN"));
     const std::optional<StoredRecord> current = readRow(table, asRead.id, true, error);
     if (!current || current->version != asRead.version) {

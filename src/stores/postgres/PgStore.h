@@ -50,6 +50,11 @@ public:
     std::optional<std::vector<RecordChange>> changesSince(const QString &table, qint64 &cursor,
                                                           QString &error) override;
     QString readOnlyReason(const QString &table) override;
+    // The history (PgHistory.cpp).
+    std::optional<std::vector<RecordVersion>> versions(const QString &table, const QString &key,
+                                                       QString &error) override;
+    std::optional<std::vector<RecordVersion>> deletedRecords(const QString &table, QString &error) override;
+    std::optional<qint64> pruneHistory(const QString &table, const QString &before, QString &error) override;
     bool searchesItself() const override { return true; }
     std::optional<qint64> findFrom(const QString &table, int sortColumn, const SortPlace &from, bool forward,
                                    const QByteArray &needle, QString &error) override;
@@ -74,12 +79,17 @@ private:
     // Every column of the table, the store's own too; empty when there is no such table.
     std::optional<QStringList> tableColumns(const QString &table, QString &error);
     std::optional<QStringList> userColumns(const QString &table, QString &error);
-    std::optional<QStringList> beginChange(const QString &table, const std::map<int, QString> &values, QString &error);
+    std::optional<QStringList> beginChange(const QString &table, const std::map<int, QString> &values,
+                                           const StoreRules &rules, QString &error);
     std::optional<StoredRecord> readRow(const QString &table, qint64 id, bool forUpdate, QString &error);
     StoreResult failed(const Result &result);
     bool keyTakenSince(const QString &table, const StoreRules &rules, const QVariant &key, qint64 ownId, bool &taken,
                        QString &error);
     void listen(const QString &table);
+    // Whether the table's history is kept; adds it to an older catalogue where the role may.
+    bool keepsHistory(const QString &table);
+    // Names the desktop's user in the session, for the history's entries.
+    void signSession();
 
     QString location_;
     pg_conn *connection_;
@@ -87,5 +97,6 @@ private:
     QHash<QString, QStringList> columns_;
     QSet<QString> listening_;
     QHash<QString, QString> readOnlyReasons_; // a role's rights, asked once per table
+    QHash<QString, bool> keepsHistory_; // asked once per table
     bool reconnected_ = false; // notifications may have been missed
 };

@@ -1,13 +1,8 @@
 #include "stores/sqlite/SqliteHistory.h"
 
 #include "stores/LoginName.h"
+#include "stores/RecordHistory.h"
 #include "stores/sqlite/SqlStatement.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <algorithm>
-#include <map>
-#include <tuple>
 
 namespace {
 QString describe(sqlite3 *db)
@@ -23,14 +18,6 @@ QString jsonOf(const char *row, const QStringList &columns)
     for (const QString &column : columns)
         values << QString::fromLatin1(row) + u'.' + quoteIdentifier(column);
     return QStringLiteral("json_array(%1)").arg(values.join(u','));
-}
-
-FieldValues valuesOf(const QVariant &json)
-{
-    FieldValues values;
-    for (const QJsonValue &value : QJsonDocument::fromJson(json.toString().toUtf8()).array())
-        values.push_back(value.isNull() ? QVariant() : QVariant(value.toVariant().toString()));
-    return values;
 }
 }
 
@@ -108,52 +95,38 @@ std::optional<std::vector<RecordVersion>> SqliteHistory::versions(sqlite3 *db, c
                                        "lineage IN (SELECT lineage FROM %1 WHERE job = ?) ORDER BY seq")
                             .arg(history));
     select.bind(1, QVariant(key));
-    std::vector<RecordVersion> versions;
-    std::vector<qint64> lineageOf;
-    std::map<qint64, std::pair<qint64, bool>> lineages; // the record each is now, and whether it is gone
-    while (select.step()) {
-        const qint64 lineage = select.int64(0);
-        const QString change = select.text(3).toString();
-        // A record stored before the history was kept: its first entry holds
-        // that version as "before".
-        if (!lineages.contains(lineage) && change != QLatin1String("add") && !select.text(4).isNull()) {
-            versions.push_back({0, {}, {}, QStringLiteral("add"), valuesOf(select.text(4))});
-            lineageOf.push_back(lineage);
-        }
-        const bool deleted = change == QLatin1String("delete");
-        lineages[lineage] = {select.int64(6), deleted};
-        versions.push_back(
-            {0, select.text(1).toString(), select.text(2).toString(), change, valuesOf(select.text(deleted ? 4 : 5))});
-        lineageOf.push_back(lineage);
-    }
+    std::vector<RecordHistory::Entry> entries;
+    while (select.step())
+        entries.push_back({select.int64(0), select.text(1).toString(), select.text(2).toString(),
+                           select.text(3).toString(), select.text(4), select.text(5), select.int64(6)});
     if (!select.done()) {
         error = describe(db);
         return std::nullopt;
     }
-    for (size_t i = 0; i < versions.size(); ++i)
-        std::tie(versions[i].recordId, versions[i].recordGone) = lineages[lineageOf[i]];
-    for (size_t i = 0; i < versions.size(); ++i)
-        versions[i].number = qint64(i) + 1;
-    std::reverse(versions.begin(), versions.end());
-    return versions;
+    return RecordHistory::versionsOf(entries);
 }
 
 std::optional<std::vector<RecordVersion>> SqliteHistory::deleted(sqlite3 *db, const QString &table, QString &error)
 {
     SqlStatement select(db,
-                        QStringLiteral("SELECT h.time, h.user, h.before, h.row_id FROM %1 AS h JOIN (SELECT max(seq) "
-                                       "AS seq FROM %1 GROUP BY lineage) USING (seq) WHERE h.change = 'delete' "
-                                       "ORDER BY h.seq DESC")
+                        QStringLiteral("SELECT h.lineage, h.time, h.user, h.before, h.row_id FROM %1 AS h JOIN "
+                                       "(SELECT max(seq) AS seq FROM %1 GROUP BY lineage) USING (seq) WHERE "
+                                       "h.change = 'delete' ORDER BY h.seq DESC")
                             .arg(quoteIdentifier(tableFor(table))));
-    std::vector<RecordVersion> records;
+    std::vector<RecordHistory::Entry> entries;
     while (select.step())
-        records.push_back({0, select.text(0).toString(), select.text(1).toString(), QStringLiteral("delete"),
-                           valuesOf(select.text(2)), select.int64(3), true});
+        entries.push_back({select.int64(0),
+                           select.text(1).toString(),
+                           select.text(2).toString(),
+                           {},
+                           select.text(3),
+                           {},
+                           select.int64(4)});
     if (!select.done()) {
         error = describe(db);
         return std::nullopt;
     }
-    return records;
+    return RecordHistory::deletedOf(entries);
 }
 
 std::optional<qint64> SqliteHistory::prune(sqlite3 *db, const QString &table, const QString &before, QString &error)
