@@ -30,6 +30,7 @@ void storeInto(const QString &catalogue, const char *sql)
 {
     sqlite3 *db = nullptr;
     sqlite3_open(catalogue.toUtf8().constData(), &db);
+    sqlite3_busy_timeout(db, 5000); // the program's daily backup may be reading the file
     QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }

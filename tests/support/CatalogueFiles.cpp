@@ -78,6 +78,7 @@ QString writeCatalogue(const QString &path, const QList<Record> &records)
     QFile::remove(path);
     sqlite3 *db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
+    sqlite3_busy_timeout(db, 5000);
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_exec(db, CatalogueSchema::createProjectsSql().toUtf8().constData(), nullptr, nullptr, nullptr);
     {
@@ -123,6 +124,7 @@ QStringList jobNumbersInFile(const QString &path)
 CatalogueLock::CatalogueLock(const QString &path)
 {
     sqlite3_open(path.toUtf8().constData(), &db_);
+    sqlite3_busy_timeout(db_, 5000); // the program's daily backup may be reading the file
     held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 

@@ -31,8 +31,9 @@ QTableWidgetItem *cell(const QString &text)
 
 }
 
-FrmHistory::FrmHistory(std::vector<RecordVersion> versions, const QStringList &fields, Form1 *window)
-    : QDialog(window), versions_(std::move(versions)), window_(window)
+FrmHistory::FrmHistory(const QString &job, std::vector<RecordVersion> versions, const QStringList &fields,
+                       Form1 *window)
+    : QDialog(window), job_(job), fields_(fields), versions_(std::move(versions)), window_(window)
 {
     setObjectName(QStringLiteral("FrmHistory"));
     setWindowTitle(QStringLiteral("History"));
@@ -82,8 +83,18 @@ void FrmHistory::CmdRestore_Click()
     QPushButton *update = RecordBoxes::updateButtonUnlocked(window_);
     if (!update)
         return;
-    const RecordVersion &version = versions_[size_t(row)];
     Recordset &rs = DataEnvironment1::instance().rsConJobnr;
+    // A version stored since the list was read is shown before anything is stored over it.
+    if (std::optional<std::vector<RecordVersion>> now = rs.versions(job_); now && now->size() != versions_.size()) {
+        versions_ = std::move(*now);
+        fill(fields_);
+        MsgBox(QStringLiteral("Job %1 was changed since this list was read; the list now shows that version too. "
+                              "Choose the version to restore again.")
+                   .arg(job_),
+               MsgIcon::Information);
+        return;
+    }
+    const RecordVersion &version = versions_[size_t(row)];
     RecordBoxes::type(window_, rs.fields(), version.values);
     if (!rs.editPending()) {
         MsgBox(QStringLiteral("Version %1 is the record as it stands.").arg(version.number), MsgIcon::Information);
@@ -109,6 +120,6 @@ void FrmHistory::showFor(Form1 *window)
                MsgIcon::Information);
         return;
     }
-    FrmHistory history(std::move(*versions), rs.fields(), window);
+    FrmHistory history(job, std::move(*versions), rs.fields(), window);
     history.exec();
 }

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 using namespace TestSupport;
 
 class TestFrmHistory : public ProgramTestCase
@@ -80,6 +82,37 @@ private slots:
         QVERIFY(versions && versions->size() == 3);
         QCOMPARE(versions->front().change, QString("restore"));
         QVERIFY(messages->messages.isEmpty());
+    }
+
+    // Someone else changes the name while the list is open: it is shown
+    // first, and the restore, a store like any other, asks before it goes
+    // over their version; here the user stores it all the same.
+    void aRestoreOverSomeoneElsesChangeAsksFirst()
+    {
+        QVERIFY(startWithAMistake());
+        ConflictAnswers answers({ConflictChoice::StoreMine});
+        inHistory([&](FrmHistory &history) {
+            const QString theirs = "UPDATE \"Projects\" SET \"ProjectName\" = 'Theirs' WHERE \"JobNumber\" = '1030'";
+            if (usingServer()) {
+                queryServer(catalogue(), theirs);
+            } else {
+                sqlite3 *db = nullptr;
+                QCOMPARE(sqlite3_open(catalogue().toUtf8().constData(), &db), SQLITE_OK);
+                sqlite3_busy_timeout(db, 5000); // the day's backup may be reading the file
+                QCOMPARE(sqlite3_exec(db, theirs.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+                sqlite3_close(db);
+            }
+            history.GridVersions->selectRow(1);
+            history.CmdRestore_Click();
+            QCOMPARE(history.GridVersions->rowCount(), 3); // their version is listed now
+            QCOMPARE(history.GridVersions->item(0, 5)->text(), QString("Theirs"));
+            QCOMPARE(fieldInFile(catalogue(), "ProjectName"), QList<QVariant>{"Theirs"});
+            history.GridVersions->selectRow(2);
+            history.CmdRestore_Click();
+        });
+        QCOMPARE(messages->messages.size(), 1);
+        QCOMPARE(answers.questions.size(), 1);
+        QCOMPARE(fieldInFile(catalogue(), "ProjectName"), QList<QVariant>{"Harbour"});
     }
 
     void aLockedWindowRefusesToRestore()
