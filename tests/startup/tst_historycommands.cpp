@@ -172,6 +172,34 @@ private slots:
         QCOMPARE(morvo({"--history", "1030", "--catalogue", path}).status, 1);
         QCOMPARE(morvo({"--prune-history", "last week", "--catalogue", path}).status, 2);
     }
+
+    // The same commands on a catalogue on the private server: an older
+    // program's changes (plain SQL) are kept too, with the role; hostile text
+    // comes back as it went; a backup points at the server's own tools.
+    void onAServerTheHistoryIsKeptAndRestoredToo()
+    {
+        if (qEnvironmentVariableIsEmpty("MORVO_TEST_PG"))
+            QSKIP("needs the private server of .ci/pg-env.sh");
+        const QString server = serverSchema(dir->filePath("server"));
+        QCOMPARE(morvo({"--create-catalogue", server}).status, 0);
+        queryServer(server, "INSERT INTO \"Projects\" (\"JobNumber\", \"ProjectName\") VALUES ('7', 'First')");
+        queryServer(server,
+                    "UPDATE \"Projects\" SET \"ProjectName\" = 'He said \"\"yes\"\", then\r\nleft' "
+                    "WHERE \"JobNumber\" = '7'");
+        CommandRun run = morvo({"--history", "7", "--catalogue", server});
+        QCOMPARE(run.status, 0);
+        QList<QStringList> rows = csvRows(run.out);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[1].mid(3, 3), (QStringList{"update", "7", "He said \"\"yes\"\", then\r\nleft"}));
+        QVERIFY2(!rows[1][2].isEmpty() && rows[1][2] != "<null>", qPrintable(rows[1][2])); // the role
+        QCOMPARE(rows[2].mid(3, 3), (QStringList{"add", "7", "First"}));
+
+        QCOMPARE(morvo({"--restore", "7", "--version", "1", "--catalogue", server}).status, 0);
+        rows = csvRows(morvo({"--history", "7", "--catalogue", server}).out);
+        QCOMPARE(rows[1].mid(3, 3), (QStringList{"restore", "7", "First"}));
+        QVERIFY(rows[1][2].startsWith(loginName() + " (role "));
+        QVERIFY(morvo({"--backup", "--catalogue", server}).err.contains("pg_dump"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHistoryCommands)
