@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <string_view>
 
 namespace RecordBoxes {
 
@@ -24,7 +25,8 @@ void type(Form1 *window, const QStringList &fields, const FieldValues &values, b
 {
     for (const CatalogueField &field : CatalogueFields) {
         const qsizetype column = fields.indexOf(QLatin1String(field.field));
-        if (column < 0 || size_t(column) >= values.size() || (keepJobNumber && field.field == JobNumberField))
+        if (column < 0 || size_t(column) >= values.size()
+            || (keepJobNumber && std::string_view(field.field) == JobNumberField))
             continue;
         const QString text = values[size_t(column)].toString();
         QWidget *box = window->findChild<QWidget *>(QString::fromLatin1(field.box));
