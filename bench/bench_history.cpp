@@ -7,6 +7,7 @@
 //   bench_history              all three sizes
 //   bench_history N            one size
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 
 #include "backups/CatalogueBackups.h"
 #include "catalogue/DataEnvironment1.h"
@@ -51,15 +52,10 @@ Stats addAndUpdate(Form1 *window)
 int runOneSize(qint64 records)
 {
     QTemporaryDir dir;
-    const QString copy = useCatalogueCopy(dir.path(), records);
-    Forms::setOnAllUnloaded(nullptr);
-    MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
-    std::printf("%lld records\n", records);
-
-    if (!StartUp::EntryRoutine())
+    QString copy;
+    Form1 *window = startUnlockedOnCopy(dir.path(), records, &copy);
+    if (!window)
         return 1;
-    Form1 *window = Forms::Loaded<Form1>();
-    Forms::Get<FrmMenu>()->MnuUnlock_Click();
     printRow(QStringLiteral("Add + Update (durable), with history"), addAndUpdate(window));
     runSql(copy,
            "DROP TRIGGER \"MorvoII keeps history of inserts into Projects\";"

@@ -6,6 +6,7 @@
 //   bench_shared              all three sizes
 //   bench_shared N            one size
 #include "BenchSupport.h"
+#include "BenchWindow.h"
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/AppPaths.h"
@@ -33,15 +34,10 @@ namespace {
 int runOneSize(qint64 records)
 {
     QTemporaryDir dir;
-    const QString path = useCatalogueCopy(dir.path(), records);
-    Forms::setOnAllUnloaded(nullptr);
-    MsgBoxSeam::setHandler([](const Message &m) { std::fprintf(stderr, "message: %s\n", qPrintable(m.text)); });
-
-    std::printf("%lld records\n", records);
-    if (!StartUp::EntryRoutine())
+    QString path;
+    Form1 *window = startUnlockedOnCopy(dir.path(), records, &path);
+    if (!window)
         return 1;
-    Form1 *window = Forms::Loaded<Form1>();
-    Forms::Get<FrmMenu>()->MnuUnlock_Click();
     Recordset &rs = DataEnvironment1::instance().rsConJobnr;
     QCoreApplication::processEvents();
 
