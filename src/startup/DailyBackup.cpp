@@ -5,6 +5,7 @@
 #include "desktop/MsgBox.h"
 #include "desktop/Settings.h"
 #include "program/Background.h"
+#include "program/WorkPool.h"
 #include "stores/StoreFactory.h"
 
 #include <QDir>
@@ -25,7 +26,7 @@ void start(const QString &catalogue, QObject *window)
     QTimer::singleShot(0, window, [catalogue, window] {
         const QDate today = QDate::currentDate();
         runInBackground(
-            QThreadPool::globalInstance(), window,
+            workPool(), window,
             [catalogue, today] { return CatalogueBackups::backUpDaily(catalogue, folder(), today); },
             [catalogue, today](const CatalogueBackups::Outcome &outcome) {
                 const QString day = today.toString(Qt::ISODate);
