@@ -163,6 +163,8 @@ int runEachSize(int argc, char *argv[], std::initializer_list<qint64> sizes, int
 {
     if (argc > 1 && qstrcmp(argv[1], FirstPaintMode) == 0)
         return runProgramUntilFirstPaint(argv[0]);
+    if (argc > 1 && qstrcmp(argv[1], FirstSearchMode) == 0)
+        return runProgramUntilFirstSearch(argv[0]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1) {
         QApplication app(argc, argv);

@@ -17,6 +17,19 @@ Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumb
 // ones, once its search text is in: the index of the sort key.
 void indexKeysAsTheFirstSessionDoes(const QString &catalogue);
 // What a session that closes leaves in the user's cache folder: the order of
-// the records, which the next start reads in place of the keys.
-void keepOrderAsAClosingSessionDoes(const QString &catalogue);
+// the records, which the next start reads in place of the keys, and with
+// withSearchText, the search text, which it maps in place of every record.
+void keepOrderAsAClosingSessionDoes(const QString &catalogue, bool withSearchText = false);
+
+// The program started as above, its search dialog asked at once after the
+// first paint for a text no record holds: exec to "No Records Found", and
+// the most memory a run held (peak resident, and its own anonymous memory).
+inline constexpr const char *FirstSearchMode = "--first-search";
+int runProgramUntilFirstSearch(char *argv0);
+struct FirstSearch
+{
+    Stats time;
+    double peakMb = 0, privateMb = 0;
+};
+FirstSearch execToFirstSearch(const QString &catalogue, int runs, const std::function<void()> &beforeEach);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/KeptFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -13,12 +15,7 @@
 // is this machine's own; anything that does not check out is not used.
 namespace KeptOrder {
 
-// Which catalogue history, up to which change, the order holds.
-struct Stamp
-{
-    QByteArray history;
-    qint64 cursor = 0;
-};
+using Stamp = KeptFile::Stamp;
 
 // $XDG_CACHE_HOME/MorvoII/kept order/<a name made of the three>.
 QString fileFor(const QString &catalogue, const QString &table, const QString &sortField);

@@ -22,6 +22,7 @@ Recordset::~Recordset()
     // The background work ends first: the key index it may be making holds the file.
     stopSearchBuild();
     keepOrder();
+    keepSearchText();
 }
 
 CatalogueStore &Recordset::store() const
@@ -77,7 +78,9 @@ bool Recordset::Open()
 {
     stopSearchBuild();
     keepOrder();
+    keepSearchText();
     searchText_ = SearchCorpus();
+    searchKeptCursor_ = -1;
     error_.clear();
     failure_ = {};
     open_ = false;

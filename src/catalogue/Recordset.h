@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/ChangeFeed.h"
+#include "catalogue/KeptFile.h"
 #include "catalogue/PendingEdit.h"
 #include "catalogue/RowOrder.h"
 #include "catalogue/SearchCorpus.h"
@@ -158,6 +159,14 @@ private:
     bool readKeptOrder();
     bool takeInChangesSince(qint64 cursor);
     void keepOrder();
+    struct KeptSearch
+    {
+        QString file; // empty: read every record
+        KeptFile::Stamp stamp;
+        std::unordered_set<qint64> stale;
+    };
+    KeptSearch keptSearchText();
+    void keepSearchText();
     bool rescanAll();
     void startSearchBuild();
     void stopSearchBuild();
@@ -204,6 +213,8 @@ private:
     SearchCorpus searchText_;
     bool searchBuildPending_ = false;
     bool searchTextComplete_ = false; // the last text taken in holds every record
+    qint64 searchKeptCursor_ = -1; // the change the kept search text holds the text at
+    quint64 searchKeptBytes_ = 0; // and the text's bytes when it was read or written
     std::shared_ptr<std::atomic<bool>> buildCancelled_;
     QFuture<std::shared_ptr<SearchCorpusBuild>> build_;
     QFutureWatcher<std::shared_ptr<SearchCorpusBuild>> buildWatcher_; // tells the window's thread it is done

@@ -87,6 +87,7 @@ bool Recordset::rescanAll()
     const qint64 currentId = hasCurrent() && !edit_.adding() ? order_.rows[size_t(pos_)].rowid : -1;
     stopSearchBuild();
     searchText_ = SearchCorpus();
+    searchKeptCursor_ = -1;
     if (!scanRows())
         return false;
     const std::optional<qint64> index = currentId >= 0 ? order_.indexOf(currentId) : std::nullopt;

@@ -3,7 +3,9 @@
 #include "catalogue/Recordset.h"
 
 #include "catalogue/Connection.h"
+#include "catalogue/KeptSearchText.h"
 #include "catalogue/RowSearch.h"
+#include "program/WorkPool.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -36,7 +38,8 @@ void Recordset::startKeyIndex()
 {
     if (sortColumn_ < 0 || !buildCancelled_ || keyIndex_.isValid())
         return;
-    keyIndex_ = QtConcurrent::run([&store = store(), table = table_, column = columns_[sortColumn_],
+    keyIndex_ = QtConcurrent::run(workPool(),
+                                  [&store = store(), table = table_, column = columns_[sortColumn_],
                                    cancelled = buildCancelled_] { store.indexKeys(table, column, *cancelled); });
 }
 
@@ -57,10 +60,75 @@ void Recordset::startSearchBuild()
     searchTextComplete_ = false;
     buildCancelled_ = std::make_shared<std::atomic<bool>>(false);
     build_ = QtConcurrent::run(
-        [&store = store(), table = table_, fields = searchFields_, ids, cancelled = buildCancelled_]() mutable {
+        workPool(),
+        [&store = store(), table = table_, fields = searchFields_, ids, kept = keptSearchText(),
+         cancelled = buildCancelled_]() mutable {
+            if (!kept.file.isEmpty()) {
+                std::optional<SearchCorpusBuild> read = KeptSearchText::read(kept.file, kept.stamp);
+                if (read) {
+                    read->stale = std::move(kept.stale);
+                    return std::make_shared<SearchCorpusBuild>(std::move(*read));
+                }
+            }
             return std::make_shared<SearchCorpusBuild>(buildSearchCorpus(store, table, fields, ids, *cancelled));
         });
     buildWatcher_.setFuture(build_);
+}
+
+// The kept search text the build may map instead of reading every record:
+// trusted while the catalogue's history holds its stamp and few records
+// changed since (those are read anew).
+Recordset::KeptSearch Recordset::keptSearchText()
+{
+    KeptSearch kept;
+    const QString file = KeptSearchText::fileFor(store().location(), table_, searchFields_);
+    const std::optional<KeptFile::Stamp> stamp = KeptSearchText::stampOf(file);
+    if (!stamp || !store().historyHolds(table_, stamp->cursor, stamp->history))
+        return kept;
+    qint64 cursor = stamp->cursor;
+    QString error;
+    const std::optional<std::vector<RecordChange>> changes = store().changesSince(table_, cursor, error);
+    if (!changes || changes->size() > order_.size() / 100 + 100)
+        return kept;
+    for (const RecordChange &change : *changes)
+        kept.stale.insert(change.id);
+    kept.file = file;
+    kept.stamp = *stamp;
+    return kept;
+}
+
+// Written when the text holds every record as of the cursor, and holds more
+// than the kept file already does.
+void Recordset::keepSearchText()
+{
+    if (!open_ || !searchTextComplete_ || build_.isValid() || searchFields_.isEmpty() || !connection_.isOpen()
+        || &store() != keptStore_ || !changes_.settled() || store().searchesItself())
+        return;
+    const qint64 cursor = changes_.cursor();
+    const quint64 bytes = searchText_.byteCount();
+    if (cursor == searchKeptCursor_ && bytes == searchKeptBytes_)
+        return;
+    std::vector<KeptSearchText::IdSpan> spans;
+    spans.reserve(order_.size());
+    quint64 live = 0;
+    for (const Row &row : order_.rows) {
+        if (!row.search.isSet())
+            return;
+        spans.push_back({row.rowid, row.search});
+        live += row.search.length + 1;
+    }
+    // What updates left behind is carried along; past a quarter more, the
+    // next session reads the catalogue anew instead.
+    if (bytes > live + live / 4 + SearchCorpus::ChunkSize)
+        return;
+    std::sort(spans.begin(), spans.end(), [](const auto &a, const auto &b) { return a.id < b.id; });
+    const QByteArray history = store().historyMark(table_, cursor);
+    if (!history.isEmpty()
+        && KeptSearchText::write(KeptSearchText::fileFor(store().location(), table_, searchFields_), {history, cursor},
+                                 searchText_, spans)) {
+        searchKeptCursor_ = cursor;
+        searchKeptBytes_ = bytes;
+    }
 }
 
 bool Recordset::isSearchTextReady()
@@ -91,6 +159,10 @@ bool Recordset::waitForSearchText()
         row.search = SearchCorpus::shifted(result->spanOf(row.rowid), shift);
     }
     searchTextComplete_ = result->complete;
+    if (result->keptCursor >= 0) {
+        searchKeptCursor_ = result->keptCursor;
+        searchKeptBytes_ = searchText_.byteCount();
+    }
     startKeyIndex();
     return result->complete;
 }

@@ -18,8 +18,6 @@ QByteArray SearchCorpus::needleFor(const QString &searchText)
 namespace {
 // Values longer than this seldom repeat, and would cost a hash each.
 constexpr size_t LongestShared = 64;
-// Three bytes of five bits name any of them.
-constexpr size_t MostShared = 1u << 15;
 // A field whose values have repeated less than one time in sixteen after this
 // many of them is not looked up again by that writer: it only fills the table.
 constexpr quint32 TrialLookups = 2048;
@@ -153,7 +151,7 @@ struct SearchCorpus::Sharing
     {
         const std::string_view seen(text, length);
         const quint32 hash = hashOf(seen);
-        if (shared.values.size() >= MostShared || slotFor(shared.values, seen, hash).numberPlusOne != 0)
+        if (shared.values.size() >= MostSharedValues || slotFor(shared.values, seen, hash).numberPlusOne != 0)
             return;
         shared.values.push_back({shared.copy(text, length), length});
         owners.push_back({quint32(field), false});
@@ -176,6 +174,7 @@ struct SearchCorpus::Sharing
     }
 };
 
+SearchCorpus::SharedValues::SharedValues() = default;
 SearchCorpus::SharedValues::~SharedValues() = default;
 
 const char *SearchCorpus::SharedValues::copy(const char *text, size_t length)
@@ -193,7 +192,7 @@ const char *SearchCorpus::SharedValues::copy(const char *text, size_t length)
 
 SearchCorpus::Chunk *SearchCorpus::chunkWithRoomFor(size_t bytes)
 {
-    if (chunks_.empty() || chunks_.back()->text.size() + bytes > ChunkSize) {
+    if (chunks_.empty() || chunks_.back()->isKept() || chunks_.back()->text.size() + bytes > ChunkSize) {
         if (chunks_.size() >= NoSpan)
             return nullptr;
         auto chunk = std::make_unique<Chunk>();
@@ -281,10 +280,21 @@ bool SearchCorpus::contains(const Span &span, const QByteArray &needle) const
 {
     if (!span.isSet())
         return false;
-    const char *start = chunks_[span.chunk]->text.data() + span.offset, *end = start + span.length;
+    const char *start = chunks_[span.chunk]->data() + span.offset, *end = start + span.length;
     const char *own = readNumbers(
         start, end, [&](quint32 number) { return valueHolds(chunks_[span.chunk]->shared->values[number], needle); });
     return !own || ByteSearch::first(own, size_t(end - own), needle.constData(), size_t(needle.size())) != nullptr;
+}
+
+bool SearchCorpus::holdsSpan(const Span &span) const
+{
+    if (!span.isSet())
+        return true;
+    if (span.chunk >= chunks_.size() || quint64(span.offset) + span.length >= chunks_[span.chunk]->size())
+        return false;
+    const char *start = chunks_[span.chunk]->data() + span.offset;
+    const size_t known = chunks_[span.chunk]->shared->values.size();
+    return readNumbers(start, start + span.length, [known](quint32 number) { return number >= known; }) != nullptr;
 }
 
 bool SearchCorpus::valueHolds(const Shared &value, const QByteArray &needle)
@@ -295,14 +305,14 @@ bool SearchCorpus::valueHolds(const Shared &value, const QByteArray &needle)
 
 qint64 SearchCorpus::findFirst(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
-    const char *base = chunks_[chunk]->text.data();
+    const char *base = chunks_[chunk]->data();
     const char *hit = ByteSearch::first(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
 
 qint64 SearchCorpus::findLast(quint32 chunk, quint32 begin, quint32 end, const QByteArray &needle) const
 {
-    const char *base = chunks_[chunk]->text.data();
+    const char *base = chunks_[chunk]->data();
     const char *hit = ByteSearch::last(base + begin, end - begin, needle.constData(), size_t(needle.size()));
     return hit ? hit - base : -1;
 }
@@ -331,7 +341,7 @@ bool SearchCorpus::SharedMatches::anyIn(quint32 chunk)
 
 bool SearchCorpus::SharedMatches::holds(const Span &span) const
 {
-    const char *start = text_.chunks_[span.chunk]->text.data() + span.offset;
+    const char *start = text_.chunks_[span.chunk]->data() + span.offset;
     const std::vector<bool> &matching = results_[size_t(resultOf_[span.chunk])].matching;
     return !readNumbers(start, start + span.length, [&](quint32 number) { return bool(matching[number]); });
 }
@@ -348,8 +358,16 @@ std::vector<quint32> SearchCorpus::chunkEnds() const
 {
     std::vector<quint32> ends;
     for (const auto &chunk : chunks_)
-        ends.push_back(quint32(chunk->text.size()));
+        ends.push_back(quint32(chunk->size()));
     return ends;
+}
+
+quint64 SearchCorpus::byteCount() const
+{
+    quint64 bytes = 0;
+    for (const auto &chunk : chunks_)
+        bytes += chunk->size();
+    return bytes;
 }
 
 quint32 SearchCorpus::adopt(SearchCorpus &&other)
@@ -383,6 +401,10 @@ SearchCorpus::Span spanStartingAt(quint32 start)
 
 SearchCorpus::Span SearchCorpusBuild::spanOf(qint64 id) const
 {
+    if (stale.contains(id))
+        return {};
+    if (keptSpans)
+        return id >= firstId && id - firstId < qint64(keptSpanCount) ? keptSpans[id - firstId] : SearchCorpus::Span{};
     if (startById.empty()) {
         const auto at = std::lower_bound(spans.begin(), spans.end(), id,
                                          [](const auto &entry, qint64 wanted) { return entry.first < wanted; });

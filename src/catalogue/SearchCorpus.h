@@ -8,6 +8,9 @@
 #include <QVariant>
 #include <atomic>
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 // The upper-cased text of every record, kept so that a walk over a million
@@ -57,8 +60,26 @@ public:
     // A span of the other store as this one numbers it after adopt; unset
     // when its chunk lies past the last one a span can name.
     static Span shifted(Span span, quint32 shift);
-    // The bytes written into each chunk.
+    // The bytes written into each chunk, and into all of them.
     std::vector<quint32> chunkEnds() const;
+    quint64 byteCount() const;
+
+    // The whole text as a kept copy holds it: each chunk's bytes with the set
+    // of shared values its records name by number.
+    struct Layout
+    {
+        std::vector<std::string_view> chunks;
+        std::vector<quint32> valueSetOf; // by chunk
+        std::vector<std::vector<std::string_view>> valueSets;
+    };
+    Layout layout() const;
+    // A text over bytes kept elsewhere (a mapped file), which `alive` holds;
+    // checked: nothing when a value set is larger than numbers can name.
+    static std::optional<SearchCorpus> over(const Layout &layout, const std::shared_ptr<const void> &alive);
+    // Whether a span lies in its chunk, a byte before its end, and names only
+    // values its chunk has: what a span read from a file must be.
+    bool holdsSpan(const Span &span) const;
+    static constexpr size_t ChunkSize = 16u << 20;
 
     // Which shared values hold one needle, worked out for a chunk's values the
     // first time a walk asks about the chunk. One per walking thread.
@@ -85,7 +106,8 @@ public:
     };
 
 private:
-    static constexpr size_t ChunkSize = 16u << 20;
+    // Three bytes of five bits name any of them.
+    static constexpr size_t MostSharedValues = 1u << 15;
     struct Shared
     {
         const char *text; // a copy, kept close together for the look-ups and the walks
@@ -100,12 +122,18 @@ private:
         size_t lastBlockUsed = 0;
         std::unique_ptr<Sharing> sharing; // while records are written
         const char *copy(const char *text, size_t length);
+        SharedValues();
         ~SharedValues();
     };
     struct Chunk
     {
-        std::string text;
+        std::string text; // written in this session
+        std::string_view kept; // or read from a kept copy, which keptAlive holds
+        std::shared_ptr<const void> keptAlive;
         std::shared_ptr<SharedValues> shared;
+        bool isKept() const { return kept.data() != nullptr; }
+        const char *data() const { return isKept() ? kept.data() : text.data(); }
+        size_t size() const { return isKept() ? kept.size() : text.size(); }
     };
     Chunk *chunkWithRoomFor(size_t bytes); // nullptr when no span could name it
     static bool valueHolds(const Shared &value, const QByteArray &needle);
@@ -127,6 +155,14 @@ struct SearchCorpusBuild
     std::vector<quint32> startById; // chunk << 24 | offset
     std::vector<quint32> chunkEnds; // kept, as the text moves on when taken in
     std::vector<std::pair<qint64, SearchCorpus::Span>> spans;
+    // Or, from a kept file: each record's whole span by id - firstId, mapped
+    // (keptAlive holds the mapping).
+    const SearchCorpus::Span *keptSpans = nullptr;
+    size_t keptSpanCount = 0;
+    std::shared_ptr<const void> keptAlive;
+    qint64 keptCursor = -1; // the change the kept file holds the text at
+    // Records changed since the kept file was written: their text is read anew.
+    std::unordered_set<qint64> stale;
     bool complete = false;
     SearchCorpus::Span spanOf(qint64 id) const;
 };

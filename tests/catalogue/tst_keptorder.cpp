@@ -10,10 +10,8 @@
 
 #include <QFile>
 #include <QtTest>
-#include <fcntl.h>
 #include <functional>
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 using namespace TestSupport;
 
@@ -37,14 +35,8 @@ QStringList orderOf(const QString &path)
 
 void runSql(const QString &path, const QString &sql)
 {
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char *error = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    const QString message = QString::fromUtf8(error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+    const QString error = runSqlOnFile(path, sql);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
 }
 
 QString keptFile(const QString &path)
@@ -54,15 +46,12 @@ QString keptFile(const QString &path)
 
 QByteArray bytesOf(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(path);
 }
 
 void writeBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly)
 {
-    QFile file(path);
-    QVERIFY(file.open(mode));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(writeFileBytes(path, bytes, mode));
 }
 
 // A change the change log does not see: an order kept from before it still
@@ -93,10 +82,7 @@ class TestKeptOrder : public QObject
         }
         path = sandbox->path(QStringLiteral("kept.res"));
         writeCatalogue(path, records);
-        struct statx info
-        {};
-        if (::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BTIME, &info) != 0
-            || !(info.stx_mask & STATX_BTIME))
+        if (!keepsBirthTimes(path))
             QSKIP("This file system keeps no birth times: catalogues on it open without a kept order.");
         QFile::remove(keptFile(path));
         QVERIFY(orderOf(path).size() == 300);

@@ -7,9 +7,46 @@
 #include "stores/sqlite/SqlStatement.h"
 
 #include <QFile>
+#include <fcntl.h>
 #include <libpq-fe.h>
+#include <sys/stat.h>
 
 namespace TestSupport {
+
+bool keepsBirthTimes(const QString &path)
+{
+    struct statx info = {};
+    return ::statx(AT_FDCWD, QFile::encodeName(path).constData(), 0, STATX_BTIME, &info) == 0
+        && (info.stx_mask & STATX_BTIME);
+}
+
+QString runSqlOnFile(const QString &path, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return QStringLiteral("cannot open ") + path;
+    }
+    sqlite3_busy_timeout(db, 5000);
+    char *error = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    const QString message = rc == SQLITE_OK ? QString() : QString::fromUtf8(error ? error : "failed");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return message;
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFileBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode)
+{
+    QFile file(path);
+    return file.open(mode) && file.write(bytes) == bytes.size();
+}
 
 Record record(const QString &jobNumber, const QString &name, const QString &fileLocation)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -32,6 +33,15 @@ QString writeCatalogue(const QString &path, const QList<Record> &records);
 QStringList jobNumbersInFile(const QString &path);
 // Reads one field of every record, straight from the file, in rowid order.
 QList<QVariant> fieldInFile(const QString &path, const QString &field);
+// Whether the file system keeps the file's birth time, which tells a
+// catalogue made anew in its place; without it nothing is kept between sessions.
+bool keepsBirthTimes(const QString &path);
+// Runs statements on a catalogue file as another program would, waiting for
+// others' locks; empty, or SQLite's error.
+QString runSqlOnFile(const QString &path, const QString &sql);
+// A file's bytes, and bytes written over a file (a damaged or cut-short copy).
+QByteArray fileBytes(const QString &path);
+bool writeFileBytes(const QString &path, const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::WriteOnly);
 
 // Another program holding the catalogue's write lock while it lives: stands in
 // for every file the database cannot write (root ignores read-only files).
