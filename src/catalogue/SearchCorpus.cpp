@@ -401,7 +401,7 @@ SearchCorpus::Span spanStartingAt(quint32 start)
 
 SearchCorpus::Span SearchCorpusBuild::spanOf(qint64 id) const
 {
-    if (stale.contains(id))
+    if (!stale.empty() && stale.contains(id))
         return {};
     if (keptSpans)
         return id >= firstId && id - firstId < qint64(keptSpanCount) ? keptSpans[id - firstId] : SearchCorpus::Span{};
