@@ -227,9 +227,16 @@ bool PgCopyIn::verify(QString &error)
     QStringList sums;
     for (const QString &field : fields_)
         sums << checksumSql(field);
-    const PgStore::Result result =
-        store_->exec(QStringLiteral("SELECT count(*)::text, %1 FROM %2 WHERE xmin = pg_current_xact_id()::xid")
-                         .arg(sums.join(u','), quoted(table_)));
+    // Given as a value, the transaction's id leaves the server free to share
+    // the checksums' work among parallel workers; asked for in the query, it does not.
+    const PgStore::Result transaction = store_->exec(QStringLiteral("SELECT pg_current_xact_id()::xid::text"));
+    if (!transaction.ok()) {
+        error = store_->describe(transaction);
+        return false;
+    }
+    const PgStore::Result result = store_->exec(
+        QStringLiteral("SELECT count(*)::text, %1 FROM %2 WHERE xmin = $1::xid").arg(sums.join(u','), quoted(table_)),
+        {transaction.text(0, 0)});
     if (!result.ok()) {
         error = store_->describe(result);
         return false;
