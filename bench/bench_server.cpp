@@ -4,8 +4,11 @@
 // that find, another client's change shown, and the client's peak memory.
 // Run it with a server:   .ci/pg-env.sh -- build-rel/bench/bench_server [N]
 // (N records, 1 000 000 when not given; each store runs in a process of its own).
+// With --import first it only imports, into a table that is not there and into
+// the empty one morvo --create-catalogue makes.
 #include "BenchSupport.h"
 
+#include "catalogue/CatalogueSchema.h"
 #include "catalogue/DataEnvironment1.h"
 #include "catalogue/SearchCorpus.h"
 #include "desktop/AppPaths.h"
@@ -35,8 +38,10 @@
 using namespace BenchSupport;
 
 namespace {
-// The bench catalogue imported onto the server as morvo --import … --to does it.
-QString loadOntoServer(const QString &server, const QString &file, qint64 records)
+// The bench catalogue imported onto the server as morvo --import … --to does it,
+// into a new table or into the empty one made beforehand.
+enum class Target { NoTable, CreatedCatalogue };
+QString loadOntoServer(const QString &server, const QString &file, qint64 records, Target target = Target::NoTable)
 {
     const QString schema = QStringLiteral("bench%1").arg(records);
     const QString location =
@@ -44,6 +49,12 @@ QString loadOntoServer(const QString &server, const QString &file, qint64 record
     PGconn *admin = PQconnectdb(server.toUtf8().constData());
     PQclear(PQexec(admin, QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE; CREATE SCHEMA %1").arg(schema).toUtf8()));
     PQfinish(admin);
+    QString error;
+    if (target == Target::CreatedCatalogue
+        && !PgStore::create(location, QString::fromLatin1(ProjectsTable), CatalogueSchema::fieldNames(), error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return {};
+    }
     CatalogueRecordSource source(file);
     ServerCatalogueWriter writer(location);
     const std::atomic<bool> never{false};
@@ -53,8 +64,9 @@ QString loadOntoServer(const QString &server, const QString &file, qint64 record
         std::fprintf(stderr, "%s\n", qPrintable(result.error));
         return {};
     }
-    std::printf("imported %lld records onto the server (one transaction, verified) in %.1f s, %.0f records/s\n",
-                result.records, ms / 1000, double(result.records) / ms * 1000);
+    std::printf("imported %lld records onto the server%s (one transaction, verified) in %.1f s, %.0f records/s\n",
+                result.records, target == Target::NoTable ? "" : " into a created catalogue", ms / 1000,
+                double(result.records) / ms * 1000);
     return location;
 }
 
@@ -120,7 +132,7 @@ int runOne(const QString &location, qint64 records)
 
 int main(int argc, char *argv[])
 {
-    if (argc == 3)
+    if (argc == 3 && QByteArray(argv[1]) != "--import")
         return [&] {
             QApplication app(argc, argv);
             return runOne(QString::fromLocal8Bit(argv[2]), QByteArray(argv[1]).toLongLong());
@@ -131,8 +143,13 @@ int main(int argc, char *argv[])
         return 2;
     }
     QCoreApplication app(argc, argv);
-    const qint64 records = argc > 1 ? QByteArray(argv[1]).toLongLong() : 1000000;
+    const bool importOnly = argc > 1 && QByteArray(argv[1]) == "--import";
+    const int sizeAt = importOnly ? 2 : 1;
+    const qint64 records = argc > sizeAt ? QByteArray(argv[sizeAt]).toLongLong() : 1000000;
     const QString file = catalogue(records);
+    if (importOnly)
+        return loadOntoServer(server, file, records).isEmpty()
+            || loadOntoServer(server, file, records, Target::CreatedCatalogue).isEmpty();
     const QString location = loadOntoServer(server, file, records);
     if (location.isEmpty())
         return 1;

@@ -94,7 +94,8 @@ bool PgCopyIn::startCopy(QString &error)
         if (!store.execAll(PgSchema::createStatements(table_, fields_, PgSchema::Filling::Bulk), error))
             return false;
     } else if (!hasFields(*present, fields_ + QStringList{QString::fromLatin1(PgSchema::SearchColumn)},
-                          store.location(), table_, error)) {
+                          store.location(), table_, error)
+               || !prepareRefill(error)) {
         return false;
     }
     const PgStore::Result start =
@@ -106,6 +107,53 @@ bool PgCopyIn::startCopy(QString &error)
     }
     copying_ = true;
     return true;
+}
+
+// An empty table is filled as a new one is, when it has only the store's own
+// triggers and the importing role owns it (dropping indexes needs that).
+bool PgCopyIn::prepareRefill(QString &error)
+{
+    PgStore &store = *store_;
+    const QList<QVariant> table{quoted(table_)};
+    const auto refillable = [&] {
+        pausedTriggers_.clear();
+        const PgStore::Result probe = store.exec(
+            QStringLiteral("SELECT pg_has_role(relowner, 'USAGE') AND NOT EXISTS (SELECT FROM %1), (SELECT "
+                           "string_agg(CASE tgenabled WHEN 'O' THEN tgname::text ELSE '' END, ',' ORDER BY tgname) "
+                           "FROM pg_trigger WHERE tgrelid = pg_class.oid AND NOT tgisinternal) FROM pg_class WHERE "
+                           "oid = to_regclass($1)")
+                .arg(quoted(table_)),
+            table);
+        if (probe.ok() && probe.text(0, 0).toString() == QLatin1String("t"))
+            pausedTriggers_ = probe.text(0, 1).toString().split(u',');
+        return probe.ok() && PgSchema::refillable(pausedTriggers_);
+    };
+    if (!refillable())
+        return true;
+    // Nobody may add a record between the look and the load; one added
+    // before the lock leaves the load row by row.
+    const PgStore::Result locked =
+        store.exec(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(quoted(table_)));
+    if (!locked.ok()) {
+        error = store.describe(locked);
+        return false;
+    }
+    if (!refillable())
+        return true;
+    const PgStore::Result indexes = store.exec(
+        QStringLiteral("SELECT indexrelid::regclass::text, pg_get_indexdef(indexrelid) FROM pg_index WHERE indrelid = "
+                       "to_regclass($1) AND NOT EXISTS (SELECT FROM pg_constraint WHERE conindid = indexrelid) ORDER "
+                       "BY indexrelid"),
+        table);
+    QStringList names;
+    for (int row = 0; row < indexes.rows(); ++row) {
+        names << indexes.text(row, 0).toString();
+        droppedIndexes_ << indexes.text(row, 1).toString();
+    }
+    refilling_ = indexes.ok() && store.execAll(PgSchema::beforeRefillStatements(table_, pausedTriggers_, names), error);
+    if (!indexes.ok())
+        error = store.describe(indexes);
+    return refilling_;
 }
 
 bool PgCopyIn::add(PgConstFields fields, QString &error)
@@ -159,8 +207,11 @@ bool PgCopyIn::finish(QString &error)
         error = store.describe(copied);
         return false;
     }
-    if ((madeTable_ && !store.execAll(PgSchema::afterBulkLoadStatements(table_, fields_), error)) || !verify(error)
-        || !store.execAll({QStringLiteral("COMMIT")}, error))
+    if ((madeTable_ && !store.execAll(PgSchema::afterBulkLoadStatements(table_, fields_), error))
+        || (refilling_
+            && !store.execAll(PgSchema::afterRefillStatements(table_, fields_, pausedTriggers_, droppedIndexes_),
+                              error))
+        || !verify(error) || !store.execAll({QStringLiteral("COMMIT")}, error))
         return false;
     // Marks the new rows visible to all, so that key scans read the sort index
     // alone; only the table's owner may, and the records are in either way.
@@ -176,9 +227,16 @@ bool PgCopyIn::verify(QString &error)
     QStringList sums;
     for (const QString &field : fields_)
         sums << checksumSql(field);
-    const PgStore::Result result =
-        store_->exec(QStringLiteral("SELECT count(*)::text, %1 FROM %2 WHERE xmin = pg_current_xact_id()::xid")
-                         .arg(sums.join(u','), quoted(table_)));
+    // Given as a value, the transaction's id leaves the server free to share
+    // the checksums' work among parallel workers; asked for in the query, it does not.
+    const PgStore::Result transaction = store_->exec(QStringLiteral("SELECT pg_current_xact_id()::xid::text"));
+    if (!transaction.ok()) {
+        error = store_->describe(transaction);
+        return false;
+    }
+    const PgStore::Result result = store_->exec(
+        QStringLiteral("SELECT count(*)::text, %1 FROM %2 WHERE xmin = $1::xid").arg(sums.join(u','), quoted(table_)),
+        {transaction.text(0, 0)});
     if (!result.ok()) {
         error = store_->describe(result);
         return false;

@@ -19,7 +19,8 @@ using PgConstFields = std::span<const std::optional<QByteArray>>;
 // through COPY: others see none of them before finish(), which first checks
 // that the table got exactly what was sent (the count, and a checksum of every
 // field), and nothing at all when the copy is dropped. A table that does not
-// exist is made, with its indexes and triggers added after the load.
+// exist is made, with its indexes and triggers added after the load; an empty
+// one is filled the same way (PgSchema::afterRefillStatements).
 class PgCopyIn
 {
 public:
@@ -38,6 +39,7 @@ private:
     };
     PgCopyIn(std::unique_ptr<PgStore> store, const QString &table, const QStringList &fields);
     bool startCopy(QString &error);
+    bool prepareRefill(QString &error);
     bool send(QString &error);
     bool verify(QString &error);
 
@@ -48,6 +50,8 @@ private:
     qint64 rows_ = 0;
     std::vector<FieldSum> sums_;
     bool madeTable_ = false;
+    QStringList pausedTriggers_, droppedIndexes_; // the definitions of the indexes, to build them again
+    bool refilling_ = false;
     bool copying_ = false;
 };
 

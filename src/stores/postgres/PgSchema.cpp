@@ -8,6 +8,7 @@ namespace {
 // are committed in order and a reader that has seen number n has seen all
 // below it.
 constexpr const char *ChangeOrderLock = "pg_advisory_xact_lock(7347001)";
+constexpr const char *HistoryTrigger = "history";
 }
 
 QString PgSchema::quoted(const QString &name)
@@ -32,29 +33,47 @@ QString PgSchema::historyTimeSql()
     return QStringLiteral("to_char(time AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"')");
 }
 
+namespace {
+// One entry of the history as the trigger writes it: the row, its job number,
+// the kind (the session's word first), before, after.
+struct HistoryEntry
+{
+    QString columns, values;
+};
+HistoryEntry historyEntry(const QString &table, const QStringList &fields, const char *row, const char *change,
+                          const QString &before, const QString &after)
+{
+    using PgSchema::quoted;
+    const bool keyed = fields.contains(QLatin1String(HistoryKeyColumn));
+    const QString job =
+        keyed ? QString::fromLatin1(row) + u'.' + quoted(QLatin1String(HistoryKeyColumn)) : QStringLiteral("NULL");
+    return {QStringLiteral("INSERT INTO %1 (row_id, job, login, change, before, after)")
+                .arg(quoted(PgSchema::historyTable(table))),
+            QStringLiteral("%1.row_id, %2, nullif(current_setting('morvo.login', true), ''), coalesce(nullif("
+                           "current_setting('morvo.change', true), ''), '%3'), %4, %5")
+                .arg(QString::fromLatin1(row), job, QString::fromLatin1(change), before, after)};
+}
+
+QString jsonOf(const char *row, const QStringList &fields)
+{
+    QStringList values;
+    for (const QString &field : fields)
+        values << QString::fromLatin1(row) + u'.' + PgSchema::quoted(field);
+    return QStringLiteral("json_build_array(%1)").arg(values.join(u','));
+}
+}
+
 QStringList PgSchema::historyStatements(const QString &table, const QStringList &fields)
 {
     const QString history = quoted(historyTable(table)), function = quoted(table + QStringLiteral(" keeps history"));
-    QStringList oldValues, newValues, changed;
-    for (const QString &field : fields) {
-        oldValues << QStringLiteral("OLD.") + quoted(field);
-        newValues << QStringLiteral("NEW.") + quoted(field);
+    QStringList changed;
+    for (const QString &field : fields)
         changed << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
-    }
-    const bool keyed = fields.contains(QLatin1String(HistoryKeyColumn));
-    const auto job = [&](const char *row) {
-        return keyed ? QString::fromLatin1(row) + u'.' + quoted(QLatin1String(HistoryKeyColumn))
-                     : QStringLiteral("NULL");
-    };
-    // One entry: the row, its job number, the kind (the session's word first), before, after.
     const auto entry = [&](const char *row, const char *change, const QString &before, const QString &after) {
-        return QStringLiteral("INSERT INTO %1 (row_id, job, login, change, before, after) VALUES (%2.row_id, %3, "
-                              "nullif(current_setting('morvo.login', true), ''), coalesce(nullif(current_setting("
-                              "'morvo.change', true), ''), '%4'), %5, %6);")
-            .arg(history, QString::fromLatin1(row), job(row), QString::fromLatin1(change), before, after);
+        const HistoryEntry e = historyEntry(table, fields, row, change, before, after);
+        return e.columns + QStringLiteral(" VALUES (") + e.values + QStringLiteral(");");
     };
-    const QString oldJson = QStringLiteral("json_build_array(%1)").arg(oldValues.join(u',')),
-                  newJson = QStringLiteral("json_build_array(%1)").arg(newValues.join(u','));
+    const QString oldJson = jsonOf("OLD", fields), newJson = jsonOf("NEW", fields);
     return {
         QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (seq bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY, row_id "
                        "bigint NOT NULL, job text, time timestamptz NOT NULL DEFAULT now(), login text, role text NOT "
@@ -69,9 +88,9 @@ QStringList PgSchema::historyStatements(const QString &table, const QStringList 
                        "NULL; END $$")
             .arg(function, entry("NEW", "add", QStringLiteral("NULL"), newJson), changed.join(QStringLiteral(" OR ")),
                  entry("NEW", "update", oldJson, newJson), entry("OLD", "delete", oldJson, QStringLiteral("NULL"))),
-        QStringLiteral("CREATE OR REPLACE TRIGGER history AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
+        QStringLiteral("CREATE OR REPLACE TRIGGER %3 AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW "
                        "EXECUTE FUNCTION %2()")
-            .arg(quoted(table), function),
+            .arg(quoted(table), function, QLatin1String(HistoryTrigger)),
     };
 }
 
@@ -140,9 +159,38 @@ QStringList tableStatements(const QString &table, const QStringList &fields)
     };
 }
 
-// The walks' and the sort's indexes, and the triggers that keep versions, the
-// log and the notifications.
-QStringList indexAndTriggerStatements(const QString &table, const QStringList &fields)
+// Until a load ends, versions come straight from the sequence; afterwards the trigger draws them.
+QString versionsFromSequence(const QString &table)
+{
+    return QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT nextval('%3')")
+        .arg(quoted(table), QLatin1String(PgSchema::RowVersion), sequenceOf(table));
+}
+
+QString versionsFromTrigger(const QString &table)
+{
+    return QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT 0")
+        .arg(quoted(table), QLatin1String(PgSchema::RowVersion));
+}
+
+// A row of the change log written again moves its number on and is no longer gone.
+constexpr const char *LoggedAgain = "ON CONFLICT (row_id) DO UPDATE SET change_seq = excluded.change_seq, gone = false";
+
+// The walks' and the sort's indexes.
+QStringList indexStatements(const QString &table, const QStringList &fields)
+{
+    using namespace PgSchema;
+    const QString t = quoted(table);
+    return {
+        // The key itself rides along, so that the window's key scan reads the index alone.
+        QStringLiteral("CREATE INDEX ON %1 (%2) INCLUDE (%3)")
+            .arg(t, sortKeySql(fields.value(0)), quoted(fields.value(0))),
+        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, quoted(fields.value(0))),
+        QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)").arg(t, QLatin1String(SearchColumn)),
+    };
+}
+
+// The triggers that keep versions, the log and the notifications.
+QStringList triggerStatements(const QString &table, const QStringList &fields)
 {
     using namespace PgSchema;
     const QString t = quoted(table), log = quoted(changeLogTable(table)), seq = sequenceOf(table);
@@ -152,11 +200,6 @@ QStringList indexAndTriggerStatements(const QString &table, const QStringList &f
         fieldsOfOld << QStringLiteral("NEW.%1 IS DISTINCT FROM OLD.%1").arg(quoted(field));
     }
     return {
-        // The key itself rides along, so that the window's key scan reads the index alone.
-        QStringLiteral("CREATE INDEX ON %1 (%2) INCLUDE (%3)")
-            .arg(t, sortKeySql(fields.value(0)), quoted(fields.value(0))),
-        QStringLiteral("CREATE INDEX ON %1 (%2)").arg(t, quoted(fields.value(0))),
-        QStringLiteral("CREATE INDEX ON %1 USING gin (%2 gin_trgm_ops)").arg(t, QLatin1String(SearchColumn)),
         // Every store moves the version on; text stored by other tools is
         // upper-cased by the server for the search column.
         QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN PERFORM %2; "
@@ -170,10 +213,10 @@ QStringList indexAndTriggerStatements(const QString &table, const QStringList &f
         QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF TG_OP = 'DELETE' THEN "
                        "PERFORM %2; INSERT INTO %3 VALUES (OLD.row_id, nextval('%4'), true) ON CONFLICT (row_id) DO "
                        "UPDATE SET change_seq = excluded.change_seq, gone = true; ELSE INSERT INTO %3 VALUES "
-                       "(NEW.row_id, NEW.row_version, false) ON CONFLICT (row_id) DO UPDATE SET change_seq = "
-                       "excluded.change_seq, gone = false; END IF; PERFORM pg_notify('%5', ''); RETURN NULL; END $$")
-            .arg(quoted(table + QStringLiteral(" log")), QLatin1String(ChangeOrderLock), log, seq,
-                 notifyChannel(table)),
+                       "(NEW.row_id, NEW.row_version, false) %6; END IF; PERFORM pg_notify('%5', ''); RETURN NULL; "
+                       "END $$")
+            .arg(quoted(table + QStringLiteral(" log")), QLatin1String(ChangeOrderLock), log, seq, notifyChannel(table),
+                 QLatin1String(LoggedAgain)),
         QStringLiteral("CREATE TRIGGER log AFTER INSERT OR UPDATE OR DELETE ON %1 FOR EACH ROW EXECUTE FUNCTION %2()")
             .arg(t, quoted(table + QStringLiteral(" log"))),
     };
@@ -183,17 +226,54 @@ QStringList indexAndTriggerStatements(const QString &table, const QStringList &f
 QStringList PgSchema::createStatements(const QString &table, const QStringList &fields, Filling filling)
 {
     if (filling == Filling::Empty)
-        return tableStatements(table, fields) + indexAndTriggerStatements(table, fields)
+        return tableStatements(table, fields) + indexStatements(table, fields) + triggerStatements(table, fields)
             + historyStatements(table, fields);
-    // Until the load ends, versions come straight from the sequence.
-    return tableStatements(table, fields) << QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT nextval('%3')")
-                                                 .arg(quoted(table), QLatin1String(RowVersion), sequenceOf(table));
+    return tableStatements(table, fields) << versionsFromSequence(table);
 }
 
 QStringList PgSchema::afterBulkLoadStatements(const QString &table, const QStringList &fields)
 {
-    return QStringList{
-               QStringLiteral("ALTER TABLE %1 ALTER %2 SET DEFAULT 0").arg(quoted(table), QLatin1String(RowVersion))}
-        + indexAndTriggerStatements(table, fields) + historyStatements(table, fields)
+    return QStringList{versionsFromTrigger(table)} + indexStatements(table, fields) + triggerStatements(table, fields)
+        + historyStatements(table, fields)
         << QStringLiteral("ANALYZE %1").arg(quoted(table));
+}
+
+bool PgSchema::refillable(const QStringList &triggers)
+{
+    const QStringList own{QStringLiteral("log"), QStringLiteral("versions")};
+    return triggers == own || triggers == QStringList{QLatin1String(HistoryTrigger)} + own;
+}
+
+QStringList PgSchema::beforeRefillStatements(const QString &table, const QStringList &triggers,
+                                             const QStringList &indexes)
+{
+    QStringList statements{QStringLiteral("SELECT %1").arg(QLatin1String(ChangeOrderLock)),
+                           versionsFromSequence(table)};
+    for (const QString &trigger : triggers)
+        statements << QStringLiteral("ALTER TABLE %1 DISABLE TRIGGER %2").arg(quoted(table), quoted(trigger));
+    for (const QString &index : indexes)
+        statements << QStringLiteral("DROP INDEX %1").arg(index);
+    return statements;
+}
+
+QStringList PgSchema::afterRefillStatements(const QString &table, const QStringList &fields,
+                                            const QStringList &triggers, const QStringList &indexDefinitions)
+{
+    const QString t = quoted(table);
+    QStringList statements{
+        versionsFromTrigger(table),
+        QStringLiteral("INSERT INTO %1 SELECT row_id, row_version, false FROM %2 %3")
+            .arg(quoted(changeLogTable(table)), t, QLatin1String(LoggedAgain)),
+        QStringLiteral("SELECT pg_notify('%1', '')").arg(notifyChannel(table).replace(u'\'', QStringLiteral("''"))),
+    };
+    if (triggers.contains(QLatin1String(HistoryTrigger))) {
+        // In the order the trigger would have written them, one per record.
+        const HistoryEntry added =
+            historyEntry(table, fields, "NEW", "add", QStringLiteral("NULL"), jsonOf("NEW", fields));
+        statements << QStringLiteral("%1 SELECT %2 FROM %3 AS NEW ORDER BY row_id").arg(added.columns, added.values, t);
+    }
+    statements += indexDefinitions;
+    for (const QString &trigger : triggers)
+        statements << QStringLiteral("ALTER TABLE %1 ENABLE TRIGGER %2").arg(t, quoted(trigger));
+    return statements;
 }

@@ -22,6 +22,16 @@ QString quoted(const QString &name);
 enum class Filling { Empty, Bulk };
 QStringList createStatements(const QString &table, const QStringList &fields, Filling filling = Filling::Empty);
 QStringList afterBulkLoadStatements(const QString &table, const QStringList &fields);
+// An empty table with its indexes and triggers (as --create-catalogue leaves
+// it) is filled the same way: for the load its triggers are paused and its
+// indexes dropped, then what the triggers write for each added record (the
+// change log, the history where it is kept) is written for all at once and
+// the indexes are built again from their definitions. The caller holds the
+// table alone meanwhile.
+bool refillable(const QStringList &triggers); // enabled ones by name, in order; any other stops a refill
+QStringList beforeRefillStatements(const QString &table, const QStringList &triggers, const QStringList &indexes);
+QStringList afterRefillStatements(const QString &table, const QStringList &fields, const QStringList &triggers,
+                                  const QStringList &indexDefinitions);
 
 // Columns of the table that belong to the store, not to the catalogue.
 inline constexpr const char *RowId = "row_id";
