@@ -8,11 +8,11 @@
 Recordset::Recordset(Connection &connection, const QString &table, LockType lock, const QStringList &requiredFields)
     : connection_(connection), table_(table), lock_(lock), required_(requiredFields), changes_(table)
 {
-    // Taken in at once, so that a walk the window waited for answers at once.
+    // Taken in as soon as it is read, so that a walk the window waited for answers at once.
     connect(&buildWatcher_, &QFutureWatcherBase::finished, this, [this] {
         if (build_.isValid() && build_.isFinished()) {
-            waitForSearchText();
-            emit searchTextReady();
+            beginAdoption();
+            adoptSlice();
         }
     });
 }

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,9 @@ private:
     void startSearchBuild();
     void stopSearchBuild();
     void startKeyIndex();
+    void beginAdoption();
+    bool adoptRows(size_t count);
+    void adoptSlice();
     bool matchesAt(size_t index, const QByteArray &needle);
     qint64 findOnServer(const QByteArray &needle, qint64 fromIndex, bool forward);
     qint64 walk(const QByteArray &needle, size_t lo, size_t hi, bool forward);
@@ -219,4 +223,13 @@ private:
     QFuture<std::shared_ptr<SearchCorpusBuild>> build_;
     QFutureWatcher<std::shared_ptr<SearchCorpusBuild>> buildWatcher_; // tells the window's thread it is done
     QFuture<void> keyIndex_; // made once the search text is in, when the machine is idle
+    // A finished build whose spans go into the rows a slice at a time; `next`
+    // is the row to go on from (a row another change moved past is read when walked).
+    struct Adoption
+    {
+        std::shared_ptr<SearchCorpusBuild> result;
+        quint32 shift = 0;
+        size_t next = 0;
+    };
+    std::optional<Adoption> adoption_;
 };

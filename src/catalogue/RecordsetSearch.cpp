@@ -7,6 +7,7 @@
 #include "catalogue/RowSearch.h"
 #include "program/WorkPool.h"
 
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
@@ -29,6 +30,7 @@ void Recordset::stopSearchBuild()
         buildCancelled_->store(true);
     build_.waitForFinished();
     build_ = {};
+    adoption_.reset();
     keyIndex_.waitForFinished();
     keyIndex_ = {};
     buildCancelled_.reset();
@@ -136,7 +138,7 @@ bool Recordset::isSearchTextReady()
     if (open_ && store().searchesItself())
         return true;
     startPendingSearchBuild();
-    return !build_.isValid() || build_.isFinished();
+    return !build_.isValid() && !adoption_;
 }
 
 bool Recordset::waitForSearchText()
@@ -144,27 +146,56 @@ bool Recordset::waitForSearchText()
     if (open_ && store().searchesItself())
         return true;
     startPendingSearchBuild();
-    // Taken in already (the window's thread does so as soon as it is read).
-    if (!build_.isValid())
-        return searchTextComplete_;
-    build_.waitForFinished();
+    if (build_.isValid()) {
+        build_.waitForFinished();
+        beginAdoption();
+    }
+    if (adoption_)
+        adoptRows(order_.size());
+    return searchTextComplete_;
+}
+
+void Recordset::beginAdoption()
+{
     const std::shared_ptr<SearchCorpusBuild> result = build_.result();
     build_ = {};
-    // Records stored, added or changed by others since the build began carry
-    // a text of their own already; the build fills in only the others.
-    const quint32 shift = searchText_.adopt(std::move(result->text));
-    for (Row &row : order_.rows) {
-        if (row.search.isSet())
-            continue;
-        row.search = SearchCorpus::shifted(result->spanOf(row.rowid), shift);
+    adoption_ = Adoption{result, searchText_.adopt(std::move(result->text)), 0};
+}
+
+// Records stored, added or changed by others since the build began carry a
+// text of their own already; the build fills in only the others.
+bool Recordset::adoptRows(size_t count)
+{
+    Adoption &adoption = *adoption_;
+    const size_t end = std::min(order_.size(), adoption.next + count);
+    for (; adoption.next < end; ++adoption.next) {
+        Row &row = order_.rows[adoption.next];
+        if (!row.search.isSet())
+            row.search = SearchCorpus::shifted(adoption.result->spanOf(row.rowid), adoption.shift);
     }
-    searchTextComplete_ = result->complete;
-    if (result->keptCursor >= 0) {
-        searchKeptCursor_ = result->keptCursor;
+    if (adoption.next < order_.size())
+        return false;
+    searchTextComplete_ = adoption.result->complete;
+    if (adoption.result->keptCursor >= 0) {
+        searchKeptCursor_ = adoption.result->keptCursor;
         searchKeptBytes_ = searchText_.byteCount();
     }
+    adoption_.reset();
     startKeyIndex();
-    return result->complete;
+    return true;
+}
+
+// Millions of rows take longer than a frame: a slice at a time, the window's
+// events in between. A walk asked for meanwhile finishes the rest at once.
+void Recordset::adoptSlice()
+{
+    constexpr size_t RowsPerSlice = 1u << 18;
+    if (!adoption_)
+        return;
+    if (adoptRows(RowsPerSlice))
+        emit searchTextReady();
+    else
+        QTimer::singleShot(0, this, [this] { adoptSlice(); });
 }
 
 SearchCorpus::Span Recordset::searchSpanFor(const FieldValues &values)
