@@ -120,8 +120,7 @@ std::shared_ptr<const void> mapWhole(const QString &file, size_t &size)
     struct stat info = {};
     void *at = MAP_FAILED;
     if (::fstat(fd, &info) == 0 && info.st_size >= qint64(sizeof(Header)))
-        // All at once: the checksum reads every page next, and one call maps them faster than a fault each.
-        at = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_SHARED | MAP_POPULATE, fd, 0);
+        at = ::mmap(nullptr, size_t(info.st_size), PROT_READ, MAP_SHARED, fd, 0);
     ::close(fd);
     if (at == MAP_FAILED)
         return nullptr;
