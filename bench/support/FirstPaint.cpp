@@ -177,15 +177,16 @@ void indexKeysAsTheFirstSessionDoes(const QString &catalogue)
         store->indexKeys(QString::fromLatin1(ProjectsTable), QString::fromLatin1(JobNumberField), never);
 }
 
-void keepOrderAsAClosingSessionDoes(const QString &catalogue, bool withSearchText)
+double keepOrderAsAClosingSessionDoes(const QString &catalogue, bool withSearchText)
 {
     Connection connection;
     connection.ConnectionString = catalogue;
-    Recordset records(connection, QString::fromLatin1(ProjectsTable), Recordset::Optimistic);
+    auto records = std::make_unique<Recordset>(connection, QString::fromLatin1(ProjectsTable), Recordset::Optimistic);
     if (withSearchText)
-        records.enableSearch(CatalogueSchema::fieldNames());
-    records.setSort(QString::fromLatin1(JobNumberField));
+        records->enableSearch(CatalogueSchema::fieldNames());
+    records->setSort(QString::fromLatin1(JobNumberField));
     if (withSearchText)
-        records.waitForSearchText();
+        records->waitForSearchText();
+    return millisecondsOf([&] { records.reset(); });
 }
 }

@@ -18,8 +18,9 @@ Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumb
 void indexKeysAsTheFirstSessionDoes(const QString &catalogue);
 // What a session that closes leaves in the user's cache folder: the order of
 // the records, which the next start reads in place of the keys, and with
-// withSearchText, the search text, which it maps in place of every record.
-void keepOrderAsAClosingSessionDoes(const QString &catalogue, bool withSearchText = false);
+// withSearchText, the search text, which it maps in place of every record;
+// the milliseconds the session's end took to write them.
+double keepOrderAsAClosingSessionDoes(const QString &catalogue, bool withSearchText = false);
 
 // The program started as above, its search dialog asked at once after the
 // first paint for a text no record holds: exec to "No Records Found", and
