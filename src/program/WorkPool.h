@@ -4,10 +4,10 @@
 #include <QThreadPool>
 #include <algorithm>
 
-// The program's own long work (reading the search text, the key index, the
-// copies of the catalogue, conversions) runs in a pool of its own, never in
-// Qt's global one: Qt draws large images with helpers from the global pool,
-// so the window's paint would wait behind that work.
+// The program's own long work behind the record window (reading the search
+// text, the key index, the copies of the catalogue) runs in a pool of its
+// own, never in Qt's global one: Qt draws large images with helpers from the
+// global pool, so the window's paint would wait behind that work.
 inline QThreadPool *workPool()
 {
     // Ends with the program, waiting for work under way as the global pool does.

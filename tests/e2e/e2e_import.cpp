@@ -76,13 +76,15 @@ private slots:
         ProgramUnderTest program;
         program.setSetting(original);
         program.start();
-        Desktop::pressKey(waitFor(program, MessageTitle), "Return"); // Yes
+        const qint64 pid = program.process().processId();
+        QVERIFY(Desktop::pressKeyUntilGone(pid, waitFor(program, MessageTitle), "Return")); // Yes
         const qulonglong progress = waitFor(program, ProgressTitle);
         QVERIFY2(progress, "no progress dialog");
-        Desktop::pressKey(progress, "Escape"); // its Cancel: the dialog answers while the reading goes on
+        // Its Cancel: the dialog answers while the reading goes on.
+        QVERIFY(Desktop::pressKeyUntilGone(pid, progress, "Escape"));
         const qulonglong message = waitFor(program, MessageTitle);
         QVERIFY2(message, "no message after the cancel");
-        Desktop::pressKey(message, "Return");
+        QVERIFY(Desktop::pressKeyUntilGone(pid, message, "Return"));
         QVERIFY(program.process().waitForFinished(10000));
         QCOMPARE(program.process().exitCode(), 1);
         QCOMPARE(filesIn(catalogues.path()), QStringList{"office.mdb"});
@@ -95,14 +97,15 @@ private slots:
         ProgramUnderTest program;
         program.setSetting(original);
         program.start();
+        const qint64 pid = program.process().processId();
         const qulonglong question = waitFor(program, MessageTitle);
         QVERIFY2(question, "no question");
-        Desktop::pressKey(question, "Return"); // Yes
+        QVERIFY(Desktop::pressKeyUntilGone(pid, question, "Return")); // Yes
         QVERIFY2(waitFor(program, ProgressTitle), "no progress dialog");
         // The drawing paths lead nowhere here: the offer of Drawing Folders, answered No.
         const qulonglong offer = waitFor(program, MessageTitle, 60000);
         QVERIFY2(offer, "no offer of the drawing folders");
-        Desktop::pressKey(offer, "Escape");
+        QVERIFY(Desktop::pressKeyUntilGone(pid, offer, "Escape"));
         QVERIFY2(waitFor(program, RecordWindow), "the record window was not mapped");
         const QString copy = catalogues.filePath("office (converted).res");
         QCOMPARE(program.setting(), copy);

@@ -101,6 +101,17 @@ void pressKey(qulonglong window, const QString &key)
     run("xdotool", {"key", "--clearmodifiers", key});
 }
 
+bool pressKeyUntilGone(qint64 pid, qulonglong window, const QString &key)
+{
+    constexpr int Presses = 5;
+    for (int press = 0; press < Presses; ++press) {
+        pressKey(window, key);
+        if (QTest::qWaitFor([&] { return !windowsOfProcess(pid).contains(window); }, 1000))
+            return true;
+    }
+    return false;
+}
+
 void xdotool(const QStringList &arguments)
 {
     run(QStringLiteral("xdotool"), arguments, 30000);

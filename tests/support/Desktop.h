@@ -26,6 +26,9 @@ QString windowName(qulonglong window);
 QRect windowGeometry(qulonglong window);
 qulonglong activeWindow();
 void pressKey(qulonglong window, const QString &key);
+// Presses the key on a dialog of the process until the dialog is gone: a
+// dialog just mapped may not take keys yet (a person's first press is later).
+bool pressKeyUntilGone(qint64 pid, qulonglong window, const QString &key);
 
 // xdotool with these arguments, waiting for it to finish.
 void xdotool(const QStringList &arguments);

@@ -1,7 +1,5 @@
 #include "forms/convert/ConversionProgress.h"
 
-#include "program/WorkPool.h"
-
 #include <QEventLoop>
 #include <QFutureWatcher>
 #include <QLocale>
@@ -58,7 +56,7 @@ ConversionResult runWithProgress(const ConversionWork &work, QWidget *parent)
     QEventLoop loop;
     QFutureWatcher<ConversionResult> watcher;
     QObject::connect(&watcher, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-    watcher.setFuture(QtConcurrent::run(workPool(), [work, shared] {
+    watcher.setFuture(QtConcurrent::run([work, shared] {
         return work(shared->cancelled, [shared](qint64 read, qint64 expected) {
             shared->read = read;
             shared->expected = expected;
