@@ -1,7 +1,6 @@
 #include "startup/StartUp.h"
 
 #include "startup/CommandLine.h"
-#include "startup/DailyBackup.h"
 #include "startup/UserCatalogue.h"
 
 #include "catalogue/CatalogueFields.h"
@@ -95,7 +94,6 @@ bool StartUp::EntryRoutine()
     Forms::Get<Form1>()->show();
     // The keyboard goes to the record window from the start.
     Forms::Get<Form1>()->activateWindow();
-    DailyBackup::start(catalogue.location, Forms::Get<Form1>());
     return true;
 }
 
