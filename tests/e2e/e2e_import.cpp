@@ -15,7 +15,7 @@ const QString RecordWindow = QStringLiteral("    Morvo II");
 const QString MessageTitle = QStringLiteral("MorvoII");
 const QString ProgressTitle = QStringLiteral("Converting Catalogue");
 // Enough records that the conversion takes a moment the progress dialog shows in.
-constexpr long Records = 150000;
+constexpr long Records = 400000;
 
 // The made Jet 4 catalogue with many more records, appended with libmdb.
 QString bigWindowsCatalogue(const QString &folder)

@@ -103,10 +103,10 @@ void pressKey(qulonglong window, const QString &key)
 
 bool pressKeyUntilGone(qint64 pid, qulonglong window, const QString &key)
 {
-    constexpr int Presses = 5;
+    constexpr int Presses = 8;
     for (int press = 0; press < Presses; ++press) {
         pressKey(window, key);
-        if (QTest::qWaitFor([&] { return !windowsOfProcess(pid).contains(window); }, 1000))
+        if (QTest::qWaitFor([&] { return !windowsOfProcess(pid).contains(window); }, 300))
             return true;
     }
     return false;
