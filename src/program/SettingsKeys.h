@@ -26,6 +26,8 @@ inline constexpr Key DbsLocation{"Application", "DbsLocation", Kind::Text, ""};
 // Where the user left the record window, where the desktop lets a program place it.
 inline constexpr Key WindowLeft{"Application", "WindowLeft", Kind::Pixels, ""};
 inline constexpr Key WindowTop{"Application", "WindowTop", Kind::Pixels, ""};
+// The day (YYYY-MM-DD) a copy of the catalogue could not be made, said once that day.
+inline constexpr Key BackupFailedOn{"Application", "BackupFailedOn", Kind::Text, ""};
 // The drawing folders: rows of a Windows prefix and the local folder it stands for.
 inline constexpr Key DrawingFolders{"DrawingFolders", "", Kind::Rows, ""};
 inline constexpr char DrawingFolderPrefix[] = "WindowsPrefix";

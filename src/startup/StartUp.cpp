@@ -1,6 +1,7 @@
 #include "startup/StartUp.h"
 
 #include "startup/CommandLine.h"
+#include "startup/DailyBackup.h"
 #include "startup/UserCatalogue.h"
 
 #include "catalogue/CatalogueFields.h"
@@ -94,6 +95,7 @@ bool StartUp::EntryRoutine()
     Forms::Get<Form1>()->show();
     // The keyboard goes to the record window from the start.
     Forms::Get<Form1>()->activateWindow();
+    DailyBackup::start(catalogue.location, Forms::Get<Form1>());
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "ProgramTestCase.h"
+#include "UnwritableFolder.h"
 
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/AppPaths.h"
@@ -9,6 +10,7 @@
 #include "forms/tray/AboutDialog.h"
 #include "forms/tray/FrmMenu.h"
 #include "shell/FrmFakeMin.h"
+#include "startup/DailyBackup.h"
 #include "startup/StartUp.h"
 #include "widgets/Forms.h"
 
@@ -78,6 +80,32 @@ private slots:
             QVERIFY2(windows[i], qPrintable(names[i]));
             QCOMPARE(windows[i]->objectName(), names[i]);
         }
+    }
+
+    void theFirstStartOfTheDayCopiesTheCatalogueAndSaysOnceWhenItCannot()
+    {
+        const QString office = writeCatalogue(sandbox->path("office.res"), {record("500"), record("501")});
+        sandbox->setSetting(office);
+        QVERIFY(StartUp::EntryRoutine());
+        const QString copy = DailyBackup::folder() + "/office " + QDate::currentDate().toString(Qt::ISODate) + ".res";
+        QTRY_VERIFY(QFile::exists(copy));
+        QCOMPARE(jobNumbersInFile(copy), (QStringList{"500", "501"}));
+
+        const QString shut = writeCatalogue(sandbox->path("shut.res"), {record("1")});
+        sandbox->setSetting(shut);
+        UnwritableFolder unwritable(DailyBackup::folder());
+        if (!unwritable.made())
+            QSKIP("no folder can be made unwritable here");
+        for (int start = 0; start < 2; ++start) {
+            unloadAllForms();
+            DataEnvironment1::reset();
+            QVERIFY(StartUp::EntryRoutine());
+            QTRY_COMPARE(messages->messages.size(), 1);
+            QTest::qWait(300);
+        }
+        QCOMPARE(messages->messages.size(), 1); // said once that day
+        QVERIFY(messages->messages[0].text.contains("could not be made"));
+        QVERIFY(messages->messages[0].text.contains("The catalogue itself is unchanged."));
     }
 
     void aStoredCatalogueElsewhereIsUsedAndKept()
