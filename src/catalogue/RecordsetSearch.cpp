@@ -66,8 +66,7 @@ void Recordset::startSearchBuild()
         [&store = store(), table = table_, fields = searchFields_, ids, kept = keptSearchText(),
          cancelled = buildCancelled_]() mutable {
             if (!kept.file.isEmpty()) {
-                std::optional<SearchCorpusBuild> read = KeptSearchText::read(kept.file, kept.stamp);
-                if (read) {
+                if (std::optional<SearchCorpusBuild> read = KeptSearchText::read(kept.file, kept.stamp)) {
                     read->stale = std::move(kept.stale);
                     return std::make_shared<SearchCorpusBuild>(std::move(*read));
                 }
