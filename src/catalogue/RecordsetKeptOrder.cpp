@@ -19,8 +19,7 @@ bool Recordset::readKeptOrder()
         [this](const KeptOrder::Stamp &kept) { return store().historyHolds(table_, kept.cursor, kept.history); },
         [this](size_t count, size_t keyBytes) {
             order_.reserveRoom(count, keyBytes);
-            order_.rows.resize(count);
-            return reinterpret_cast<char *>(order_.rows.data());
+            return reinterpret_cast<char *>(order_.rows.flatOf(count));
         },
         order_.keyText);
     if (stamp && order_.holdsKeptRows() && takeInChangesSince(stamp->cursor)) {

@@ -54,9 +54,11 @@ void RowOrder::sortAll()
 {
     // A server sends its rows in order already.
     if (sorted_)
-        SortRows::inOrder(
-            rows, [this](const Row &a, const Row &b) { return less(a, b); },
-            [](const Row &row) { return row.keyLength; });
+        rows.flat([this](std::vector<Row> &flat) {
+            SortRows::inOrder(
+                flat, [this](const Row &a, const Row &b) { return less(a, b); },
+                [](const Row &row) { return row.keyLength; });
+        });
 }
 
 bool RowOrder::less(const Row &a, const Row &b) const
@@ -96,7 +98,7 @@ size_t RowOrder::sortedIndexOf(const Row &row) const
 size_t RowOrder::insert(const Row &row)
 {
     const size_t index = sortedIndexOf(row);
-    rows.insert(rows.begin() + qsizetype(index), row);
+    rows.insert(index, row);
     return index;
 }
 
@@ -122,13 +124,15 @@ void RowOrder::replace(const std::unordered_set<qint64> &ids, std::vector<Row> p
             insert(row);
         return;
     }
-    std::erase_if(rows, [&ids](const Row &row) { return ids.contains(row.rowid); });
     const auto lessThan = [this](const Row &a, const Row &b) { return less(a, b); };
     std::sort(placed.begin(), placed.end(), lessThan);
-    const size_t middle = rows.size();
-    rows.insert(rows.end(), placed.begin(), placed.end());
-    if (sorted_)
-        std::inplace_merge(rows.begin(), rows.begin() + qsizetype(middle), rows.end(), lessThan);
+    rows.flat([&](std::vector<Row> &flat) {
+        std::erase_if(flat, [&ids](const Row &row) { return ids.contains(row.rowid); });
+        const size_t middle = flat.size();
+        flat.insert(flat.end(), placed.begin(), placed.end());
+        if (sorted_)
+            std::inplace_merge(flat.begin(), flat.begin() + qsizetype(middle), flat.end(), lessThan);
+    });
 }
 
 bool RowOrder::holdsKeptRows()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/SearchCorpus.h"
+#include "catalogue/TieredRows.h"
 #include "stores/CatalogueStore.h"
 
 #include <QString>
@@ -29,7 +30,8 @@ public:
         SearchCorpus::Span search; // this record's text in the search corpus
     };
 
-    std::vector<Row> rows;
+    using Rows = TieredRows<Row>;
+    Rows rows;
     std::string keyText;
 
     void setSorted(bool sorted) { sorted_ = sorted; }
@@ -61,7 +63,7 @@ public:
     std::optional<qint64> indexOf(qint64 rowid) const;
     // Whether a record's sort field holds exactly this text.
     bool holdsKey(const QString &key) const;
-    void erase(qint64 index) { rows.erase(rows.begin() + qsizetype(index)); }
+    void erase(qint64 index) { rows.erase(size_t(index)); }
     // Takes the rows of these ids out and puts the new versions in their places.
     void replace(const std::unordered_set<qint64> &ids, std::vector<Row> placed);
     // Rows read back from a kept file hold only when each key lies in the text

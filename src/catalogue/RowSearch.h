@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <atomic>
-#include <vector>
 
 // A walk for a text over a record set's rows and the search corpus they point
 // into; it owns neither. Large ranges fork onto a second thread, which joins
@@ -14,7 +13,7 @@
 class RowSearch
 {
 public:
-    RowSearch(const std::vector<RowOrder::Row> &rows, const SearchCorpus &corpus) : rows_(rows), corpus_(corpus) {}
+    RowSearch(const RowOrder::Rows &rows, const SearchCorpus &corpus) : rows_(rows), corpus_(corpus) {}
 
     // The nearest row of [lo, hi) in the walk's direction whose text holds the
     // needle (upper case, UTF-8); -1 when there is none.
@@ -26,6 +25,6 @@ private:
     size_t runStart(size_t last) const;
     size_t rowAtOffset(size_t first, size_t last, qint64 offset) const;
 
-    const std::vector<RowOrder::Row> &rows_;
+    const RowOrder::Rows &rows_;
     const SearchCorpus &corpus_;
 };
