@@ -37,7 +37,10 @@ template <class Row, class Less, class KeyLength> void inOrder(std::vector<Row> 
         ++start[std::min<size_t>(keyLength(row), Widths - 1) + 1];
     for (size_t width = 1; width <= Widths; ++width)
         start[width] += start[width - 1];
-    std::vector<Row> byWidth(rows.size());
+    // The room kept behind the rows comes along, so the rows' next growth moves nothing.
+    std::vector<Row> byWidth;
+    byWidth.reserve(rows.capacity());
+    byWidth.resize(rows.size());
     for (const Row &row : rows)
         byWidth[start[std::min<size_t>(keyLength(row), Widths - 1)]++] = row;
     rows.swap(byWidth);
