@@ -8,6 +8,7 @@
 #include "catalogue/Connection.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SearchCorpus.h"
+#include "stores/SearchKey.h"
 #include "stores/sqlite/SqliteStore.h"
 
 #include <QRandomGenerator>
@@ -57,6 +58,29 @@ private slots:
                      naiveFirst(hay, needle));
             QCOMPARE(ByteSearch::last(hay.constData(), size_t(hay.size()), needle.constData(), size_t(size)),
                      naiveLast(hay, needle));
+        }
+    }
+
+    // The short way for ASCII (every letter's edge, each length a vector loop
+    // splits at) and the way round for the rest upper-case as Qt does.
+    void upperCasesAsQtDoes()
+    {
+        QByteArray everyAscii;
+        for (int c = 1; c < 128; ++c)
+            everyAscii += char(c);
+        const QList<QByteArray> texts{everyAscii,
+                                      everyAscii.repeated(3).mid(5),
+                                      "`az{@AZ[",
+                                      "abc",
+                                      "",
+                                      "Straße am Ölberg",
+                                      "abcdefghijklmnopq\xc3\xa9",
+                                      "\xc3\xa9abcdefghijklmnopqrstuvwxyz0123456789abcdefghijklmnop",
+                                      "ǆ ſ ﬀ ı i"};
+        for (const QByteArray &text : texts) {
+            std::string upper = "kept ";
+            SearchKey::appendUpper(upper, text.constData(), int(text.size()));
+            QCOMPARE(QByteArray::fromStdString(upper), "kept " + QString::fromUtf8(text).toUpper().toUtf8());
         }
     }
 
