@@ -95,7 +95,7 @@ bool StartUp::EntryRoutine()
     Forms::Get<Form1>()->show();
     // The keyboard goes to the record window from the start.
     Forms::Get<Form1>()->activateWindow();
-    DailyBackup::start(catalogue.location, Forms::Get<Form1>());
+    DailyBackup::start(catalogue.location, Forms::Get<Form1>(), environment.rsConJobnr);
     return true;
 }
 

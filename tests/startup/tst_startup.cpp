@@ -1,6 +1,7 @@
 #include "ProgramTestCase.h"
 #include "UnwritableFolder.h"
 
+#include "catalogue/CatalogueFields.h"
 #include "catalogue/DataEnvironment1.h"
 #include "desktop/AppPaths.h"
 #include "desktop/SingleInstance.h"
@@ -82,12 +83,29 @@ private slots:
         }
     }
 
+    // On the first start of a day the copy waits for the search text, which
+    // would otherwise share the cores with it.
+    void theDaysCopyWaitsForTheSearchText()
+    {
+        const QString office = writeCatalogue(sandbox->path("office.res"), {record("500")});
+        Connection connection;
+        connection.ConnectionString = office;
+        Recordset records(connection, QString::fromLatin1(ProjectsTable), Recordset::Optimistic);
+        QWidget window;
+        DailyBackup::start(office, &window, records);
+        const QString copy = DailyBackup::folder() + "/office " + QDate::currentDate().toString(Qt::ISODate) + ".res";
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(copy));
+        emit records.searchTextReady();
+        QTRY_VERIFY(QFile::exists(copy));
+    }
+
     void theFirstStartOfTheDayCopiesTheCatalogueAndSaysOnceWhenItCannot()
     {
         const QString office = writeCatalogue(sandbox->path("office.res"), {record("500"), record("501")});
         sandbox->setSetting(office);
-        QVERIFY(StartUp::EntryRoutine());
         const QString copy = DailyBackup::folder() + "/office " + QDate::currentDate().toString(Qt::ISODate) + ".res";
+        QVERIFY(StartUp::EntryRoutine());
         QTRY_VERIFY(QFile::exists(copy));
         QCOMPARE(jobNumbersInFile(copy), (QStringList{"500", "501"}));
 
