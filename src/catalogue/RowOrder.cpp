@@ -104,10 +104,10 @@ size_t RowOrder::insert(const Row &row)
 
 std::optional<qint64> RowOrder::indexOf(qint64 rowid) const
 {
-    const auto at = std::find_if(rows.begin(), rows.end(), [rowid](const Row &row) { return row.rowid == rowid; });
-    if (at == rows.end())
+    const size_t at = rows.findIf([rowid](const Row &row) { return row.rowid == rowid; });
+    if (at == rows.size())
         return std::nullopt;
-    return qint64(at - rows.begin());
+    return qint64(at);
 }
 
 void RowOrder::replace(const std::unordered_set<qint64> &ids, std::vector<Row> placed)

@@ -115,6 +115,23 @@ public:
         }
     }
 
+    // The index of the first row that pred holds for, or size(): a straight
+    // pass over memory, with no ring turned per row.
+    template <class Pred> size_t findIf(Pred pred) const
+    {
+        for (size_t block = 0; block < starts_.size(); ++block) {
+            size_t first = count_;
+            for (size_t j = 0; j < BlockRows; ++j) {
+                const size_t index = (block << Shift) | ((j - starts_[block]) & Mask);
+                if (index < first && pred(slots_[(block << Shift) | j]))
+                    first = index;
+            }
+            if (first < count_)
+                return first;
+        }
+        return count_;
+    }
+
     // The rows in plain order, as one vector of exactly size() rows that the
     // pass may reorder, shorten or lengthen.
     template <class Pass> void flat(Pass pass)

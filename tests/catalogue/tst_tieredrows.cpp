@@ -56,6 +56,10 @@ private slots:
             }
             if (!same(rows, model))
                 QFAIL(qPrintable(QStringLiteral("differs after step %1").arg(step)));
+            const int wanted = model.empty() ? 0 : model[draw() % model.size()];
+            const auto found = std::find(model.begin(), model.end(), wanted) - model.begin();
+            if (rows.findIf([wanted](int row) { return row == wanted; }) != size_t(found))
+                QFAIL(qPrintable(QStringLiteral("finds another row after step %1").arg(step)));
         }
     }
 
