@@ -259,11 +259,17 @@ QStringList PgSchema::beforeRefillStatements(const QString &table, const QString
 QStringList PgSchema::afterRefillStatements(const QString &table, const QStringList &fields,
                                             const QStringList &triggers, const QStringList &indexDefinitions)
 {
-    const QString t = quoted(table);
+    const QString t = quoted(table), log = quoted(changeLogTable(table));
     QStringList statements{
         versionsFromTrigger(table),
-        QStringLiteral("INSERT INTO %1 SELECT row_id, row_version, false FROM %2 %3")
-            .arg(quoted(changeLogTable(table)), t, QLatin1String(LoggedAgain)),
+        // Rows already in the log are moved on first, so that the rest go in by
+        // a plain insert: one with ON CONFLICT took twice as long.
+        QStringLiteral("UPDATE %1 AS log SET change_seq = NEW.row_version, gone = false FROM %2 AS NEW WHERE "
+                       "log.row_id = NEW.row_id")
+            .arg(log, t),
+        QStringLiteral("INSERT INTO %1 SELECT row_id, row_version, false FROM %2 AS NEW WHERE NOT EXISTS (SELECT "
+                       "FROM %1 AS log WHERE log.row_id = NEW.row_id)")
+            .arg(log, t),
         QStringLiteral("SELECT pg_notify('%1', '')").arg(notifyChannel(table).replace(u'\'', QStringLiteral("''"))),
     };
     if (triggers.contains(QLatin1String(HistoryTrigger))) {
