@@ -100,9 +100,12 @@ bool PgCopyIn::startCopy(QString &error)
                || !prepareRefill(error)) {
         return false;
     }
+    // Rows of a table made in this transaction may be written frozen and
+    // visible to all at once, which spares the vacuum afterwards.
     const PgStore::Result start =
-        store.exec(QStringLiteral("COPY %1 (%2, %3) FROM STDIN")
-                       .arg(quoted(table_), fieldList(fields_), QLatin1String(PgSchema::SearchColumn)));
+        store.exec(QStringLiteral("COPY %1 (%2, %3) FROM STDIN%4")
+                       .arg(quoted(table_), fieldList(fields_), QLatin1String(PgSchema::SearchColumn),
+                            madeTable_ ? QStringLiteral(" WITH (FREEZE)") : QString()));
     if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
         error = store.describe(start);
         return false;
@@ -215,6 +218,8 @@ bool PgCopyIn::finish(QString &error)
                               error))
         || !verify(error) || !store.execAll({QStringLiteral("COMMIT")}, error))
         return false;
+    if (madeTable_)
+        return true; // copied frozen and analyzed before the commit
     // Marks the new rows visible to all, so that key scans read the sort index
     // alone; only the table's owner may, and the records are in either way.
     store.exec(QStringLiteral("SET statement_timeout = 0"));
