@@ -6,6 +6,7 @@
 #include "catalogue/CatalogueProbe.h"
 #include "catalogue/CatalogueSchema.h"
 #include "catalogue/Connection.h"
+#include "catalogue/LeadingNumber.h"
 #include "catalogue/Recordset.h"
 #include "catalogue/SearchCorpus.h"
 
@@ -104,6 +105,27 @@ private slots:
                 QCOMPARE(onServer.rs.findBackward(needle, from), file.rs.findBackward(needle, from));
             }
         }
+    }
+
+    // The server works out the sort column itself; it must read every job
+    // number as the program does, or the two would sort records differently.
+    void theSortColumnReadsJobNumbersAsTheProgramDoes()
+    {
+        const QStringList jobs = {"1041",   "1041-B", " 10 41", "12.5x", "-3", "+4",         "+4.",
+                                  "1.",     ".5",     "-.5x",   "+.",    ".",  "-",          "+",
+                                  "--1",    "1-2",    "ABC",    "",      " ",  "\t7\r\n",    " - 1 2 . 5x",
+                                  "12.5.3", "1e5",    "000120", "0.000", "٣",  "2026000123", "1234567890123456"};
+        QList<Record> records;
+        for (const QString &job : jobs)
+            records << record(job);
+        records << Record{QVariant(), "no job number"};
+        const QString location = writeCatalogue(sandbox->path("numbers"), records);
+        const QList<QVariant> sorted = queryServer(location, "SELECT job_sort FROM \"Projects\" ORDER BY row_id");
+        QCOMPARE(sorted.size(), records.size());
+        for (qsizetype i = 0; i < jobs.size(); ++i)
+            QVERIFY2(sorted[i].toDouble() == LeadingNumber::parse(jobs[i]),
+                     qPrintable(QStringLiteral("\"%1\": server %2").arg(jobs[i], sorted[i].toString())));
+        QCOMPARE(sorted.last().toDouble(), 0.0);
     }
 
     void aNulCharacterIsRefusedAndNothingIsStored()
