@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 // Reports once the record window's first paint is done: the paint event is
@@ -152,13 +153,15 @@ Stats execToFirstPaint(const QString &catalogue, int runs, QString *shownJobNumb
     return summarize(samples);
 }
 
-FirstSearch execToFirstSearch(const QString &catalogue, int runs, const std::function<void()> &beforeEach)
+FirstSearch execToFirstSearch(const QString &catalogue, int runs, Start start, const std::function<void()> &beforeEach)
 {
-    QTemporaryDir home;
-    const QProcessEnvironment env = childEnvironment(home, catalogue);
+    auto home = std::make_unique<QTemporaryDir>();
     std::vector<double> samples;
     FirstSearch result;
     for (int run = 0; run < runs; ++run) {
+        if (start == Start::FirstOfTheDay && run > 0)
+            home = std::make_unique<QTemporaryDir>();
+        const QProcessEnvironment env = childEnvironment(*home, catalogue);
         beforeEach();
         QString line;
         samples.push_back(execUntilLine(env, FirstSearchMode, line));

@@ -32,5 +32,7 @@ struct FirstSearch
     Stats time;
     double peakMb = 0, privateMb = 0;
 };
-FirstSearch execToFirstSearch(const QString &catalogue, int runs, const std::function<void()> &beforeEach);
+// The first start of a day makes the day's copy of the catalogue: each run in a home of its own.
+enum class Start { FirstOfTheDay, LaterThatDay };
+FirstSearch execToFirstSearch(const QString &catalogue, int runs, Start start, const std::function<void()> &beforeEach);
 }
