@@ -62,7 +62,6 @@ public:
     bool empty() const { return count_ == 0; }
     Row &operator[](size_t i) { return slots_[slotOf(i >> Shift, i & Mask)]; }
     const Row &operator[](size_t i) const { return slots_[slotOf(i >> Shift, i & Mask)]; }
-    Row &back() { return (*this)[count_ - 1]; }
     const Row &back() const { return (*this)[count_ - 1]; }
     iterator begin() { return {this, 0}; }
     iterator end() { return {this, count_}; }
